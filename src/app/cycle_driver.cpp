@@ -1,0 +1,101 @@
+#include "cycle_driver.h"
+
+#include "diagram_grid.h"
+#include "engine_outline.h"
+#include "moving_parts.h"
+#include "sweep.h"
+#include "trace_segments.h"
+
+namespace hcci {
+
+CycleDriver::CycleDriver(DrawingSurface& surface, RunControl& run) : surface_(surface), run_(run) {}
+
+Advance CycleDriver::advance() {
+    switch (state_) {
+        case DriverState::drawing_background:
+            begin_cycle();
+            run_step();
+            return Advance::stepped;
+        case DriverState::sweeping:
+        case DriverState::frozen:
+            return pass_freeze_point();
+        case DriverState::waiting:
+            // The wait ignores the freeze: Enter starts the next cycle, which freezes after its
+            // first step.
+            if (run_.loopy == 0) return Advance::waiting;
+            restart();
+            return Advance::stepped;
+        case DriverState::ended:
+            break;
+    }
+    return Advance::ended;
+}
+
+Advance CycleDriver::pass_freeze_point() {
+    // Freezing beats a pending restart.
+    if (run_.stopp == 1) {
+        state_ = DriverState::frozen;
+        return Advance::frozen;
+    }
+    state_ = DriverState::sweeping;
+    if (run_.loopy == 1) {
+        restart();
+        return Advance::stepped;
+    }
+    crank_angle_ = crank_angle_ + angle_step;
+    if (within_sweep(crank_angle_)) {
+        run_step();
+        return Advance::stepped;
+    }
+    state_ = DriverState::waiting;
+    return advance();
+}
+
+void CycleDriver::end_program() {
+    surface_.Cls();
+    state_ = DriverState::ended;
+}
+
+void CycleDriver::repace() {
+    if (state_ == DriverState::sweeping && !is_first_step(crank_angle_)) {
+        pacing_ = pacing_count(run_.stepe);
+    }
+}
+
+void CycleDriver::begin_cycle() {
+    geometry_ = make_engine_geometry();
+    draw_diagram_grid(surface_, geometry_);
+    draw_engine_outline(surface_, geometry_);
+    draw_diagram_axes(surface_, geometry_);
+    reset_model(model_, geometry_);
+    run_.stepe = default_stepe;
+    crank_angle_ = sweep_start_angle;
+    step_index_ = -1;
+    ++cycles_;
+    state_ = DriverState::sweeping;
+}
+
+void CycleDriver::restart() {
+    surface_.Cls();
+    run_.loopy = 0;
+    begin_cycle();
+    run_step();
+}
+
+void CycleDriver::run_step() {
+    ++step_index_;
+    crank_ = crank_position(geometry_, crank_angle_);
+    readout_ = readout_value(crank_angle_);
+    const auto draw_segments = [this](const CombustionModel& m, double angle, int phase) {
+        draw_trace_segments(surface_, geometry_, m, angle, phase);
+    };
+    phase_ = step_model(model_, geometry_, crank_angle_, crank_, draw_segments);
+    if (is_first_step(crank_angle_)) {
+        pacing_ = 0;
+        return;
+    }
+    draw_moving_parts(surface_, geometry_, crank_angle_, model_.prev_piston_pos, model_.piston_pos);
+    pacing_ = pacing_count(run_.stepe);
+}
+
+}  // namespace hcci

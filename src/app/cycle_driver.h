@@ -1,0 +1,67 @@
+#pragma once
+
+#include "combustion_model.h"
+#include "drawing_surface.h"
+#include "engine_geometry.h"
+#include "run_control.h"
+
+// The endless animation as a state machine: each advance() passes the freeze point of the step
+// before (the window has handled its events by then) and runs the next step.
+
+namespace hcci {
+
+enum class DriverState { drawing_background, sweeping, frozen, waiting, ended };
+
+enum class Advance {
+    stepped,  // a step ran; its pacing follows
+    frozen,   // held at a freeze point until Space is pressed again
+    waiting,  // the sweep is complete; held until Enter
+    ended,
+};
+
+class CycleDriver {
+public:
+    CycleDriver(DrawingSurface& surface, RunControl& run);
+
+    Advance advance();
+    // Escape or a double click: clear the drawing and end.
+    void end_program();
+    // The pace changed while the last step's delay is still running: that delay follows it.
+    void repace();
+
+    DriverState state() const { return state_; }
+    // The step that ran last: its accumulated angle, index in the sweep (0 first), phase, readout.
+    double crank_angle() const { return crank_angle_; }
+    int step_index() const { return step_index_; }
+    int phase() const { return phase_; }
+    long readout() const { return readout_; }
+    // Pacing counts the last step burns (0 for the first step of a sweep).
+    double pacing() const { return pacing_; }
+    // Cycles begun so far.
+    long cycles() const { return cycles_; }
+
+    const EngineGeometry& geometry() const { return geometry_; }
+    const CombustionModel& model() const { return model_; }
+    const CrankPosition& crank() const { return crank_; }
+
+private:
+    Advance pass_freeze_point();
+    void begin_cycle();
+    void restart();
+    void run_step();
+
+    DrawingSurface& surface_;
+    RunControl& run_;
+    DriverState state_ = DriverState::drawing_background;
+    EngineGeometry geometry_;
+    CombustionModel model_;
+    CrankPosition crank_;
+    double crank_angle_ = 0;
+    int step_index_ = -1;
+    int phase_ = 0;
+    long readout_ = 0;
+    double pacing_ = 0;
+    long cycles_ = 0;
+};
+
+}  // namespace hcci

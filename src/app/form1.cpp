@@ -1,0 +1,190 @@
+#include "form1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFont>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "fatal_error.h"
+#include "window_layout.h"
+
+namespace hcci {
+namespace {
+
+QColor label_color(std::uint32_t color) { return ImageSurface::to_qcolor(color); }
+
+Qt::Alignment label_alignment(LabelAlignment alignment) {
+    switch (alignment) {
+        case LabelAlignment::left:
+            return Qt::AlignLeft | Qt::AlignTop;
+        case LabelAlignment::centre:
+            return Qt::AlignHCenter | Qt::AlignTop;
+        case LabelAlignment::right:
+            return Qt::AlignRight | Qt::AlignTop;
+    }
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+QLabel* make_label(QWidget* parent, const LabelSpec& spec) {
+    auto* label = new QLabel(QString::fromUtf8(spec.caption.data(),
+                                               static_cast<qsizetype>(spec.caption.size())),
+                             parent);
+    label->setObjectName(QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size())));
+    label->setGeometry(spec.left, spec.top, spec.width, spec.height);
+    label->setWordWrap(true);
+    label->setAlignment(label_alignment(spec.alignment));
+    label->setMargin(0);
+    label->setIndent(0);
+    QFont font;
+    font.setFamilies({QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue")});
+    font.setBold(true);
+    font.setPixelSize(spec.pixel_size);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, label_color(spec.text_color));
+    palette.setColor(QPalette::Window, label_color(spec.background));
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+// A key event as the character code the commands expect; 0 for keys without a character.
+std::uint16_t key_ascii(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        default:
+            break;
+    }
+    const QString text = event.text();
+    if (text.size() != 1) return 0;
+    return text.at(0).unicode();
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent)
+    : QWidget(parent),
+      driver_(surface_, run_),
+      pacer_(driver_, [this] { return static_cast<double>(clock_.nsecsElapsed()); }),
+      shown_readout_(LONG_MIN) {
+    clock_.start();
+    setWindowTitle(QString::fromUtf8(form_caption.data(), static_cast<qsizetype>(form_caption.size())));
+    setFixedSize(616, 741);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    for (std::size_t i = 0; i < label_specs.size(); ++i) {
+        labels_[i] = make_label(this, label_specs[i]);
+        labels_[i]->installEventFilter(this);
+    }
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, [this] { guarded([this] { tick(); }); });
+}
+
+bool Form1::event(QEvent* event) {
+    // The window is activated when it is first shown; without a window manager no activation
+    // event comes, so showing it counts as well.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show) {
+        guarded([this] { Form_Activate(); });
+    }
+    return QWidget::event(event);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    // A double click on a label is not a double click on the window.
+    if (event->type() == QEvent::MouseButtonDblClick) return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::Form_Activate() {
+    // Activation comes again after switching between programs; the driver starts only once.
+    if (started_) return;
+    started_ = true;
+    timer_.start(0);
+}
+
+void Form1::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QImage& image = surface_.image();
+    for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), image, rect);
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+    const std::uint16_t code = key_ascii(*event);
+    if (code == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    guarded([this, code] { Form_KeyPress(code); });
+}
+
+void Form1::Form_KeyPress(std::uint16_t code) {
+    if (hcci::Form_KeyPress(run_, code) == CommandResult::end_program) {
+        End();
+        return;
+    }
+    if (changes_pace(code) && pacer_.armed()) arm(pacer_.pace_changed().next_tick_ns);
+    // Let every event already queued be handled before the driver looks at the values.
+    if (!check_posted_) {
+        check_posted_ = true;
+        QMetaObject::invokeMethod(this, [this] { guarded([this] { check_run_control(); }); },
+                                  Qt::QueuedConnection);
+    }
+}
+
+void Form1::mouseDoubleClickEvent(QMouseEvent*) { guarded([this] { Form_DblClick(); }); }
+
+void Form1::Form_DblClick() { End(); }
+
+void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    guarded([this] { End(); });
+}
+
+void Form1::End() {
+    timer_.stop();
+    driver_.end_program();
+    emit ended();
+    QCoreApplication::exit(0);
+}
+
+void Form1::check_run_control() {
+    check_posted_ = false;
+    // A frozen or waiting driver sleeps with no timer armed; the commands wake it.
+    if (started_ && !pacer_.armed() && !timer_.isActive()) tick();
+}
+
+void Form1::tick() {
+    const TickResult result = pacer_.tick();
+    if (result.steps > 0) {
+        update_readout();
+        const QRect dirty = surface_.take_dirty_rect();
+        if (!dirty.isEmpty()) update(dirty);
+    }
+    if (result.armed) arm(result.next_tick_ns);
+}
+
+void Form1::arm(double next_tick_ns) {
+    const double wait_ns = next_tick_ns - static_cast<double>(clock_.nsecsElapsed());
+    const double wait_ms = std::clamp(std::ceil(wait_ns / 1e6), 0.0, static_cast<double>(INT_MAX));
+    timer_.start(static_cast<int>(wait_ms));
+}
+
+void Form1::update_readout() {
+    const long readout = driver_.readout();
+    if (readout == shown_readout_) return;
+    shown_readout_ = readout;
+    labels_[label8_index]->setText(QString::fromStdString(readout_text(readout)));
+}
+
+}  // namespace hcci

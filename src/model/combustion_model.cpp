@@ -1,0 +1,185 @@
+#include "combustion_model.h"
+
+#include <cmath>
+
+namespace hcci {
+namespace {
+
+// Schedule of the cycle, in crank degrees (90 is top dead centre).
+constexpr double first_division_start = 57;
+constexpr double first_division_end = 79;
+constexpr double main_combustion_end = 101;
+constexpr double second_division_end = 123;
+constexpr double aux_ignition_start = 75;
+constexpr double aux_ignition_end = 78;
+constexpr double aux_ignition_factor = 1.8;
+constexpr double main_ignition_start = 83;
+constexpr double main_ignition_end = 88;
+constexpr double main_charge_rise = 0.8;
+constexpr double main_ignition_width = 5;
+
+void save_united_point(CombustionModel& m) {
+    m.prev_piston_pos = m.piston_pos;
+    m.prev_united_pressure = m.united_pressure;
+    m.prev_united_temperature = m.united_temperature;
+}
+
+void save_chamber_point(CombustionModel& m) {
+    m.prev_aux_pressure = m.aux_pressure;
+    m.prev_main_pressure = m.main_pressure;
+    m.prev_aux_temperature = m.aux_temperature;
+    m.prev_main_temperature = m.main_temperature;
+    m.prev_piston_pos = m.piston_pos;
+}
+
+void hand_over_split(CombustionModel& m, const EngineGeometry& g) {
+    m.main_split_pressure = m.united_pressure;
+    m.aux_split_pressure = m.united_pressure;
+    m.main_pressure = m.united_pressure;
+    m.aux_pressure = m.united_pressure;
+    m.main_split_temperature = m.united_temperature;
+    m.aux_split_temperature = m.united_temperature;
+    m.aux_temperature = m.united_temperature;
+    m.main_temperature = m.united_temperature;
+    m.main_split_volume = g.main_clearance + (m.piston_pos - g.total_clearance) * g.main_share;
+    m.aux_split_volume =
+        g.aux_clearance + (m.piston_pos - g.total_clearance) * (1 - g.main_share);
+    m.split_piston_pos = m.piston_pos;
+}
+
+void hand_over_merge(CombustionModel& m, const EngineGeometry& g) {
+    m.merged_temperature =
+        m.main_temperature * g.main_share + m.aux_temperature * (1 - g.main_share);
+    m.united_temperature = m.merged_temperature;
+    m.merged_pressure =
+        (g.bdc_height / g.start_temperature) * (m.merged_temperature / m.piston_pos);
+    m.merge_piston_pos = m.piston_pos;
+    m.united_pressure = m.merged_pressure;
+}
+
+// Both chambers compressed or expanded adiabatically from the split state.
+void update_divided(CombustionModel& m, const EngineGeometry& g) {
+    m.main_volume = m.main_split_volume - (m.split_piston_pos - m.piston_pos) * g.main_share;
+    m.aux_volume = m.aux_split_volume - (m.split_piston_pos - m.piston_pos) * (1 - g.main_share);
+    m.main_pressure = m.main_split_pressure * std::pow(m.main_split_volume / m.main_volume, g.gamma);
+    m.aux_pressure = m.aux_split_pressure * std::pow(m.aux_split_volume / m.aux_volume, g.gamma);
+    m.main_temperature =
+        m.main_split_temperature * std::pow(m.main_split_volume / m.main_volume, g.gamma - 1);
+    m.aux_temperature =
+        m.aux_split_temperature * std::pow(m.aux_split_volume / m.aux_volume, g.gamma - 1);
+}
+
+// The factors act on values computed afresh at every step, so they never compound.
+void apply_aux_ignition(CombustionModel& m, double crank_angle) {
+    if (crank_angle >= aux_ignition_start && crank_angle <= aux_ignition_end) {
+        const double factor = 1 + (crank_angle - aux_ignition_start) / (3 / 0.8);
+        m.aux_pressure = m.aux_pressure * factor;
+        m.aux_temperature = m.aux_temperature * factor;
+    }
+    if (crank_angle > aux_ignition_end) {
+        m.aux_pressure = m.aux_pressure * aux_ignition_factor;
+        m.aux_temperature = m.aux_temperature * aux_ignition_factor;
+    }
+}
+
+void update_united_from_merge(CombustionModel& m, const EngineGeometry& g) {
+    m.united_pressure = m.merged_pressure * std::pow(m.merge_piston_pos / m.piston_pos, g.gamma);
+    m.united_temperature =
+        m.merged_temperature * std::pow(m.merge_piston_pos / m.piston_pos, g.gamma - 1);
+}
+
+void apply_main_ignition(CombustionModel& m, const EngineGeometry& g, double crank_angle) {
+    if (crank_angle > main_ignition_start && crank_angle <= main_ignition_end) {
+        const double factor =
+            1 + ((main_charge_rise * g.main_share) * (crank_angle - main_ignition_start)) /
+                    main_ignition_width;
+        m.united_pressure = m.united_pressure * factor;
+        m.united_temperature = m.united_temperature * factor;
+    }
+    if (crank_angle > main_ignition_end) {
+        const double factor = 1 + main_charge_rise * g.main_share;
+        m.united_pressure = m.united_pressure * factor;
+        m.united_temperature = m.united_temperature * factor;
+    }
+}
+
+const auto no_segments = [](const CombustionModel&, double, int) {};
+
+}  // namespace
+
+int phase_of(double crank_angle) {
+    if (crank_angle < first_division_start) return 1;
+    if (crank_angle <= first_division_end) return 2;
+    if (crank_angle <= main_combustion_end) return 3;
+    if (crank_angle <= second_division_end) return 4;
+    return 5;
+}
+
+void reset_model(CombustionModel& m, const EngineGeometry& g) {
+    m.piston_pos = 2 * g.crank_radius;
+    m.prev_piston_pos = 0;
+    m.split_piston_pos = 0;
+    m.prev_united_pressure = 0;
+    m.prev_united_temperature = 0;
+    m.prev_aux_pressure = 0;
+    m.prev_main_pressure = 0;
+    m.prev_aux_temperature = 0;
+    m.prev_main_temperature = 0;
+    m.merged_temperature = 0;
+    m.main_split_pressure = 0;
+    m.aux_split_pressure = 0;
+    m.main_pressure = 0;
+    m.aux_pressure = 0;
+    m.main_split_temperature = 0;
+    m.aux_split_temperature = 0;
+    m.main_split_volume = 0;
+    m.aux_split_volume = 0;
+}
+
+int step_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
+               const CrankPosition& crank, TraceSegmentDrawer draw_segments) {
+    const int phase = phase_of(crank_angle);
+    switch (phase) {
+        case 1: {
+            save_united_point(m);
+            m.piston_pos = piston_position(g, crank);
+            const double ratio = g.bdc_height / m.piston_pos;
+            m.united_pressure = std::pow(ratio, g.gamma);
+            m.united_temperature = g.start_temperature * std::pow(ratio, g.gamma - 1);
+            draw_segments(m, crank_angle, phase);
+            hand_over_split(m, g);
+            break;
+        }
+        case 2:
+        case 4:
+            save_chamber_point(m);
+            m.piston_pos = piston_position(g, crank);
+            update_divided(m, g);
+            if (phase == 2) apply_aux_ignition(m, crank_angle);
+            draw_segments(m, crank_angle, phase);
+            hand_over_merge(m, g);
+            break;
+        case 3:
+            save_united_point(m);
+            m.piston_pos = piston_position(g, crank);
+            update_united_from_merge(m, g);
+            apply_main_ignition(m, g, crank_angle);
+            draw_segments(m, crank_angle, phase);
+            hand_over_split(m, g);
+            break;
+        default:
+            save_united_point(m);
+            m.piston_pos = piston_position(g, crank);
+            update_united_from_merge(m, g);
+            draw_segments(m, crank_angle, phase);
+            break;
+    }
+    return phase;
+}
+
+int step_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
+               const CrankPosition& crank) {
+    return step_model(m, g, crank_angle, crank, no_segments);
+}
+
+}  // namespace hcci

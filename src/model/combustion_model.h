@@ -1,0 +1,71 @@
+#pragma once
+
+#include "engine_geometry.h"
+#include "function_ref.h"
+
+// The two-chamber thermodynamic model: pressures in bar, temperatures in kelvin, volumes as heights
+// over the whole piston area. Advanced once per crank step.
+
+namespace hcci {
+
+struct CombustionModel {
+    double piston_pos = 0;
+
+    // Current state.
+    double united_pressure = 0;
+    double united_temperature = 0;
+    double main_pressure = 0;
+    double main_temperature = 0;
+    double main_volume = 0;
+    double aux_pressure = 0;
+    double aux_temperature = 0;
+    double aux_volume = 0;
+
+    // Split state: handed by a united phase to the divided phase that follows it.
+    double main_split_pressure = 0;
+    double aux_split_pressure = 0;
+    double main_split_temperature = 0;
+    double aux_split_temperature = 0;
+    double main_split_volume = 0;
+    double aux_split_volume = 0;
+    double split_piston_pos = 0;
+
+    // Merge state: handed by a divided phase to the united phase that follows it.
+    double merged_temperature = 0;
+    double merged_pressure = 0;
+    double merge_piston_pos = 0;
+
+    // The previous point of the traces, saved at the start of every step.
+    double prev_piston_pos = 0;
+    double prev_united_pressure = 0;
+    double prev_united_temperature = 0;
+    double prev_main_pressure = 0;
+    double prev_main_temperature = 0;
+    double prev_aux_pressure = 0;
+    double prev_aux_temperature = 0;
+};
+
+// Phases by crank angle: 1 united compression (< 57), 2 first division with auxiliary ignition
+// (57..79), 3 united with main combustion (79 < a <= 101), 4 second division (101 < a <= 123),
+// 5 united expansion (> 123).
+int phase_of(double crank_angle);
+
+inline bool is_divided_phase(int phase) { return phase == 2 || phase == 4; }
+
+// Cycle-start reset: piston at bottom dead centre, previous points, split state and the chamber
+// pressures cleared.
+void reset_model(CombustionModel& model, const EngineGeometry& geometry);
+
+// Draws the step's trace segments; called after the chamber update and before the hand-over.
+using TraceSegmentDrawer = FunctionRef<void(const CombustionModel&, double crank_angle, int phase)>;
+
+// One step: previous-point copies, new piston position, chamber update, trace segments, hand-over.
+// Returns the phase that ran.
+int step_model(CombustionModel& model, const EngineGeometry& geometry, double crank_angle,
+               const CrankPosition& crank, TraceSegmentDrawer draw_segments);
+
+// The same step without drawing.
+int step_model(CombustionModel& model, const EngineGeometry& geometry, double crank_angle,
+               const CrankPosition& crank);
+
+}  // namespace hcci
