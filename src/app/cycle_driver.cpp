@@ -42,8 +42,9 @@ Advance CycleDriver::pass_freeze_point() {
         restart();
         return Advance::stepped;
     }
-    crank_angle_ = crank_angle_ + angle_step;
-    if (within_sweep(crank_angle_)) {
+    const double next_angle = crank_angle_ + angle_step;
+    if (within_sweep(next_angle)) {
+        crank_angle_ = next_angle;
         run_step();
         return Advance::stepped;
     }
