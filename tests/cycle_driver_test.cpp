@@ -176,7 +176,8 @@ TEST(CycleDriver, ReadoutFollowsTheAccumulatedAngle) {
     const struct {
         int step;
         long readout;
-    } rows[] = {{0, -180}, {50, -180}, {51, -179}, {4500, -91}, {9000, -1}, {9001, 0}, {18000, 180}};
+    } rows[] = {{0, -180},  {50, -180}, {51, -179},  {4500, -91},
+                {9000, -1}, {9001, 0},  {18000, 180}};
     std::size_t next = 0;
     while (rig.driver.advance() == Advance::stepped && next < std::size(rows)) {
         if (rig.driver.step_index() == rows[next].step) {

@@ -16,13 +16,13 @@ namespace hcci {
 namespace {
 
 class NullSurface final : public DrawingSurface {
-  public:
+public:
     void ForeColor(Color) override {}
     void DrawWidth(int) override {}
     void Cls() override { ++cls_count; }
     int cls_count = 0;
 
-  protected:
+protected:
     void draw(LineMode, float, float, float, float, std::optional<Color>) override {}
 };
 
@@ -49,12 +49,10 @@ struct Expected {
                 stepe = 10000;
                 break;
             case ',':
-                if (std::isfinite(stepe * 0.9))
-                    stepe = stepe * 0.9;
+                if (std::isfinite(stepe * 0.9)) stepe = stepe * 0.9;
                 break;
             case '.':
-                if (std::isfinite(stepe * 1.1))
-                    stepe = stepe * 1.1;
+                if (std::isfinite(stepe * 1.1)) stepe = stepe * 1.1;
                 break;
             default:
                 break;
@@ -73,14 +71,12 @@ struct Expected {
             return Advance::stepped;
         }
         if (waiting) {
-            if (loopy == 0)
-                return Advance::waiting;
+            if (loopy == 0) return Advance::waiting;
             loopy = 0;
             start_cycle();
             return Advance::stepped;
         }
-        if (stopp == 1)
-            return Advance::frozen;
+        if (stopp == 1) return Advance::frozen;
         if (loopy == 1) {
             loopy = 0;
             start_cycle();
@@ -127,12 +123,10 @@ TEST(DriverProperty, RandomKeysAndStepsFollowTheRules) {
                     const Advance got = driver.advance();
                     const Advance want = expected.advance();
                     ASSERT_EQ(got, want) << fail_text();
-                    if (got != Advance::stepped)
-                        break;
+                    if (got != Advance::stepped) break;
                     ASSERT_EQ(driver.cycles(), expected.cycle) << fail_text();
                     ASSERT_EQ(driver.step_index(), expected.step) << fail_text();
-                    if (driver.cycles() != last_cycle)
-                        last_phase = 0;
+                    if (driver.cycles() != last_cycle) last_phase = 0;
                     last_cycle = driver.cycles();
                     ASSERT_GE(driver.phase(), last_phase) << fail_text();
                     ASSERT_LE(driver.phase(), last_phase + 1) << fail_text();

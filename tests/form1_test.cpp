@@ -29,8 +29,9 @@ protected:
         QApplication::sendEvent(&form, &press);
     }
     void double_click(QWidget* target, QPoint at) {
-        QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(at), target->mapToGlobal(QPointF(at)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(at),
+                          target->mapToGlobal(QPointF(at)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(target, &event);
     }
     int ended_count() const { return ended; }
@@ -60,7 +61,8 @@ TEST_F(Form1Test, LabelsStandWhereTheLayoutPutsThem) {
         EXPECT_TRUE(label->alignment() & Qt::AlignTop);
         EXPECT_TRUE(label->font().bold());
         EXPECT_EQ(label->font().pixelSize(), spec.pixel_size);
-        EXPECT_EQ(label->palette().color(QPalette::WindowText), ImageSurface::to_qcolor(spec.text_color));
+        EXPECT_EQ(label->palette().color(QPalette::WindowText),
+                  ImageSurface::to_qcolor(spec.text_color));
         EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::white));
     }
     EXPECT_EQ(form.label(4)->palette().color(QPalette::WindowText), QColor(0, 0, 255));  // blue
@@ -116,7 +118,8 @@ template <class F>
 bool pump_until(F condition) {
     QElapsedTimer timer;
     timer.start();
-    while (!condition() && timer.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!condition() && timer.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     return condition();
 }
 

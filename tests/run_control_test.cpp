@@ -28,18 +28,17 @@ TEST_P(PaceKeys, MultiplyOrSetThePacingCount) {
     EXPECT_EQ(run.stepe, c.stepe_after) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, PaceKeys,
-    ::testing::Values(KeyCase{"comma", 50000, u",", 45000},
-                      KeyCase{"full_stop", 50000, u".", 55000.00000000001},
-                      KeyCase{"slash_then_full_stop", 50000, u"/.", 11000},
-                      KeyCase{"space_then_comma", 50000, u" ,", 0},
-                      KeyCase{"space_then_full_stop", 50000, u" .", 0},
-                      KeyCase{"slash_after_space", 0, u" /", 10000},
-                      KeyCase{"never_stored", 0, u",.", 0},
-                      KeyCase{"other_keys", 50000, u"aZ9;-\t", 50000},
-                      KeyCase{"twice_comma", 50000, u",,", 50000 * 0.9 * 0.9}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Keys, PaceKeys,
+                         ::testing::Values(KeyCase{"comma", 50000, u",", 45000},
+                                           KeyCase{"full_stop", 50000, u".", 55000.00000000001},
+                                           KeyCase{"slash_then_full_stop", 50000, u"/.", 11000},
+                                           KeyCase{"space_then_comma", 50000, u" ,", 0},
+                                           KeyCase{"space_then_full_stop", 50000, u" .", 0},
+                                           KeyCase{"slash_after_space", 0, u" /", 10000},
+                                           KeyCase{"never_stored", 0, u",.", 0},
+                                           KeyCase{"other_keys", 50000, u"aZ9;-\t", 50000},
+                                           KeyCase{"twice_comma", 50000, u",,", 50000 * 0.9 * 0.9}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RunControl, EnterTogglesTheRestartAndTwoPressesCancel) {
     RunControl run;
@@ -81,8 +80,10 @@ TEST(RunControl, PacingCountIsTheWholePartFromOneUp) {
     const struct {
         double stepe;
         double count;
-    } rows[] = {{45000, 45000}, {55000.00000000001, 55000}, {0, 0}, {0.5, 0}, {0.999, 0},
-                {1, 1},         {10000, 10000},             {-3, 0}};
+    } rows[] = {{45000, 45000}, {55000.00000000001, 55000},
+                {0, 0},         {0.5, 0},
+                {0.999, 0},     {1, 1},
+                {10000, 10000}, {-3, 0}};
     for (const auto& row : rows) {
         EXPECT_EQ(pacing_count(row.stepe), row.count) << "stepe " << row.stepe;
     }
@@ -90,7 +91,9 @@ TEST(RunControl, PacingCountIsTheWholePartFromOneUp) {
 
 TEST(RunControl, OnlyPaceKeysChangeThePace) {
     for (char16_t key : std::u16string(u",./ ")) EXPECT_TRUE(changes_pace(key)) << char(key);
-    for (char16_t key : std::u16string(u"\r\x1b" u"ax")) EXPECT_FALSE(changes_pace(key)) << int(key);
+    for (char16_t key : std::u16string(u"\r\x1b"
+                                       u"ax"))
+        EXPECT_FALSE(changes_pace(key)) << int(key);
 }
 
 }  // namespace
