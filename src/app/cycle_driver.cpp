@@ -8,7 +8,8 @@
 
 namespace hcci {
 
-CycleDriver::CycleDriver(DrawingSurface& surface, RunControl& run) : surface_(surface), run_(run) {}
+CycleDriver::CycleDriver(DrawingSurface& surface, RunControl& run)
+    : surface_(&surface), run_(run) {}
 
 Advance CycleDriver::advance() {
     switch (state_) {
@@ -53,7 +54,7 @@ Advance CycleDriver::pass_freeze_point() {
 }
 
 void CycleDriver::end_program() {
-    surface_.Cls();
+    surface_->Cls();
     state_ = DriverState::ended;
 }
 
@@ -65,9 +66,9 @@ void CycleDriver::repace() {
 
 void CycleDriver::begin_cycle() {
     geometry_ = make_engine_geometry();
-    draw_diagram_grid(surface_, geometry_);
-    draw_engine_outline(surface_, geometry_);
-    draw_diagram_axes(surface_, geometry_);
+    draw_diagram_grid(*surface_, geometry_);
+    draw_engine_outline(*surface_, geometry_);
+    draw_diagram_axes(*surface_, geometry_);
     reset_model(model_, geometry_);
     run_.stepe = default_stepe;
     crank_angle_ = sweep_start_angle;
@@ -77,7 +78,7 @@ void CycleDriver::begin_cycle() {
 }
 
 void CycleDriver::restart() {
-    surface_.Cls();
+    surface_->Cls();
     run_.loopy = 0;
     begin_cycle();
     run_step();
@@ -88,15 +89,31 @@ void CycleDriver::run_step() {
     crank_ = crank_position(geometry_, crank_angle_);
     readout_ = readout_value(crank_angle_);
     const auto draw_segments = [this](const CombustionModel& m, double angle, int phase) {
-        draw_trace_segments(surface_, geometry_, m, angle, phase);
+        draw_trace_segments(*surface_, geometry_, m, angle, phase);
     };
     phase_ = step_model(model_, geometry_, crank_angle_, crank_, draw_segments);
     if (is_first_step(crank_angle_)) {
         pacing_ = 0;
         return;
     }
-    draw_moving_parts(surface_, geometry_, crank_angle_, model_.prev_piston_pos, model_.piston_pos);
+    draw_moving_parts(*surface_, geometry_, crank_angle_, model_.prev_piston_pos,
+                      model_.piston_pos);
     pacing_ = pacing_count(run_.stepe);
+}
+
+void replay_cycle(DrawingSurface& surface, const CycleDriver& driver) {
+    switch (driver.state()) {
+        case DriverState::drawing_background:
+        case DriverState::ended:
+            return;
+        case DriverState::sweeping:
+        case DriverState::frozen:
+        case DriverState::waiting:
+            break;
+    }
+    RunControl run;
+    CycleDriver replay(surface, run);
+    for (int step = 0; step <= driver.step_index(); ++step) replay.advance();
 }
 
 }  // namespace hcci

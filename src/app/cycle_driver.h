@@ -28,6 +28,9 @@ public:
     void end_program();
     // The pace changed while the last step's delay is still running: that delay follows it.
     void repace();
+    // Draws from now on onto another surface, which must already show this cycle's picture
+    // (see replay_cycle).
+    void set_surface(DrawingSurface& surface) { surface_ = &surface; }
 
     DriverState state() const { return state_; }
     // The step that ran last: its accumulated angle, index in the sweep (0 first), phase, readout.
@@ -50,7 +53,7 @@ private:
     void restart();
     void run_step();
 
-    DrawingSurface& surface_;
+    DrawingSurface* surface_;
     RunControl& run_;
     DriverState state_ = DriverState::drawing_background;
     EngineGeometry geometry_;
@@ -63,5 +66,9 @@ private:
     double pacing_ = 0;
     long cycles_ = 0;
 };
+
+// The picture after a given step depends on that step alone (the keys change only the pace, the
+// freeze and the restart): this draws it afresh onto another surface.
+void replay_cycle(DrawingSurface& surface, const CycleDriver& driver);
 
 }  // namespace hcci

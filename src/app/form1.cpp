@@ -5,19 +5,23 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
 #include "fatal_error.h"
+#include "logical_mapping.h"
 #include "window_layout.h"
 
 namespace hcci {
 namespace {
 
-QColor label_color(std::uint32_t color) { return ImageSurface::to_qcolor(color); }
+QColor label_color(std::uint32_t color) {
+    return ImageSurface::to_qcolor(color);
+}
 
 Qt::Alignment label_alignment(LabelAlignment alignment) {
     switch (alignment) {
@@ -32,10 +36,11 @@ Qt::Alignment label_alignment(LabelAlignment alignment) {
 }
 
 QLabel* make_label(QWidget* parent, const LabelSpec& spec) {
-    auto* label = new QLabel(QString::fromUtf8(spec.caption.data(),
-                                               static_cast<qsizetype>(spec.caption.size())),
-                             parent);
-    label->setObjectName(QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size())));
+    auto* label = new QLabel(
+        QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size())),
+        parent);
+    label->setObjectName(
+        QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size())));
     label->setGeometry(spec.left, spec.top, spec.width, spec.height);
     label->setWordWrap(true);
     label->setAlignment(label_alignment(spec.alignment));
@@ -74,12 +79,16 @@ std::uint16_t key_ascii(const QKeyEvent& event) {
 
 Form1::Form1(QWidget* parent)
     : QWidget(parent),
-      driver_(surface_, run_),
+      surface_(std::make_unique<ImageSurface>()),
+      driver_(*surface_, run_),
       pacer_(driver_, [this] { return static_cast<double>(clock_.nsecsElapsed()); }),
       shown_readout_(LONG_MIN) {
     clock_.start();
-    setWindowTitle(QString::fromUtf8(form_caption.data(), static_cast<qsizetype>(form_caption.size())));
-    setFixedSize(616, 741);
+    setWindowTitle(
+        QString::fromUtf8(form_caption.data(), static_cast<qsizetype>(form_caption.size())));
+    // Resizable down to half the drawing's own size; the picture keeps its proportions.
+    setMinimumSize((client_width + 1) / 2, (client_height + 1) / 2);
+    resize(client_width, client_height);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     for (std::size_t i = 0; i < label_specs.size(); ++i) {
@@ -113,10 +122,64 @@ void Form1::Form_Activate() {
     timer_.start(0);
 }
 
+QRect Form1::picture_rect() const {
+    return QRect(picture_origin_, QSize(static_cast<int>(std::lround(client_width * fit_scale_)),
+                                        static_cast<int>(std::lround(client_height * fit_scale_))));
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    guarded([this] { lay_out(size()); });
+}
+
+void Form1::resize_now(QSize size) {
+    resize(size);
+    lay_out(size);
+}
+
+void Form1::lay_out(QSize size) {
+    fit_scale_ = std::max(0.5, std::min(size.width() / static_cast<double>(client_width),
+                                        size.height() / static_cast<double>(client_height)));
+    const QRect picture(QPoint(0, 0), picture_rect().size());
+    picture_origin_ =
+        QPoint((size.width() - picture.width()) / 2, (size.height() - picture.height()) / 2);
+    for (std::size_t i = 0; i < label_specs.size(); ++i) {
+        const LabelSpec& spec = label_specs[i];
+        const auto scaled = [this](int v) { return static_cast<int>(std::lround(v * fit_scale_)); };
+        labels_[i]->setGeometry(picture_origin_.x() + scaled(spec.left),
+                                picture_origin_.y() + scaled(spec.top), scaled(spec.width),
+                                scaled(spec.height));
+        QFont font = labels_[i]->font();
+        font.setPixelSize(std::max(1, scaled(spec.pixel_size)));
+        labels_[i]->setFont(font);
+    }
+    rasterise_if_needed();
+    update();
+}
+
+void Form1::rasterise_if_needed() {
+    const double ratio = devicePixelRatioF();
+    const double scale = fit_scale_ * ratio;
+    if (std::abs(scale - surface_->scale()) < 1e-9) return;
+    auto surface = std::make_unique<ImageSurface>(scale);
+    replay_cycle(*surface, driver_);
+    driver_.set_surface(*surface);
+    surface_ = std::move(surface);
+}
+
 void Form1::paintEvent(QPaintEvent* event) {
+    guarded([this] { rasterise_if_needed(); });
     QPainter painter(this);
-    const QImage& image = surface_.image();
-    for (const QRect& rect : event->region()) painter.drawImage(rect.topLeft(), image, rect);
+    const QRect picture = picture_rect();
+    const QRegion margins = QRegion(event->rect()).subtracted(picture);
+    for (const QRect& rect : margins) painter.fillRect(rect, Qt::white);
+    const QImage& image = surface_->image();
+    const double ratio = surface_->scale() / fit_scale_;
+    for (const QRect& rect : event->region().intersected(picture)) {
+        const QRectF source(QPointF(rect.topLeft() - picture.topLeft()) * ratio,
+                            QSizeF(rect.size()) * ratio);
+        painter.drawImage(QRectF(rect), image, source);
+    }
 }
 
 void Form1::keyPressEvent(QKeyEvent* event) {
@@ -137,14 +200,18 @@ void Form1::Form_KeyPress(std::uint16_t code) {
     // Let every event already queued be handled before the driver looks at the values.
     if (!check_posted_) {
         check_posted_ = true;
-        QMetaObject::invokeMethod(this, [this] { guarded([this] { check_run_control(); }); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { guarded([this] { check_run_control(); }); }, Qt::QueuedConnection);
     }
 }
 
-void Form1::mouseDoubleClickEvent(QMouseEvent*) { guarded([this] { Form_DblClick(); }); }
+void Form1::mouseDoubleClickEvent(QMouseEvent*) {
+    guarded([this] { Form_DblClick(); });
+}
 
-void Form1::Form_DblClick() { End(); }
+void Form1::Form_DblClick() {
+    End();
+}
 
 void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
@@ -154,6 +221,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 void Form1::End() {
     timer_.stop();
     driver_.end_program();
+    update();
     emit ended();
     QCoreApplication::exit(0);
 }
@@ -168,10 +236,16 @@ void Form1::tick() {
     const TickResult result = pacer_.tick();
     if (result.steps > 0) {
         update_readout();
-        const QRect dirty = surface_.take_dirty_rect();
-        if (!dirty.isEmpty()) update(dirty);
+        const QRect dirty = surface_->take_dirty_rect();
+        if (!dirty.isEmpty()) update(to_widget(dirty));
     }
     if (result.armed) arm(result.next_tick_ns);
+}
+
+QRect Form1::to_widget(QRect image_rect) const {
+    const double ratio = surface_->scale() / fit_scale_;
+    const QRectF logical(QPointF(image_rect.topLeft()) / ratio, QSizeF(image_rect.size()) / ratio);
+    return logical.toAlignedRect().translated(picture_origin_).adjusted(-1, -1, 1, 1);
 }
 
 void Form1::arm(double next_tick_ns) {
