@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 // The one drawing interface: lines and axis-aligned boxes in logical coordinates
@@ -28,19 +29,25 @@ public:
 
     // Coordinates are rounded to single precision here, as they are passed.
     void Line(LineMode mode, double x1, double y1, double x2, double y2, Color color) {
-        draw(mode, static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
-             static_cast<float>(y2), color);
+        draw(mode, to_single(x1), to_single(y1), to_single(x2), to_single(y2), color);
     }
     // The same in the current ForeColor.
     void Line(LineMode mode, double x1, double y1, double x2, double y2) {
-        draw(mode, static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
-             static_cast<float>(y2), std::nullopt);
+        draw(mode, to_single(x1), to_single(y1), to_single(x2), to_single(y2), std::nullopt);
     }
 
     virtual void ForeColor(Color color) = 0;
     virtual void DrawWidth(int pixels) = 0;
     // Clears the whole drawing to the window background.
     virtual void Cls() = 0;
+
+    // Single precision; a value beyond its range becomes the largest single value of its sign.
+    static float to_single(double v) {
+        constexpr double largest = std::numeric_limits<float>::max();
+        if (v > largest) return std::numeric_limits<float>::max();
+        if (v < -largest) return -std::numeric_limits<float>::max();
+        return static_cast<float>(v);
+    }
 
 protected:
     // explicit_color is empty when the call uses the current ForeColor.
