@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""Measures the real program from outside, under its own Xvfb: the sweep time at the default
+pace, the CPU share while sweeping, frozen and waiting, the time to the first drawn frame and the
+resident memory after 1 and after 5 sweeps at full speed.
+
+Usage: bench/measure_live.py PATH/TO/hcci-cycle
+"""
+
+import ctypes
+import hashlib
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from x_session import XSession, spawn, stop  # noqa: E402
+
+LABEL8 = (280, 328, 57, 33)        # the crank-angle readout, client pixels
+CYLINDER_HEAD = (35, 342)          # a pixel of the black cylinder head
+TICKS = os.sysconf("SC_CLK_TCK")
+POLL_S = 0.002
+
+
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_char)),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int)]
+
+
+class Pixels:
+    """Reads small regions of a window straight from the X server (milliseconds a read)."""
+
+    def __init__(self, display_name, window):
+        self.x = ctypes.CDLL("libX11.so.6")
+        self.x.XOpenDisplay.restype = ctypes.c_void_p
+        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x.XGetImage.restype = ctypes.POINTER(XImage)
+        self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                     ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        self.x.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
+        self.display = self.x.XOpenDisplay(display_name.encode())
+        if not self.display:
+            raise RuntimeError("cannot open " + display_name)
+        self.window = window
+
+    def region(self, x, y, w, h):
+        image = self.x.XGetImage(self.display, self.window, x, y, w, h, 0xFFFFFFFF, 2)
+        if not image:
+            return b""
+        data = ctypes.string_at(image.contents.data, image.contents.bytes_per_line * h)
+        self.x.XDestroyImage(image)
+        return data
+
+    def pixel(self, x, y):
+        data = self.region(x, y, 1, 1)
+        return tuple(data[2::-1]) if len(data) >= 3 else None  # BGRX → RGB
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def rss_kib(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def cpu_share(pid, seconds):
+    c0, t0 = cpu_seconds(pid), time.monotonic()
+    time.sleep(seconds)
+    return 100 * (cpu_seconds(pid) - c0) / (time.monotonic() - t0)
+
+
+def label_hash(pixels):
+    return hashlib.sha1(pixels.region(*LABEL8)).digest()
+
+
+def wait_until_still(pixels, quiet_s, limit_s):
+    """Waits until the readout has not changed for quiet_s; returns the time of its last change."""
+    last = label_hash(pixels)
+    last_change = time.monotonic()
+    deadline = last_change + limit_s
+    while time.monotonic() < deadline:
+        time.sleep(POLL_S)
+        now_hash = label_hash(pixels)
+        now = time.monotonic()
+        if now_hash != last:
+            last, last_change = now_hash, now
+        elif now - last_change >= quiet_s:
+            return last_change
+    raise RuntimeError("the readout never came to rest")
+
+
+def main(program):
+    with XSession() as x:
+        started = time.monotonic()
+        app = spawn([program], env=x.env)
+        try:
+            window = x.find_window(app.pid)
+            pixels = Pixels(x.display, window)
+
+            while pixels.pixel(*CYLINDER_HEAD) != (0, 0, 0):
+                if time.monotonic() - started > 20:
+                    raise RuntimeError("nothing was drawn within 20 s")
+                time.sleep(POLL_S)
+            first_frame = time.monotonic() - started
+
+            # The readout leaves "-180" at step 51, 51 ms into the sweep, and shows "180" only
+            # at its last step.
+            initial = label_hash(pixels)
+            while label_hash(pixels) == initial:
+                time.sleep(POLL_S)
+            first_change = time.monotonic()
+            sweeping_cpu = cpu_share(app.pid, 10)
+            last_change = wait_until_still(pixels, 2.0, 30)
+            sweep_s = last_change - first_change + 0.051
+            waiting_cpu = cpu_share(app.pid, 5)
+
+            x.press(window, "Return")
+            time.sleep(1)
+            x.press(window, "space")
+            time.sleep(0.5)
+            frozen_cpu = cpu_share(app.pid, 5)
+
+            # Releasing the freeze leaves the pace at 0: the rest of the sweep runs at full speed.
+            x.press(window, "space")
+            wait_until_still(pixels, 1.5, 60)
+            rss_after_1 = rss_kib(app.pid)
+            for _ in range(4):
+                x.press(window, "Return", "space", "space")
+                wait_until_still(pixels, 1.5, 60)
+            rss_after_5 = rss_kib(app.pid)
+
+            x.press(window, "Escape")
+            status = app.wait(timeout=5)
+        finally:
+            stop(app)
+
+    print(f"machine: {os.uname().nodename}, {os.cpu_count()} cores, "
+          f"{time.strftime('%Y-%m-%d %H:%M %Z')}")
+    print(f"sweep time at the default pace: {sweep_s:.3f} s "
+          f"({100 * (sweep_s / 18.0 - 1):+.2f} % of 18.0 s)")
+    print(f"CPU while sweeping at the default pace: {sweeping_cpu:.1f} % of one core")
+    print(f"CPU while waiting after a sweep: {waiting_cpu:.2f} % of one core")
+    print(f"CPU while frozen: {frozen_cpu:.2f} % of one core")
+    print(f"start to first drawn frame: {first_frame * 1000:.0f} ms")
+    print(f"resident memory after 1 sweep: {rss_after_1} KiB, after 5: {rss_after_5} KiB "
+          f"({rss_after_5 - rss_after_1:+d} KiB)")
+    print(f"exit status after Escape: {status}")
+    ok = (abs(sweep_s / 18.0 - 1) <= 0.02 and sweeping_cpu <= 10 and waiting_cpu < 0.5
+          and frozen_cpu < 0.5 and rss_after_5 - rss_after_1 < 1024 and status == 0)
+    print("within budget" if ok else "OVER BUDGET")
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        print(__doc__.strip(), file=sys.stderr)
+        sys.exit(2)
+    sys.exit(main(sys.argv[1]))
