@@ -1,0 +1,56 @@
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "combustion_model.h"
+#include "engine_geometry.h"
+#include "sweep.h"
+
+// The model alone, without drawing: a whole sweep has a budget of 2 ms.
+
+namespace hcci {
+namespace {
+
+void BM_ModelSweep(benchmark::State& state) {
+    const EngineGeometry geometry = make_engine_geometry();
+    CombustionModel model;
+    for (auto _ : state) {
+        reset_model(model, geometry);
+        int steps = 0;
+        for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
+            step_model(model, geometry, angle, crank_position(geometry, angle));
+            ++steps;
+        }
+        benchmark::DoNotOptimize(model);
+        benchmark::DoNotOptimize(steps);
+    }
+    state.SetItemsProcessed(state.iterations() * steps_per_sweep);
+}
+BENCHMARK(BM_ModelSweep)->Unit(benchmark::kMicrosecond);
+
+// One step at a crank angle of the given phase, from the state the sweep has reached there.
+// Repeating a step at the same angle is harmless: it reads only what earlier phases handed over.
+void BM_ModelStep(benchmark::State& state) {
+    constexpr double angle_of_phase[] = {0, 0, 76.5, 88.5, 110, 180};
+    const double target = angle_of_phase[state.range(0)];
+    const EngineGeometry geometry = make_engine_geometry();
+    CombustionModel model;
+    reset_model(model, geometry);
+    double angle = sweep_start_angle;
+    for (; angle < target; angle = angle + angle_step) {
+        step_model(model, geometry, angle, crank_position(geometry, angle));
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(angle);
+        const int phase = step_model(model, geometry, angle, crank_position(geometry, angle));
+        benchmark::DoNotOptimize(phase);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel("phase " + std::to_string(phase_of(angle)));
+}
+BENCHMARK(BM_ModelStep)->DenseRange(1, 5);
+
+}  // namespace
+}  // namespace hcci
+
+BENCHMARK_MAIN();

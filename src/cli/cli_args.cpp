@@ -1,0 +1,99 @@
+#include "cli_args.h"
+
+#include <charconv>
+#include <optional>
+
+namespace hcci {
+namespace {
+
+std::string quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+// A whole number of decimal digits only: no sign, no space, no exponent.
+std::optional<int> parse_step(std::string_view text) {
+    if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (value > static_cast<unsigned>(last_export_step)) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+std::optional<CliError> parse_option(CliArgs& args, std::span<const std::string_view> rest,
+                                     std::size_t& i, bool& output_seen, bool& step_seen) {
+    const std::string_view option = rest[i];
+    const bool png = args.command == CliCommand::png;
+    if (option == "-o" || (png && option == "--step")) {
+        if (i + 1 >= rest.size()) return CliError{"option " + quoted(option) + " needs a value"};
+        const std::string_view value = rest[++i];
+        if (option == "-o") {
+            if (output_seen) return CliError{"option '-o' given twice"};
+            if (value.empty()) return CliError{"option '-o' needs a file name"};
+            output_seen = true;
+            args.output = std::string(value);
+            return std::nullopt;
+        }
+        if (step_seen) return CliError{"option '--step' given twice"};
+        const std::optional<int> step = parse_step(value);
+        if (!step) {
+            return CliError{"step " + quoted(value) + " is not a whole number from 0 to 18000"};
+        }
+        step_seen = true;
+        args.step = *step;
+        return std::nullopt;
+    }
+    if (png && option == "--no-labels") {
+        args.labels = false;
+        return std::nullopt;
+    }
+    return CliError{"unknown option " + quoted(option)};
+}
+
+}  // namespace
+
+std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view> args) {
+    if (args.empty()) return CliError{"no command given"};
+    CliArgs result;
+    const std::string_view command = args.front();
+    if (command == "--help" || command == "--version") {
+        if (args.size() > 1) return CliError{"unexpected argument " + quoted(args[1])};
+        result.command = command == "--help" ? CliCommand::help : CliCommand::version;
+        return result;
+    }
+    if (command == "csv") {
+        result.command = CliCommand::csv;
+    } else if (command == "png") {
+        result.command = CliCommand::png;
+    } else {
+        return CliError{"unknown command " + quoted(command)};
+    }
+    const std::span<const std::string_view> rest = args.subspan(1);
+    bool output_seen = false;
+    bool step_seen = false;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (auto error = parse_option(result, rest, i, output_seen, step_seen)) return *error;
+    }
+    if (result.command == CliCommand::png && !output_seen) {
+        return CliError{"png needs an output file: -o FILE"};
+    }
+    return result;
+}
+
+std::string usage_text() {
+    return "usage: hcci-cycle-export csv [-o FILE]\n"
+           "       hcci-cycle-export png -o FILE [--step N] [--no-labels]\n"
+           "       hcci-cycle-export --help | --version\n"
+           "\n"
+           "  csv          one sweep's values, a row per crank step (standard output by default)\n"
+           "  png          the window's client area after step N (0 to 18000, default 18000)\n"
+           "  -o FILE      the file to write\n"
+           "  --step N     the step after which the picture is taken\n"
+           "  --no-labels  the drawing alone, without the labels over it\n";
+}
+
+std::string version_text() {
+    return std::string("hcci-cycle-export ") + HCCI_VERSION + "\n";
+}
+
+}  // namespace hcci

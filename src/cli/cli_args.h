@@ -1,0 +1,37 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+// The command line of hcci-cycle-export, parsed into a plain record. No toolkit here.
+
+namespace hcci {
+
+inline constexpr int exit_failure = 1;  // the work could not be done, e.g. a file not written
+inline constexpr int exit_usage = 2;    // the command line is wrong
+
+inline constexpr int first_export_step = 0;
+inline constexpr int last_export_step = 18000;
+
+enum class CliCommand { help, version, csv, png };
+
+struct CliArgs {
+    CliCommand command = CliCommand::help;
+    std::string output;  // empty for csv: standard output
+    int step = last_export_step;
+    bool labels = true;
+};
+
+struct CliError {
+    std::string message;
+};
+
+// Parses the arguments after the program name.
+std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view> args);
+
+std::string usage_text();
+std::string version_text();
+
+}  // namespace hcci

@@ -1,0 +1,127 @@
+#include "cli_args.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hcci {
+namespace {
+
+struct AcceptedCase {
+    const char* name;
+    std::vector<std::string_view> args;
+    CliCommand command;
+    std::string output;
+    int step;
+    bool labels;
+};
+
+class AcceptedArgs : public ::testing::TestWithParam<AcceptedCase> {};
+
+TEST_P(AcceptedArgs, ParseIntoTheRecord) {
+    const AcceptedCase& c = GetParam();
+    const auto parsed = parse_cli_args(c.args);
+    const auto* args = std::get_if<CliArgs>(&parsed);
+    ASSERT_NE(args, nullptr) << std::get<CliError>(parsed).message;
+    EXPECT_EQ(args->command, c.command);
+    EXPECT_EQ(args->output, c.output);
+    EXPECT_EQ(args->step, c.step);
+    EXPECT_EQ(args->labels, c.labels);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, AcceptedArgs,
+    ::testing::Values(
+        AcceptedCase{"help", {"--help"}, CliCommand::help, "", 18000, true},
+        AcceptedCase{"version", {"--version"}, CliCommand::version, "", 18000, true},
+        AcceptedCase{"csv_to_stdout", {"csv"}, CliCommand::csv, "", 18000, true},
+        AcceptedCase{
+            "csv_to_file", {"csv", "-o", "out.csv"}, CliCommand::csv, "out.csv", 18000, true},
+        AcceptedCase{
+            "png_default_step", {"png", "-o", "a.png"}, CliCommand::png, "a.png", 18000, true},
+        AcceptedCase{"png_options_in_any_order",
+                     {"png", "--no-labels", "--step", "0", "-o", "a.png"},
+                     CliCommand::png,
+                     "a.png",
+                     0,
+                     false},
+        AcceptedCase{"png_last_step",
+                     {"png", "-o", "a.png", "--step", "18000"},
+                     CliCommand::png,
+                     "a.png",
+                     18000,
+                     true},
+        AcceptedCase{"png_leading_zeros",
+                     {"png", "-o", "a.png", "--step", "0042"},
+                     CliCommand::png,
+                     "a.png",
+                     42,
+                     true},
+        AcceptedCase{"file_named_like_an_option",
+                     {"csv", "-o", "--step"},
+                     CliCommand::csv,
+                     "--step",
+                     18000,
+                     true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RejectedCase {
+    const char* name;
+    std::vector<std::string_view> args;
+    std::string_view message_part;
+};
+
+class RejectedArgs : public ::testing::TestWithParam<RejectedCase> {};
+
+TEST_P(RejectedArgs, GiveAMessageNamingTheFault) {
+    const RejectedCase& c = GetParam();
+    const auto parsed = parse_cli_args(c.args);
+    const auto* error = std::get_if<CliError>(&parsed);
+    ASSERT_NE(error, nullptr);
+    EXPECT_NE(error->message.find(c.message_part), std::string::npos) << error->message;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, RejectedArgs,
+    ::testing::Values(
+        RejectedCase{"nothing", {}, "no command"},
+        RejectedCase{"unknown_command", {"svg"}, "unknown command 'svg'"},
+        RejectedCase{"option_before_command", {"-o", "x", "csv"}, "unknown command '-o'"},
+        RejectedCase{"unknown_option", {"csv", "--fast"}, "unknown option '--fast'"},
+        RejectedCase{"step_is_png_only", {"csv", "--step", "5"}, "unknown option '--step'"},
+        RejectedCase{"no_labels_is_png_only", {"csv", "--no-labels"}, "unknown option"},
+        RejectedCase{"stray_argument", {"csv", "out.csv"}, "unknown option 'out.csv'"},
+        RejectedCase{"missing_output_value", {"csv", "-o"}, "'-o' needs a value"},
+        RejectedCase{"empty_output", {"csv", "-o", ""}, "needs a file name"},
+        RejectedCase{"output_twice", {"csv", "-o", "a", "-o", "b"}, "given twice"},
+        RejectedCase{"png_without_output", {"png", "--step", "3"}, "needs an output file"},
+        RejectedCase{"missing_step_value", {"png", "-o", "a.png", "--step"}, "needs a value"},
+        RejectedCase{"step_too_large", {"png", "-o", "a.png", "--step", "18001"}, "'18001'"},
+        RejectedCase{"step_negative", {"png", "-o", "a.png", "--step", "-1"}, "'-1'"},
+        RejectedCase{"step_with_plus", {"png", "-o", "a.png", "--step", "+5"}, "'+5'"},
+        RejectedCase{"step_fraction", {"png", "-o", "a.png", "--step", "5.0"}, "'5.0'"},
+        RejectedCase{"step_exponent", {"png", "-o", "a.png", "--step", "1e3"}, "'1e3'"},
+        RejectedCase{"step_space", {"png", "-o", "a.png", "--step", " 5"}, "' 5'"},
+        RejectedCase{"step_empty", {"png", "-o", "a.png", "--step", ""}, "''"},
+        RejectedCase{"step_overflow",
+                     {"png", "-o", "a.png", "--step", "99999999999999999999"},
+                     "is not a whole number"},
+        RejectedCase{
+            "step_twice", {"png", "-o", "a.png", "--step", "1", "--step", "2"}, "given twice"},
+        RejectedCase{"help_with_more", {"--help", "csv"}, "unexpected argument 'csv'"},
+        RejectedCase{"version_with_more", {"--version", "-o"}, "unexpected argument"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliText, UsageNamesEveryFormAndVersionIsTheProjectVersion) {
+    const std::string usage = usage_text();
+    for (const char* form :
+         {"csv [-o FILE]", "png -o FILE [--step N] [--no-labels]", "--help | --version"}) {
+        EXPECT_NE(usage.find(form), std::string::npos) << form;
+    }
+    EXPECT_EQ(version_text(), "hcci-cycle-export " HCCI_VERSION "\n");
+}
+
+}  // namespace
+}  // namespace hcci

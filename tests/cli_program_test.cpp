@@ -1,0 +1,214 @@
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+#include <QImage>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "logical_mapping.h"
+
+extern char** environ;
+
+// Runs the built hcci-cycle-export and checks what a user sees: exit status, messages, files.
+
+namespace hcci {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int usage_status = 2;
+constexpr int failure_status = 1;
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class CliProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::path(::testing::TempDir()) / "hcci-cli-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        work_ = dir_ / "work";
+        fs::create_directory(work_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Standard output goes to stdout_path, or to a file of the test when it is empty.
+    RunResult run(std::vector<std::string> args, const std::string& stdout_path = "") {
+        const fs::path out = dir_ / "stdout";
+        const fs::path err = dir_ / "stderr";
+        const std::string out_path = stdout_path.empty() ? out.string() : stdout_path;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        args.insert(args.begin(), HCCI_EXPORT_PROGRAM);
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        RunResult result;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        EXPECT_EQ(spawned, 0) << "cannot run " << HCCI_EXPORT_PROGRAM;
+        if (spawned != 0) return result;
+        int wait_status = 0;
+        waitpid(pid, &wait_status, 0);
+        result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+        if (stdout_path.empty()) result.out = read_file(out);
+        result.err = read_file(err);
+        return result;
+    }
+
+    std::vector<std::string> work_entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(work_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    fs::path dir_;
+    fs::path work_;  // where the program writes; holds nothing but what it was asked to write
+};
+
+TEST_F(CliProgram, WrongCommandLinesPrintUsageAndExit2WithoutWriting) {
+    const std::string target = (work_ / "out").string();
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"svg", "-o", target},
+        {"csv", "-o"},
+        {"csv", "--step", "3", "-o", target},
+        {"png"},
+        {"png", "-o", target, "--step", "18001"},
+        {"png", "-o", target, "--step", "ten"},
+        {"png", "-o", target, "--labels"},
+    };
+    for (const auto& args : cases) {
+        std::string line;
+        for (const auto& arg : args) line += " " + arg;
+        SCOPED_TRACE("hcci-cycle-export" + line);
+        const RunResult result = run(args);
+        EXPECT_EQ(result.status, usage_status);
+        EXPECT_NE(result.err.find("usage: hcci-cycle-export csv [-o FILE]"), std::string::npos)
+            << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(work_entries().empty());
+    }
+}
+
+TEST_F(CliProgram, HelpAndVersionGoToStandardOutput) {
+    const RunResult help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("png -o FILE [--step N] [--no-labels]"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+    const RunResult version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "hcci-cycle-export " HCCI_VERSION "\n");
+}
+
+TEST_F(CliProgram, CsvGoesToStandardOutputOrReplacesTheFile) {
+    const RunResult to_stdout = run({"csv"});
+    ASSERT_EQ(to_stdout.status, 0) << to_stdout.err;
+    const fs::path target = work_ / "sweep.csv";
+    {
+        std::ofstream old(target);
+        old << "old content that is longer than nothing\n";
+    }
+    const RunResult to_file = run({"csv", "-o", target.string()});
+    ASSERT_EQ(to_file.status, 0) << to_file.err;
+    EXPECT_EQ(to_file.out, "");
+    EXPECT_EQ(read_file(target), to_stdout.out);
+    EXPECT_EQ(std::count(to_stdout.out.begin(), to_stdout.out.end(), '\n'), 18002);
+    EXPECT_EQ(work_entries(), std::vector<std::string>{"sweep.csv"});
+}
+
+TEST_F(CliProgram, UnwritableTargetsExit1WithTheReasonAndLeaveNothing) {
+    fs::create_directory(work_ / "taken");
+    const struct {
+        const char* name;
+        std::string target;
+        const char* reason;
+    } cases[] = {
+        {"missing_directory", (work_ / "missing" / "out.csv").string(),
+         "No such file or directory"},
+        {"target_is_a_directory", (work_ / "taken").string(), "Is a directory"},
+        {"full_device", "/dev/full", "No space left on device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RunResult result = run({"csv", "-o", c.target});
+        EXPECT_EQ(result.status, failure_status);
+        EXPECT_NE(result.err.find(c.target), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+        EXPECT_EQ(work_entries(), std::vector<std::string>{"taken"});
+        EXPECT_TRUE(fs::is_empty(work_ / "taken"));
+    }
+    // A device is written in place, never replaced by a file.
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    for (const auto& entry : fs::directory_iterator("/dev")) {
+        EXPECT_NE(entry.path().filename().string().rfind(".full.", 0), 0u) << entry.path();
+    }
+}
+
+TEST_F(CliProgram, FullStandardOutputIsAFailure) {
+    const RunResult result = run({"csv"}, "/dev/full");
+    EXPECT_EQ(result.status, failure_status);
+    EXPECT_NE(result.err.find("cannot write standard output: No space left on device"),
+              std::string::npos)
+        << result.err;
+}
+
+bool has_pixel(const QImage& image, QRect area, QRgb colour) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(CliProgram, PngIsTheClientAreaWithTheTraces) {
+    const fs::path picture = work_ / "cycle.png";
+    const RunResult last_step = run({"png", "-o", picture.string()});
+    ASSERT_EQ(last_step.status, 0) << last_step.err;
+    EXPECT_EQ(work_entries(), std::vector<std::string>{"cycle.png"});
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString(picture.string()), "PNG"));
+    EXPECT_EQ(image.width(), client_width);
+    EXPECT_EQ(image.height(), client_height);
+    // Inside the bore, between the head and the piston crown at bottom dead centre.
+    const int bore_x = static_cast<int>(pixel_x(30));
+    const int bore_y = static_cast<int>(pixel_y(100));
+    EXPECT_EQ(image.pixel(bore_x, bore_y) & 0xFFFFFF, 0xFFFFFFu);
+    // The pressure diagram, above the engine, where no label is blue.
+    const QRect pressure_diagram(0, 0, client_width, static_cast<int>(pixel_y(-145)));
+    EXPECT_TRUE(has_pixel(image, pressure_diagram, qRgb(0, 0, 255)));
+
+    // The first step draws no trace, and without labels no legend is blue either.
+    const RunResult first_step = run({"png", "--step", "0", "--no-labels", "-o", picture.string()});
+    ASSERT_EQ(first_step.status, 0) << first_step.err;
+    ASSERT_TRUE(image.load(QString::fromStdString(picture.string()), "PNG"));
+    EXPECT_EQ(image.size(), QSize(client_width, client_height));
+    EXPECT_FALSE(has_pixel(image, image.rect(), qRgb(0, 0, 255)));
+}
+
+}  // namespace
+}  // namespace hcci
