@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "qt_application.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +14,8 @@
 namespace hcci {
 namespace {
 
-class Form1Test : public ::testing::Test {
+class Form1Test : public QtApplicationSuite {
 protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "form1_test";
-            static char* argv[] = {name, nullptr};
-            static QApplication app(argc, argv);
-        }
-    }
-
     void send_key(int key, const QString& text) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
         QApplication::sendEvent(&form, &press);

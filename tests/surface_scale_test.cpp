@@ -9,6 +9,7 @@
 #include "form1.h"
 #include "image_surface.h"
 #include "logical_mapping.h"
+#include "qt_application.h"
 
 namespace hcci {
 namespace {
@@ -63,17 +64,7 @@ TEST(SurfaceScale, ReplayDrawsTheSamePictureAsTheRunItself) {
     }
 }
 
-class FormScale : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "surface_scale_test";
-            static char* argv[] = {name, nullptr};
-            static QApplication app(argc, argv);
-        }
-    }
-};
+class FormScale : public QtApplicationSuite {};
 
 TEST_F(FormScale, ResizeRasterisesAfreshAndKeepsTheProportions) {
     Form1 form;
