@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-comic-neue fontconfig
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick python3
+  desktop-file-utils
 )
 
 missing=()
@@ -25,13 +26,12 @@ fi
 if [ "$(id -u)" -ne 0 ]; then
   echo "Missing packages: ${missing[*]}" >&2
   echo "Install them with:" >&2
-  echo "  sudo apt-get install -y ${missing[*]}" >&2
+  echo "  sudo apt-get update && sudo apt-get install -y --no-install-recommends ${missing[*]}" >&2
   exit 1
 fi
 
 export DEBIAN_FRONTEND=noninteractive
 echo "Installing: ${missing[*]}" >&2
-if ! apt-get install -y --no-install-recommends "${missing[@]}"; then
-  apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+# A fresh machine has no package lists yet, and old ones may name files the mirror has dropped.
+apt-get update
+apt-get install -y --no-install-recommends "${missing[@]}"
