@@ -110,14 +110,36 @@ INSTANTIATE_TEST_SUITE_P(
                      "is not a whole number"},
         RejectedCase{
             "step_twice", {"png", "-o", "a.png", "--step", "1", "--step", "2"}, "given twice"},
+        RejectedCase{"scale_zero", {"png", "-o", "a.png", "--scale", "0"}, "'0'"},
+        RejectedCase{"scale_too_large", {"png", "-o", "a.png", "--scale", "5"}, "'5'"},
+        RejectedCase{"scale_fraction", {"png", "-o", "a.png", "--scale", "1.5"}, "'1.5'"},
+        RejectedCase{"scale_missing_value", {"png", "-o", "a.png", "--scale"}, "needs a value"},
+        RejectedCase{"scale_is_png_only", {"csv", "--scale", "2"}, "unknown option '--scale'"},
+        RejectedCase{
+            "scale_twice", {"png", "-o", "a.png", "--scale", "2", "--scale", "2"}, "given twice"},
         RejectedCase{"help_with_more", {"--help", "csv"}, "unexpected argument 'csv'"},
         RejectedCase{"version_with_more", {"--version", "-o"}, "unexpected argument"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(CliArgs, ScaleIsOneUnlessGivenForPng) {
+    const struct {
+        std::vector<std::string_view> args;
+        int scale;
+    } rows[] = {{{"png", "-o", "a.png"}, 1},
+                {{"png", "--scale", "1", "-o", "a.png"}, 1},
+                {{"png", "-o", "a.png", "--scale", "4"}, 4},
+                {{"png", "--scale", "02", "-o", "a.png"}, 2}};
+    for (const auto& row : rows) {
+        const auto parsed = parse_cli_args(row.args);
+        ASSERT_TRUE(std::holds_alternative<CliArgs>(parsed));
+        EXPECT_EQ(std::get<CliArgs>(parsed).scale, row.scale) << row.args.back();
+    }
+}
+
 TEST(CliText, UsageNamesEveryFormAndVersionIsTheProjectVersion) {
     const std::string usage = usage_text();
-    for (const char* form :
-         {"csv [-o FILE]", "png -o FILE [--step N] [--no-labels]", "--help | --version"}) {
+    for (const char* form : {"csv [-o FILE]", "png -o FILE [--step N] [--no-labels] [--scale S]",
+                             "--help | --version"}) {
         EXPECT_NE(usage.find(form), std::string::npos) << form;
     }
     EXPECT_EQ(version_text(), "hcci-cycle-export " HCCI_VERSION "\n");

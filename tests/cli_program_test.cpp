@@ -210,5 +210,31 @@ TEST_F(CliProgram, PngIsTheClientAreaWithTheTraces) {
     EXPECT_FALSE(has_pixel(image, image.rect(), qRgb(0, 0, 255)));
 }
 
+TEST_F(CliProgram, PngAtTwiceTheSizeIsDrawnAfreshNotEnlarged) {
+    const fs::path picture = work_ / "large.png";
+    const RunResult result =
+        run({"png", "--scale", "2", "--no-labels", "--step", "9000", "-o", picture.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString(picture.string()), "PNG"));
+    ASSERT_EQ(image.size(), QSize(2 * client_width, 2 * client_height));
+    // The dark red pressure axis (pen 3) is 6 pixels thick at twice the size.
+    const int column = static_cast<int>(pixel_x(50, 2));
+    int thickness = 0;
+    for (int y = 0; y < image.height(); ++y)
+        thickness += (image.pixel(column, y) & 0xFFFFFF) == 0x800000u;
+    EXPECT_EQ(thickness, 2 * 6);  // both zero axes
+    // The thin piston outline stays two pixels wide, not a blurred band.
+    int grey = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y) & 0xFFFFFF;
+            grey += qRed(p) == qGreen(p) && qGreen(p) == qBlue(p) && qRed(p) > 0 && qRed(p) < 255 &&
+                    qRed(p) != 0xC0;
+        }
+    }
+    EXPECT_EQ(grey, 0);
+}
+
 }  // namespace
 }  // namespace hcci

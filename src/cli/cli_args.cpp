@@ -10,36 +10,52 @@ std::string quoted(std::string_view text) {
     return "'" + std::string(text) + "'";
 }
 
-// A whole number of decimal digits only: no sign, no space, no exponent.
-std::optional<int> parse_step(std::string_view text) {
+// A whole number of decimal digits only, from 0 to largest: no sign, no space, no exponent.
+std::optional<int> parse_whole(std::string_view text, int largest) {
     if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
     unsigned value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if (value > static_cast<unsigned>(last_export_step)) return std::nullopt;
+    if (value > static_cast<unsigned>(largest)) return std::nullopt;
     return static_cast<int>(value);
 }
 
+struct SeenOptions {
+    bool output = false;
+    bool step = false;
+    bool scale = false;
+};
+
 std::optional<CliError> parse_option(CliArgs& args, std::span<const std::string_view> rest,
-                                     std::size_t& i, bool& output_seen, bool& step_seen) {
+                                     std::size_t& i, SeenOptions& seen) {
     const std::string_view option = rest[i];
     const bool png = args.command == CliCommand::png;
-    if (option == "-o" || (png && option == "--step")) {
+    if (option == "-o" || (png && (option == "--step" || option == "--scale"))) {
         if (i + 1 >= rest.size()) return CliError{"option " + quoted(option) + " needs a value"};
         const std::string_view value = rest[++i];
         if (option == "-o") {
-            if (output_seen) return CliError{"option '-o' given twice"};
+            if (seen.output) return CliError{"option '-o' given twice"};
             if (value.empty()) return CliError{"option '-o' needs a file name"};
-            output_seen = true;
+            seen.output = true;
             args.output = std::string(value);
             return std::nullopt;
         }
-        if (step_seen) return CliError{"option '--step' given twice"};
-        const std::optional<int> step = parse_step(value);
+        if (option == "--scale") {
+            if (seen.scale) return CliError{"option '--scale' given twice"};
+            const std::optional<int> scale = parse_whole(value, largest_export_scale);
+            if (!scale || *scale < 1) {
+                return CliError{"scale " + quoted(value) + " is not a whole number from 1 to 4"};
+            }
+            seen.scale = true;
+            args.scale = *scale;
+            return std::nullopt;
+        }
+        if (seen.step) return CliError{"option '--step' given twice"};
+        const std::optional<int> step = parse_whole(value, last_export_step);
         if (!step) {
             return CliError{"step " + quoted(value) + " is not a whole number from 0 to 18000"};
         }
-        step_seen = true;
+        seen.step = true;
         args.step = *step;
         return std::nullopt;
     }
@@ -69,12 +85,11 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
         return CliError{"unknown command " + quoted(command)};
     }
     const std::span<const std::string_view> rest = args.subspan(1);
-    bool output_seen = false;
-    bool step_seen = false;
+    SeenOptions seen;
     for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (auto error = parse_option(result, rest, i, output_seen, step_seen)) return *error;
+        if (auto error = parse_option(result, rest, i, seen)) return *error;
     }
-    if (result.command == CliCommand::png && !output_seen) {
+    if (result.command == CliCommand::png && !seen.output) {
         return CliError{"png needs an output file: -o FILE"};
     }
     return result;
@@ -82,14 +97,15 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
 
 std::string usage_text() {
     return "usage: hcci-cycle-export csv [-o FILE]\n"
-           "       hcci-cycle-export png -o FILE [--step N] [--no-labels]\n"
+           "       hcci-cycle-export png -o FILE [--step N] [--no-labels] [--scale S]\n"
            "       hcci-cycle-export --help | --version\n"
            "\n"
            "  csv          one sweep's values, a row per crank step (standard output by default)\n"
            "  png          the window's client area after step N (0 to 18000, default 18000)\n"
            "  -o FILE      the file to write\n"
            "  --step N     the step after which the picture is taken\n"
-           "  --no-labels  the drawing alone, without the labels over it\n";
+           "  --no-labels  the drawing alone, without the labels over it\n"
+           "  --scale S    the picture S times larger (1 to 4, default 1), drawn afresh\n";
 }
 
 std::string version_text() {

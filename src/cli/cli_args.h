@@ -14,6 +14,7 @@ inline constexpr int exit_usage = 2;    // the command line is wrong
 
 inline constexpr int first_export_step = 0;
 inline constexpr int last_export_step = 18000;
+inline constexpr int largest_export_scale = 4;
 
 enum class CliCommand { help, version, csv, png };
 
@@ -22,6 +23,7 @@ struct CliArgs {
     std::string output;  // empty for csv: standard output
     int step = last_export_step;
     bool labels = true;
+    int scale = 1;  // png: times the client area's own size
 };
 
 struct CliError {

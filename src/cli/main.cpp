@@ -41,7 +41,8 @@ int export_png(const char* argv0, const hcci::CliArgs& args) {
     int qt_argc = 1;
     char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
     QApplication app(qt_argc, qt_argv);
-    const std::string png = hcci::encode_png(hcci::render_client_area(args.step, args.labels));
+    const std::string png =
+        hcci::encode_png(hcci::render_client_area(args.step, args.labels, args.scale));
     return write_output(args.output, png);
 }
 

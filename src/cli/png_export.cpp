@@ -8,8 +8,9 @@
 
 namespace hcci {
 
-QImage render_client_area(int step, bool labels) {
+QImage render_client_area(int step, bool labels, int scale) {
     Form1 form;
+    form.resize_now(QSize(616 * scale, 741 * scale));
     for (int i = 0; i <= step; ++i) {
         if (form.driver().advance() != Advance::stepped) {
             throw std::runtime_error("the sweep ended before step " + std::to_string(step));

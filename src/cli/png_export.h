@@ -8,8 +8,9 @@
 namespace hcci {
 
 // The client area after the given step (0 first) of the first sweep of a fresh start with no key
-// pressed: the drawing with the labels over it, or the drawing alone.
-QImage render_client_area(int step, bool labels);
+// pressed: the drawing with the labels over it, or the drawing alone, drawn at scale times the
+// client area's own size.
+QImage render_client_area(int step, bool labels, int scale = 1);
 
 // The picture encoded as PNG bytes.
 std::string encode_png(const QImage& image);
