@@ -6,56 +6,19 @@ resident memory after 1 and after 5 sweeps at full speed.
 Usage: bench/measure_live.py PATH/TO/hcci-cycle
 """
 
-import ctypes
-import hashlib
 import os
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import x_pixels  # noqa: E402
+from x_pixels import Pixels  # noqa: E402
 from x_session import XSession, spawn, stop  # noqa: E402
 
 LABEL8 = (280, 328, 57, 33)        # the crank-angle readout, client pixels
 CYLINDER_HEAD = (35, 342)          # a pixel of the black cylinder head
 TICKS = os.sysconf("SC_CLK_TCK")
 POLL_S = 0.002
-
-
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_char)),
-                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
-                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
-                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int)]
-
-
-class Pixels:
-    """Reads small regions of a window straight from the X server (milliseconds a read)."""
-
-    def __init__(self, display_name, window):
-        self.x = ctypes.CDLL("libX11.so.6")
-        self.x.XOpenDisplay.restype = ctypes.c_void_p
-        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x.XGetImage.restype = ctypes.POINTER(XImage)
-        self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                                     ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        self.x.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
-        self.display = self.x.XOpenDisplay(display_name.encode())
-        if not self.display:
-            raise RuntimeError("cannot open " + display_name)
-        self.window = window
-
-    def region(self, x, y, w, h):
-        image = self.x.XGetImage(self.display, self.window, x, y, w, h, 0xFFFFFFFF, 2)
-        if not image:
-            return b""
-        data = ctypes.string_at(image.contents.data, image.contents.bytes_per_line * h)
-        self.x.XDestroyImage(image)
-        return data
-
-    def pixel(self, x, y):
-        data = self.region(x, y, 1, 1)
-        return tuple(data[2::-1]) if len(data) >= 3 else None  # BGRX → RGB
 
 
 def cpu_seconds(pid):
@@ -79,23 +42,11 @@ def cpu_share(pid, seconds):
 
 
 def label_hash(pixels):
-    return hashlib.sha1(pixels.region(*LABEL8)).digest()
+    return pixels.digest(LABEL8)
 
 
 def wait_until_still(pixels, quiet_s, limit_s):
-    """Waits until the readout has not changed for quiet_s; returns the time of its last change."""
-    last = label_hash(pixels)
-    last_change = time.monotonic()
-    deadline = last_change + limit_s
-    while time.monotonic() < deadline:
-        time.sleep(POLL_S)
-        now_hash = label_hash(pixels)
-        now = time.monotonic()
-        if now_hash != last:
-            last, last_change = now_hash, now
-        elif now - last_change >= quiet_s:
-            return last_change
-    raise RuntimeError("the readout never came to rest")
+    return x_pixels.wait_until_still(lambda: label_hash(pixels), quiet_s, limit_s, POLL_S)
 
 
 def main(program):
@@ -103,7 +54,7 @@ def main(program):
         started = time.monotonic()
         app = spawn([program], env=x.env)
         try:
-            window = x.find_window(app.pid)
+            window = x.find_window(app)
             pixels = Pixels(x.display, window)
 
             while pixels.pixel(*CYLINDER_HEAD) != (0, 0, 0):

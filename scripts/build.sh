@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, then configures (when needed) and builds.
+# Usage: scripts/build.sh BUILD_DIR [CMAKE_ARGS...]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:?usage: scripts/build.sh BUILD_DIR [CMAKE_ARGS...]}
+shift
+cmake_args=("$@")
+
+"$root/scripts/install-deps.sh"
+
+# Warnings are errors in CI only, so a newer compiler elsewhere cannot break a first build.
+case "${CI:-}" in
+  true | 1 | yes) cmake_args+=(-DHCCI_WARNINGS_AS_ERRORS=ON) ;;
+esac
+
+# Configure only when there is no cache yet or a requested -DNAME=VALUE differs from it,
+# so that running again with nothing changed goes straight to the (no-op) build.
+needs_configure() {
+  local cache="$build/CMakeCache.txt" arg name value
+  [ -f "$cache" ] || return 0
+  for arg in "${cmake_args[@]}"; do
+    case "$arg" in
+      -D*=*)
+        name=${arg#-D}
+        value=${name#*=}
+        name=${name%%=*}
+        name=${name%%:*}
+        grep -qxF -e "$name:BOOL=$value" -e "$name:STRING=$value" -e "$name:UNINITIALIZED=$value" \
+          -e "$name:PATH=$value" -e "$name:FILEPATH=$value" "$cache" || return 0
+        ;;
+    esac
+  done
+  return 1
+}
+
+if needs_configure; then
+  cmake -S "$root" -B "$build" "${cmake_args[@]}"
+fi
+cmake --build "$build" --parallel "$(nproc)" ${HCCI_BUILD_TARGET:+--target "$HCCI_BUILD_TARGET"}

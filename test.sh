@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds in build/ and runs the whole test suite headless.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+"$root/scripts/build.sh" "$root/build"
+# Unit tests use Qt's offscreen platform; the end-to-end tests start their own X server.
+exec ctest --test-dir "$root/build" --output-on-failure --no-label-summary --parallel "$(nproc)"

@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""The real program under a private X server, driven by real key and mouse events.
+
+Usage: hcci_cycle_e2e.py PROGRAM SCENARIO
+Exits 0 when the scenario holds, 1 when it fails, 77 when the X tools are missing.
+"""
+
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from x_session import XSession, missing_tools, spawn, stop
+
+SKIP = 77
+CAPTION = ("         Torvan HCCI Controllable Combustion     SpaceBar :freeze   Enter: restart"
+           "  , . /   ESC/ DoubleClick : Quit")
+CLIENT_SIZE = (616, 741)
+LABEL_RECTS = [  # left, top, width, height of Label1..Label8
+    (224, 16, 193, 57), (232, 656, 193, 49), (472, 8, 129, 137), (408, 712, 193, 25),
+    (432, 600, 153, 25), (432, 624, 153, 25), (432, 648, 153, 25), (280, 328, 57, 33)]
+LABEL3_POINT = (536, 76)
+EMPTY_POINT = (300, 450)  # inside the cylinder, clear of every label
+UNITED_BLUE = b"\x00\x00\xff"
+QUIT_WITHIN_S = 2.0
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class Program:
+    """One running instance of the program and its window."""
+
+    def __init__(self, session, path):
+        self.session = session
+        self.log = tempfile.TemporaryFile()
+        env = dict(session.env, QT_QPA_PLATFORM="xcb")
+        self.process = spawn([path], env, stdout=self.log, stderr=subprocess.STDOUT)
+        self.window = None
+
+    def wait_for_window(self):
+        self.window = self.session.find_window(self.process)
+        time.sleep(0.5)  # the first frames are painted
+
+    def running(self):
+        return self.process.poll() is None
+
+    def output(self):
+        self.log.seek(0)
+        return self.log.read().decode(errors="replace")
+
+    def shot(self):
+        return self.session.screenshot(self.window)
+
+    def press(self, *keys):
+        self.session.press(self.window, *keys)
+
+    def wait_until_still(self, timeout):
+        """The picture once two shots in a row agree (a loaded machine may handle a key late)."""
+        deadline = time.monotonic() + timeout
+        previous = self.shot()
+        while time.monotonic() < deadline:
+            time.sleep(0.2)
+            current = self.shot()
+            if current == previous:
+                return current
+            previous = current
+        return None
+
+    def poll(self, measure, accept, timeout):
+        """Measures the picture until accept() holds or the time is up; returns the last value."""
+        deadline = time.monotonic() + timeout
+        while True:
+            value = measure(self.shot())
+            if accept(value) or time.monotonic() > deadline:
+                return value
+            time.sleep(0.1)
+
+    def expect_exit(self, what):
+        """The process ends within the time allowed and reports success."""
+        try:
+            status = self.process.wait(timeout=QUIT_WITHIN_S)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"{what}: still running after {QUIT_WITHIN_S} s") from None
+        check(status == 0, f"{what}: exit status {status}")
+
+    def close(self):
+        stop(self.process)
+        self.log.close()
+
+
+def blue_outside_labels(image):
+    """Pixels of the united-charge trace colour outside the labels: the traces drawn so far."""
+    width, height = CLIENT_SIZE
+    check(len(image) == width * height * 3, f"screenshot has {len(image)} bytes")
+    count = 0
+    at = image.find(UNITED_BLUE)
+    while at >= 0:
+        if at % 3 == 0:
+            x, y = at // 3 % width, at // 3 // width
+            if not any(left <= x < left + w and top <= y < top + h
+                       for left, top, w, h in LABEL_RECTS):
+                count += 1
+        at = image.find(UNITED_BLUE, at + 1)
+    return count
+
+
+def scenario_window(program):
+    name = program.session.window_name(program.window)
+    check(len(CAPTION) == 115, "the expected caption has 115 characters")
+    check(name == CAPTION, f"caption is {name!r}")
+    size = program.session.window_size(program.window)
+    check(size == CLIENT_SIZE, f"client size is {size[0]}x{size[1]}")
+    program.press("Escape")
+    program.expect_exit("Escape")
+
+
+def scenario_freeze(program):
+    before = program.shot()
+    time.sleep(1.0)
+    check(program.shot() != before, "the picture does not change while sweeping")
+
+    program.press("space")
+    frozen = program.wait_until_still(timeout=3.0)
+    check(frozen is not None, "the picture never stops after Space")
+    time.sleep(1.0)
+    check(program.shot() == frozen, "the picture changes while frozen")
+
+    program.press("space")
+    time.sleep(0.5)
+    check(program.shot() != frozen, "a second Space does not release the freeze")
+
+    program.press("space")  # frozen again (or waiting after a fast sweep): Escape still ends it
+    time.sleep(0.3)
+    program.press("Escape")
+    program.expect_exit("Escape while frozen")
+
+
+def scenario_restart(program):
+    fresh = blue_outside_labels(program.shot())
+    time.sleep(4.0)
+    drawn = blue_outside_labels(program.shot())
+    check(drawn - fresh > 300, f"4 s of sweep drew only {drawn - fresh} trace pixels")
+    program.press("Return")
+    limit = fresh + (drawn - fresh) / 3
+    restarted = program.poll(blue_outside_labels, lambda blue: blue < limit, timeout=1.0)
+    check(restarted < limit, f"Enter left {restarted - fresh} of {drawn - fresh} trace pixels")
+    time.sleep(1.0)
+    check(program.running(), "Enter ended the program")
+    program.press("Escape")
+    program.expect_exit("Escape after a restart")
+
+
+def scenario_escape(program):
+    program.press("Escape")
+    program.expect_exit("Escape")
+
+
+def scenario_double_click(program):
+    program.session.double_click(program.window, *EMPTY_POINT)
+    program.expect_exit("double click on the window")
+
+
+def scenario_close(program):
+    program.session.request_close(program.window)
+    program.expect_exit("WM_DELETE_WINDOW")
+
+
+def scenario_label_double_click(program):
+    program.session.double_click(program.window, *LABEL3_POINT)
+    time.sleep(1.0)
+    check(program.running(), "a double click on Label3 ended the program")
+    before = program.shot()
+    time.sleep(0.5)
+    check(program.shot() != before, "the sweep stopped after a double click on Label3")
+    program.press("Escape")
+    program.expect_exit("Escape after a double click on Label3")
+
+
+SCENARIOS = {
+    "window": scenario_window,
+    "freeze": scenario_freeze,
+    "restart": scenario_restart,
+    "escape": scenario_escape,
+    "double_click": scenario_double_click,
+    "close": scenario_close,
+    "label_double_click": scenario_label_double_click,
+}
+
+
+def main(argv):
+    if len(argv) != 3 or argv[2] not in SCENARIOS:
+        print(f"usage: {argv[0]} PROGRAM {{{'|'.join(SCENARIOS)}}}", file=sys.stderr)
+        return 2
+    missing = missing_tools()
+    if missing:
+        print(f"skipped: {', '.join(missing)} not installed", file=sys.stderr)
+        return SKIP
+    # CTest stops a test with a signal; leave through the clean-up below.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+
+    with XSession() as session:
+        program = Program(session, argv[1])
+        try:
+            program.wait_for_window()
+            SCENARIOS[argv[2]](program)
+        except (Failure, RuntimeError) as failure:
+            print(f"FAILED: {failure}", file=sys.stderr)
+            print(f"--- program output ---\n{program.output()}", file=sys.stderr)
+            return 1
+        finally:
+            program.close()
+    print(f"{argv[2]}: ok")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
