@@ -151,6 +151,8 @@ TEST_F(CliProgram, UnwritableTargetsExit1WithTheReasonAndLeaveNothing) {
          "No such file or directory"},
         {"target_is_a_directory", (work_ / "taken").string(), "Is a directory"},
         {"full_device", "/dev/full", "No space left on device"},
+        // Not writable even for root, which CI runs as.
+        {"unwritable_directory", "/proc/hcci-cycle-export.csv", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -158,6 +160,7 @@ TEST_F(CliProgram, UnwritableTargetsExit1WithTheReasonAndLeaveNothing) {
         EXPECT_EQ(result.status, failure_status);
         EXPECT_NE(result.err.find(c.target), std::string::npos) << result.err;
         EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "one line: " << result.err;
         EXPECT_EQ(work_entries(), std::vector<std::string>{"taken"});
         EXPECT_TRUE(fs::is_empty(work_ / "taken"));
     }

@@ -1,0 +1,108 @@
+// The exported picture, checked at known places of the drawing.
+
+#include "png_export.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "logical_mapping.h"
+#include "model_sweep.h"
+#include "qt_application.h"
+#include "trace_segments.h"
+
+namespace hcci {
+namespace {
+
+constexpr QRgb silver_rgb = 0xC0C0C0;
+constexpr QRgb dark_red_rgb = 0x800000;
+constexpr QRgb black_rgb = 0x000000;
+constexpr QRgb white_rgb = 0xFFFFFF;
+constexpr QRgb blue_rgb = 0x0000FF;
+constexpr QRgb green_rgb = 0x00C000;
+constexpr QRgb red_rgb = 0xFF0000;
+
+// Whether the colour lies within a pixel of the logical point (line ends fall on whole pixels).
+bool colour_near(const QImage& image, double x, double y, QRgb rgb) {
+    const int px = static_cast<int>(pixel_x(static_cast<float>(x)));
+    const int py = static_cast<int>(pixel_y(static_cast<float>(y)));
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            if (image.valid(px + dx, py + dy) &&
+                (image.pixel(px + dx, py + dy) & 0xFFFFFF) == rgb) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+class PngExport : public QtApplicationSuite {};
+
+TEST_F(PngExport, PictureOfTheLastStepShowsEveryPartWhereItBelongs) {
+    const QImage image = render_client_area(18000, false);
+    ASSERT_EQ(image.size(), QSize(client_width, client_height));
+    const EngineGeometry g = make_engine_geometry();
+    const std::vector<SweepStep> sweep = run_model_sweep();
+    const CombustionModel& expansion = sweep[13500].model;
+    const CombustionModel& division = sweep[8400].model;
+
+    const struct {
+        const char* what;
+        double x, y;
+        QRgb rgb;
+    } places[] = {
+        {"silver 1000 K grid line", 60, temperature_y(g, 1000), silver_rgb},
+        {"silver 100 bar grid line", 20, pressure_y(g, 100), silver_rgb},
+        {"dark red pressure axis", -g.total_clearance, -250, dark_red_rgb},
+        {"dark red temperature axis", -g.total_clearance, 250, dark_red_rgb},
+        {"black liner wall", 50, 128, black_rgb},
+        {"black cylinder head", -2.6, 50, black_rgb},
+        {"black partition disc", 9.4, 40, black_rgb},
+        {"white bore", 30, 100, white_rgb},
+        {"blue expansion pressure", expansion.piston_pos - g.total_clearance,
+         pressure_y(g, expansion.united_pressure), blue_rgb},
+        {"blue expansion temperature", expansion.piston_pos - g.total_clearance,
+         temperature_y(g, expansion.united_temperature), blue_rgb},
+        {"green main pressure", division.piston_pos - g.total_clearance,
+         pressure_y(g, division.main_pressure), green_rgb},
+        {"red auxiliary pressure", division.piston_pos - g.total_clearance,
+         pressure_y(g, division.aux_pressure), red_rgb},
+        {"red auxiliary temperature", division.piston_pos - g.total_clearance,
+         temperature_y(g, division.aux_temperature), red_rgb},
+        {"black crown face at bottom dead centre", 100, -100, black_rgb},
+    };
+    for (const auto& place : places) {
+        EXPECT_TRUE(colour_near(image, place.x, place.y, place.rgb))
+            << place.what << " at (" << place.x << ", " << place.y << ")";
+    }
+}
+
+TEST_F(PngExport, AtTopDeadCentreTheCrownFaceIsAtTheHeadAndTheDiscInItsRecess) {
+    const QImage image = render_client_area(9000, false);
+    EXPECT_TRUE(colour_near(image, 0, -100, black_rgb));     // crown face, upper
+    EXPECT_TRUE(colour_near(image, 0, 100, black_rgb));      // crown face, lower
+    EXPECT_TRUE(colour_near(image, 11.1111, 0, black_rgb));  // recess floor
+    EXPECT_FALSE(colour_near(image, 100, -100, black_rgb));  // nothing left at bottom dead centre
+    EXPECT_TRUE(colour_near(image, 50, 0, white_rgb));
+}
+
+TEST_F(PngExport, LabelsLieOverTheDrawing) {
+    const QImage with = render_client_area(18000, true);
+    const QImage without = render_client_area(18000, false);
+    ASSERT_EQ(with.size(), without.size());
+    // Label8, the readout, covers the middle of the bore with its red "180".
+    bool readout_red = false;
+    for (int y = 328; y < 328 + 33; ++y) {
+        for (int x = 280; x < 280 + 57; ++x)
+            readout_red |= (with.pixel(x, y) & 0xFFFFFF) == 0xC00000;
+    }
+    EXPECT_TRUE(readout_red);
+    // Away from the labels the two pictures are the same.
+    for (const QPoint p : {QPoint(100, 300), QPoint(50, 180), QPoint(300, 560)}) {
+        EXPECT_EQ(with.pixel(p), without.pixel(p)) << p.x() << "," << p.y();
+    }
+}
+
+}  // namespace
+}  // namespace hcci
