@@ -1,0 +1,32 @@
+// The picture export: step 18000 of a fresh sweep, drawn with its labels and encoded as PNG.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include "png_export.h"
+
+namespace hcci {
+namespace {
+
+void BM_PngOfLastStep(benchmark::State& state) {
+    for (auto _ : state) {
+        const std::string png = encode_png(render_client_area(18000, true));
+        benchmark::DoNotOptimize(png.data());
+    }
+}
+BENCHMARK(BM_PngOfLastStep)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace hcci
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qt_argc = 1;
+    QApplication app(qt_argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
