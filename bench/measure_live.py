@@ -13,7 +13,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import x_pixels  # noqa: E402
 from x_pixels import Pixels  # noqa: E402
-from x_session import XSession, spawn, stop  # noqa: E402
+from x_session import XSession, rss_kib, spawn, stop  # noqa: E402
 
 LABEL8 = (280, 328, 57, 33)        # the crank-angle readout, client pixels
 CYLINDER_HEAD = (35, 342)          # a pixel of the black cylinder head
@@ -25,14 +25,6 @@ def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / TICKS
-
-
-def rss_kib(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
 
 
 def cpu_share(pid, seconds):

@@ -15,7 +15,7 @@ import tempfile
 import time
 
 import x_pixels
-from x_session import XSession, missing_tools, spawn, stop
+from x_session import XSession, rss_kib, missing_tools, spawn, stop
 
 SKIP = 77
 LABEL8 = (280, 328, 57, 33)
@@ -31,14 +31,6 @@ STORM_KEYS = (list("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ01234567
 
 class Failure(Exception):
     pass
-
-
-def rss_kib(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
 
 
 class Run:

@@ -24,6 +24,15 @@ def spawn(args, env, **kwargs):
     return subprocess.Popen(args, env=env, preexec_fn=_die_with_parent, **kwargs)
 
 
+def rss_kib(pid):
+    """The resident memory of a process, in KiB."""
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
 def stop(process):
     if process.poll() is None:
         process.terminate()
