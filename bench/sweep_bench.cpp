@@ -17,8 +17,7 @@ void BM_HeadlessSweep(benchmark::State& state) {
         int steps = 0;
         while (driver.advance() == Advance::stepped) ++steps;
         benchmark::DoNotOptimize(surface.image().constBits());
-        if (steps != 18001)
-            state.SkipWithError("the sweep did not run 18001 steps");
+        if (steps != 18001) state.SkipWithError("the sweep did not run 18001 steps");
     }
 }
 BENCHMARK(BM_HeadlessSweep)->Unit(benchmark::kMillisecond);

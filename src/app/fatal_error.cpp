@@ -14,7 +14,8 @@ void report_fatal_error(const std::string& message) {
     const QString platform = QGuiApplication::platformName();
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
         platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
-        QMessageBox::critical(nullptr, QStringLiteral("hcci-cycle"), QString::fromStdString(message));
+        QMessageBox::critical(nullptr, QStringLiteral("hcci-cycle"),
+                              QString::fromStdString(message));
     }
     std::exit(1);
 }

@@ -21,9 +21,9 @@ QString first_startup_message;
 // dump.
 void handle_message(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type == QtFatalMsg) {
-        const QString cause =
-            first_startup_message.isEmpty() ? message.section(QLatin1Char('\n'), 0, 0)
-                                            : first_startup_message;
+        const QString cause = first_startup_message.isEmpty()
+                                  ? message.section(QLatin1Char('\n'), 0, 0)
+                                  : first_startup_message;
         std::fprintf(stderr, "hcci-cycle: cannot start the window: %s\n", qPrintable(cause));
         std::fflush(stderr);
         std::_Exit(1);
@@ -39,7 +39,8 @@ void handle_message(QtMsgType type, const QMessageLogContext& context, const QSt
 
 int main(int argc, char* argv[]) {
     if (!display_named()) {
-        std::fprintf(stderr, "hcci-cycle: no display to open (DISPLAY and WAYLAND_DISPLAY are unset)\n");
+        std::fprintf(stderr,
+                     "hcci-cycle: no display to open (DISPLAY and WAYLAND_DISPLAY are unset)\n");
         return 1;
     }
     default_handler = qInstallMessageHandler(handle_message);

@@ -8,7 +8,9 @@ namespace hcci {
 StepPacer::StepPacer(CycleDriver& driver, std::function<double()> now)
     : driver_(driver), now_(std::move(now)) {}
 
-double StepPacer::delay_ns() const { return driver_.pacing() * nanoseconds_per_count; }
+double StepPacer::delay_ns() const {
+    return driver_.pacing() * nanoseconds_per_count;
+}
 
 double StepPacer::next_tick(double batch_start) const {
     return std::max(due_ns_, batch_start + frame_interval_ns);

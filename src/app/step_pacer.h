@@ -16,10 +16,10 @@ inline constexpr double batch_budget_ns = 8e6;
 inline constexpr double max_lag_ns = 100e6;
 
 struct TickResult {
-    int steps = 0;           // steps run in this batch
+    int steps = 0;  // steps run in this batch
     Advance last = Advance::stepped;
-    bool armed = false;      // whether the caller must call tick() again
-    double next_tick_ns = 0; // when, on the clock's scale
+    bool armed = false;       // whether the caller must call tick() again
+    double next_tick_ns = 0;  // when, on the clock's scale
 };
 
 class StepPacer {

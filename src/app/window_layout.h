@@ -22,7 +22,7 @@ struct LabelSpec {
     std::uint32_t text_color;      // 0x00BBGGRR
     std::uint32_t background;      // 0x00BBGGRR, or the window background 0x80000005
     LabelAlignment alignment;
-    int pixel_size;                // font size in pixels at 96 dpi
+    int pixel_size;  // font size in pixels at 96 dpi
 };
 
 inline constexpr int label8_index = 7;
@@ -44,6 +44,8 @@ inline constexpr std::array<LabelSpec, 8> label_specs{{
 }};
 
 // The readout's text: the whole number, a leading "-" when negative, nothing else.
-inline std::string readout_text(long readout) { return std::to_string(readout); }
+inline std::string readout_text(long readout) {
+    return std::to_string(readout);
+}
 
 }  // namespace hcci

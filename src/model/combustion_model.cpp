@@ -42,8 +42,7 @@ void hand_over_split(CombustionModel& m, const EngineGeometry& g) {
     m.aux_temperature = m.united_temperature;
     m.main_temperature = m.united_temperature;
     m.main_split_volume = g.main_clearance + (m.piston_pos - g.total_clearance) * g.main_share;
-    m.aux_split_volume =
-        g.aux_clearance + (m.piston_pos - g.total_clearance) * (1 - g.main_share);
+    m.aux_split_volume = g.aux_clearance + (m.piston_pos - g.total_clearance) * (1 - g.main_share);
     m.split_piston_pos = m.piston_pos;
 }
 
@@ -61,7 +60,8 @@ void hand_over_merge(CombustionModel& m, const EngineGeometry& g) {
 void update_divided(CombustionModel& m, const EngineGeometry& g) {
     m.main_volume = m.main_split_volume - (m.split_piston_pos - m.piston_pos) * g.main_share;
     m.aux_volume = m.aux_split_volume - (m.split_piston_pos - m.piston_pos) * (1 - g.main_share);
-    m.main_pressure = m.main_split_pressure * std::pow(m.main_split_volume / m.main_volume, g.gamma);
+    m.main_pressure =
+        m.main_split_pressure * std::pow(m.main_split_volume / m.main_volume, g.gamma);
     m.aux_pressure = m.aux_split_pressure * std::pow(m.aux_split_volume / m.aux_volume, g.gamma);
     m.main_temperature =
         m.main_split_temperature * std::pow(m.main_split_volume / m.main_volume, g.gamma - 1);

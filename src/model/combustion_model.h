@@ -50,7 +50,9 @@ struct CombustionModel {
 // 5 united expansion (> 123).
 int phase_of(double crank_angle);
 
-inline bool is_divided_phase(int phase) { return phase == 2 || phase == 4; }
+inline bool is_divided_phase(int phase) {
+    return phase == 2 || phase == 4;
+}
 
 // Cycle-start reset: piston at bottom dead centre, previous points, split state and the chamber
 // pressures cleared.

@@ -22,7 +22,8 @@ struct EngineGeometry {
     double start_temperature = 0;
 };
 
-// The constants, computed in the order and with the arithmetic that gives their exact double values.
+// The constants, computed in the order and with the arithmetic that gives their exact double
+// values.
 EngineGeometry make_engine_geometry();
 
 struct CrankPosition {

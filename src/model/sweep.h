@@ -7,15 +7,19 @@
 namespace hcci {
 
 inline constexpr double sweep_start_angle = -90;
-inline constexpr double angle_step = 0.02;             // 0x3F947AE147AE147B
-inline constexpr double sweep_upper_bound = 270.01;    // 0x4070E028F5C28F5C
+inline constexpr double angle_step = 0.02;           // 0x3F947AE147AE147B
+inline constexpr double sweep_upper_bound = 270.01;  // 0x4070E028F5C28F5C
 inline constexpr int steps_per_sweep = 18001;
 
 // Whether a step at this accumulated angle belongs to the sweep.
-inline bool within_sweep(double crank_angle) { return crank_angle <= sweep_upper_bound; }
+inline bool within_sweep(double crank_angle) {
+    return crank_angle <= sweep_upper_bound;
+}
 
 // The first step of a sweep computes the model but draws nothing and is not paced.
-inline bool is_first_step(double crank_angle) { return !(crank_angle > sweep_start_angle); }
+inline bool is_first_step(double crank_angle) {
+    return !(crank_angle > sweep_start_angle);
+}
 
 // The readout's number: the largest whole number not above crank_angle - 90.
 inline long readout_value(double crank_angle) {

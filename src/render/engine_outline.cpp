@@ -5,7 +5,8 @@ namespace hcci {
 void draw_engine_outline(DrawingSurface& s, const EngineGeometry& g) {
     const double r = g.crank_radius;
     const double b = g.half_bore;
-    // The bore over the block leaves the head and liner walls black; the cylinder is open at x = 111.
+    // The bore over the block leaves the head and liner walls black; the cylinder is open at x =
+    // 111.
     s.Line(LineMode::filled_box, -r / 30 - 2, -1.05 * b, 111, 1.05 * b, black);
     s.Line(LineMode::filled_box, -r / 30, -b, 111, b, window_background);
     s.Line(LineMode::filled_box, -r / 30, -r / 5, 2 * r / 10, r / 5, black);

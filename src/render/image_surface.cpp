@@ -24,27 +24,23 @@ ImageSurface::ImageSurface(double scale)
     : scale_(scale),
       image_(static_cast<int>(std::lround(client_width * scale)),
              static_cast<int>(std::lround(client_height * scale)), QImage::Format_RGB32) {
-    if (image_.isNull())
-        throw std::runtime_error("cannot allocate the drawing surface image");
+    if (image_.isNull()) throw std::runtime_error("cannot allocate the drawing surface image");
     image_.fill(Qt::white);
     dirty_ = image_.rect();
 }
 
 ImageSurface::~ImageSurface() {
-    if (painter_.isActive())
-        painter_.end();
+    if (painter_.isActive()) painter_.end();
 }
 
 QColor ImageSurface::to_qcolor(Color color) {
-    if (color & 0x80000000u)
-        return QColor(255, 255, 255);  // system colours: window background
+    if (color & 0x80000000u) return QColor(255, 255, 255);  // system colours: window background
     return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                   static_cast<int>((color >> 16) & 0xFF));
 }
 
 void ImageSurface::DrawWidth(int pixels) {
-    if (pixels < 1)
-        throw std::invalid_argument("DrawWidth must be at least 1 pixel");
+    if (pixels < 1) throw std::invalid_argument("DrawWidth must be at least 1 pixel");
     draw_width_ = pixels;
 }
 
@@ -59,15 +55,13 @@ QPainter& ImageSurface::painter() {
 }
 
 void ImageSurface::Cls() {
-    if (painter_.isActive())
-        painter_.end();
+    if (painter_.isActive()) painter_.end();
     image_.fill(Qt::white);
     dirty_ = image_.rect();
 }
 
 const QImage& ImageSurface::image() {
-    if (painter_.isActive())
-        painter_.end();
+    if (painter_.isActive()) painter_.end();
     return image_;
 }
 
@@ -82,8 +76,7 @@ void ImageSurface::fill_pixels(int left, int top, int right, int bottom, QRgb rg
     top = std::max(top, 0);
     right = std::min(right, image_.width() - 1);
     bottom = std::min(bottom, image_.height() - 1);
-    if (left > right || top > bottom)
-        return;
+    if (left > right || top > bottom) return;
     uchar* const bits = image_.bits();  // one detach check per span, not per row
     const qsizetype bytes_per_line = image_.bytesPerLine();
     for (int y = top; y <= bottom; ++y) {

@@ -12,7 +12,7 @@
 namespace hcci {
 
 class ImageSurface final : public DrawingSurface {
-  public:
+public:
     // scale multiplies the client size, the mapping and the pen widths.
     explicit ImageSurface(double scale = 1);
     ~ImageSurface() override;
@@ -31,11 +31,11 @@ class ImageSurface final : public DrawingSurface {
 
     static QColor to_qcolor(Color color);
 
-  protected:
+protected:
     void draw(LineMode mode, float x1, float y1, float x2, float y2,
               std::optional<Color> explicit_color) override;
 
-  private:
+private:
     QPainter& painter();
     void fill_pixels(int left, int top, int right, int bottom, QRgb rgb);
     void draw_straight(QPoint a, QPoint b, int width, QRgb rgb);

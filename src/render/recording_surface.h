@@ -58,7 +58,8 @@ public:
 protected:
     void draw(LineMode mode, float x1, float y1, float x2, float y2,
               std::optional<Color> explicit_color) override {
-        calls_.emplace_back(LineCall{mode, x1, y1, x2, y2, explicit_color, fore_color_, draw_width_});
+        calls_.emplace_back(
+            LineCall{mode, x1, y1, x2, y2, explicit_color, fore_color_, draw_width_});
     }
 
 private:
