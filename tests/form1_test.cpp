@@ -43,18 +43,18 @@ TEST_F(Form1Test, CaptionAndClientSizeAreExact) {
 
 TEST_F(Form1Test, LabelsStandWhereTheLayoutPutsThem) {
     for (int i = 0; i < 8; ++i) {
-        const LabelSpec& spec = label_specs[static_cast<std::size_t>(i)];
+        const LabelLayout& layout = label_layouts[static_cast<std::size_t>(i)];
         const QLabel* label = form.label(i);
-        SCOPED_TRACE(std::string(spec.name));
-        EXPECT_EQ(label->objectName().toStdString(), std::string(spec.name));
-        EXPECT_EQ(label->text().toStdString(), std::string(spec.caption));
-        EXPECT_EQ(label->geometry(), QRect(spec.left, spec.top, spec.width, spec.height));
+        SCOPED_TRACE(std::string(layout.name));
+        EXPECT_EQ(label->objectName().toStdString(), std::string(layout.name));
+        EXPECT_EQ(label->text().toStdString(), std::string(layout.caption));
+        EXPECT_EQ(label->geometry(), QRect(layout.left, layout.top, layout.width, layout.height));
         EXPECT_TRUE(label->wordWrap());
         EXPECT_TRUE(label->alignment() & Qt::AlignTop);
         EXPECT_TRUE(label->font().bold());
-        EXPECT_EQ(label->font().pixelSize(), spec.pixel_size);
+        EXPECT_EQ(label->font().pixelSize(), layout.pixel_size);
         EXPECT_EQ(label->palette().color(QPalette::WindowText),
-                  ImageSurface::to_qcolor(spec.text_color));
+                  ImageSurface::to_qcolor(layout.text_color));
         EXPECT_EQ(label->palette().color(QPalette::Window), QColor(Qt::white));
     }
     EXPECT_EQ(form.label(4)->palette().color(QPalette::WindowText), QColor(0, 0, 255));  // blue

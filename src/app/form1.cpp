@@ -35,25 +35,25 @@ Qt::Alignment label_alignment(LabelAlignment alignment) {
     return Qt::AlignLeft | Qt::AlignTop;
 }
 
-QLabel* make_label(QWidget* parent, const LabelSpec& spec) {
+QLabel* make_label(QWidget* parent, const LabelLayout& layout) {
     auto* label = new QLabel(
-        QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size())),
+        QString::fromUtf8(layout.caption.data(), static_cast<qsizetype>(layout.caption.size())),
         parent);
     label->setObjectName(
-        QString::fromUtf8(spec.name.data(), static_cast<qsizetype>(spec.name.size())));
-    label->setGeometry(spec.left, spec.top, spec.width, spec.height);
+        QString::fromUtf8(layout.name.data(), static_cast<qsizetype>(layout.name.size())));
+    label->setGeometry(layout.left, layout.top, layout.width, layout.height);
     label->setWordWrap(true);
-    label->setAlignment(label_alignment(spec.alignment));
+    label->setAlignment(label_alignment(layout.alignment));
     label->setMargin(0);
     label->setIndent(0);
     QFont font;
     font.setFamilies({QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue")});
     font.setBold(true);
-    font.setPixelSize(spec.pixel_size);
+    font.setPixelSize(layout.pixel_size);
     label->setFont(font);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, label_color(spec.text_color));
-    palette.setColor(QPalette::Window, label_color(spec.background));
+    palette.setColor(QPalette::WindowText, label_color(layout.text_color));
+    palette.setColor(QPalette::Window, label_color(layout.background));
     label->setPalette(palette);
     label->setAutoFillBackground(true);
     return label;
@@ -91,8 +91,8 @@ Form1::Form1(QWidget* parent)
     resize(client_width, client_height);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    for (std::size_t i = 0; i < label_specs.size(); ++i) {
-        labels_[i] = make_label(this, label_specs[i]);
+    for (std::size_t i = 0; i < label_layouts.size(); ++i) {
+        labels_[i] = make_label(this, label_layouts[i]);
         labels_[i]->installEventFilter(this);
     }
     timer_.setSingleShot(true);
@@ -143,14 +143,14 @@ void Form1::lay_out(QSize size) {
     const QRect picture(QPoint(0, 0), picture_rect().size());
     picture_origin_ =
         QPoint((size.width() - picture.width()) / 2, (size.height() - picture.height()) / 2);
-    for (std::size_t i = 0; i < label_specs.size(); ++i) {
-        const LabelSpec& spec = label_specs[i];
+    for (std::size_t i = 0; i < label_layouts.size(); ++i) {
+        const LabelLayout& layout = label_layouts[i];
         const auto scaled = [this](int v) { return static_cast<int>(std::lround(v * fit_scale_)); };
-        labels_[i]->setGeometry(picture_origin_.x() + scaled(spec.left),
-                                picture_origin_.y() + scaled(spec.top), scaled(spec.width),
-                                scaled(spec.height));
+        labels_[i]->setGeometry(picture_origin_.x() + scaled(layout.left),
+                                picture_origin_.y() + scaled(layout.top), scaled(layout.width),
+                                scaled(layout.height));
         QFont font = labels_[i]->font();
-        font.setPixelSize(std::max(1, scaled(spec.pixel_size)));
+        font.setPixelSize(std::max(1, scaled(layout.pixel_size)));
         labels_[i]->setFont(font);
     }
     rasterise_if_needed();

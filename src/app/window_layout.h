@@ -15,7 +15,7 @@ inline constexpr std::string_view form_caption =
 
 enum class LabelAlignment { left, centre, right };
 
-struct LabelSpec {
+struct LabelLayout {
     std::string_view name;
     std::string_view caption;
     int left, top, width, height;  // pixels of the 616 x 741 client area
@@ -27,7 +27,7 @@ struct LabelSpec {
 
 inline constexpr int label8_index = 7;
 
-inline constexpr std::array<LabelSpec, 8> label_specs{{
+inline constexpr std::array<LabelLayout, 8> label_layouts{{
     {"Label1", "Pressure (10Bar/Horizontal_Line)", 224, 16, 193, 57, 0x808080, 0x80000005,
      LabelAlignment::centre, 16},
     {"Label2", "Temperature (100K/Horizontal_Line)", 232, 656, 193, 49, 0x808080, 0x80000005,
