@@ -112,17 +112,22 @@ TEST(CombustionModel, MergeStateHandedOverAtTheLastDividedStep) {
                      g.bdc_height / g.start_temperature);
 }
 
+// The index of the first step where the quantity is largest.
+template <class Quantity>
+std::size_t peak_step(const std::vector<SweepStep>& steps, Quantity quantity) {
+    std::size_t peak = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (quantity(steps[i]) > quantity(steps[peak])) peak = i;
+    }
+    return peak;
+}
+
 TEST(CombustionModel, UnitedChargePeaksAtTopDeadCentre) {
     const auto& steps = model_sweep();
-    std::size_t pressure_peak = 0, temperature_peak = 0;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (steps[i].model.united_pressure > steps[pressure_peak].model.united_pressure) {
-            pressure_peak = i;
-        }
-        if (steps[i].model.united_temperature > steps[temperature_peak].model.united_temperature) {
-            temperature_peak = i;
-        }
-    }
+    const std::size_t pressure_peak =
+        peak_step(steps, [](const SweepStep& s) { return s.model.united_pressure; });
+    const std::size_t temperature_peak =
+        peak_step(steps, [](const SweepStep& s) { return s.model.united_temperature; });
     EXPECT_EQ(pressure_peak, 9000u);
     EXPECT_EQ(temperature_peak, 9000u);
     EXPECT_TRUE(matches_printed(steps[pressure_peak].model.united_pressure, 88.9792));
@@ -131,16 +136,14 @@ TEST(CombustionModel, UnitedChargePeaksAtTopDeadCentre) {
 
 TEST(CombustionModel, AuxiliaryChamberPeaksAtTheLastStepOfTheFirstDivision) {
     const auto& steps = model_sweep();
-    std::size_t pressure_peak = 0, temperature_peak = 0;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (!is_divided_phase(steps[i].phase)) continue;
-        if (steps[i].model.aux_pressure > steps[pressure_peak].model.aux_pressure) {
-            pressure_peak = i;
-        }
-        if (steps[i].model.aux_temperature > steps[temperature_peak].model.aux_temperature) {
-            temperature_peak = i;
-        }
-    }
+    // Only the divided phases have chambers of their own.
+    const auto divided = [](const SweepStep& s, double value) {
+        return is_divided_phase(s.phase) ? value : 0.0;
+    };
+    const std::size_t pressure_peak =
+        peak_step(steps, [&](const SweepStep& s) { return divided(s, s.model.aux_pressure); });
+    const std::size_t temperature_peak =
+        peak_step(steps, [&](const SweepStep& s) { return divided(s, s.model.aux_temperature); });
     EXPECT_EQ(pressure_peak, 8449u);
     EXPECT_EQ(temperature_peak, 8449u);
     EXPECT_TRUE(matches_printed(steps[pressure_peak].model.aux_pressure, 148.067));

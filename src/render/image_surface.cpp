@@ -33,10 +33,14 @@ ImageSurface::~ImageSurface() {
     if (painter_.isActive()) painter_.end();
 }
 
+QRgb ImageSurface::to_rgb(Color color) {
+    if (color & 0x80000000u) return qRgb(255, 255, 255);  // system colours: window background
+    return qRgb(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                static_cast<int>((color >> 16) & 0xFF));
+}
+
 QColor ImageSurface::to_qcolor(Color color) {
-    if (color & 0x80000000u) return QColor(255, 255, 255);  // system colours: window background
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return QColor::fromRgb(to_rgb(color));
 }
 
 void ImageSurface::DrawWidth(int pixels) {
@@ -97,7 +101,7 @@ void ImageSurface::draw_straight(QPoint a, QPoint b, int width, QRgb rgb) {
 void ImageSurface::draw(LineMode mode, float x1, float y1, float x2, float y2,
                         std::optional<Color> explicit_color) {
     const Color color = explicit_color.value_or(fore_color_);
-    const QRgb rgb = to_qcolor(color).rgb();
+    const QRgb rgb = to_rgb(color);
     const int width = std::max(1, static_cast<int>(std::lround(draw_width_ * scale_)));
     // Whole pixels: the same call always lands on the same pixels.
     const QPoint a(to_pixel(pixel_x(x1, scale_)), to_pixel(pixel_y(y1, scale_)));

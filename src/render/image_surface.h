@@ -29,6 +29,7 @@ public:
     // The pixels touched since the last call, in image coordinates.
     QRect take_dirty_rect();
 
+    static QRgb to_rgb(Color color);
     static QColor to_qcolor(Color color);
 
 protected:
