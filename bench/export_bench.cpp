@@ -2,16 +2,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QGuiApplication>
 
-#include "png_export.h"
+#include "picture.h"
 
 namespace hcci {
 namespace {
 
 void BM_PngOfLastStep(benchmark::State& state) {
     for (auto _ : state) {
-        const std::string png = encode_png(render_client_area(18000, true));
+        const std::string png = encode_png(render_picture(18000, true));
         benchmark::DoNotOptimize(png.data());
     }
 }
@@ -23,7 +23,7 @@ BENCHMARK(BM_PngOfLastStep)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qt_argc = 1;
-    QApplication app(qt_argc, argv);
+    QGuiApplication app(qt_argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

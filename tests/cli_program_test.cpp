@@ -239,5 +239,38 @@ TEST_F(CliProgram, PngAtTwiceTheSizeIsDrawnAfreshNotEnlarged) {
     EXPECT_EQ(grey, 0);
 }
 
+// The picture has its own size and its own fonts' look, whatever the screen scaling says, and
+// Qt's start-up chatter stays out of the way.
+TEST_F(CliProgram, PngDoesNotDependOnTheScreenScaling) {
+    const fs::path plain = work_ / "plain.png";
+    ASSERT_EQ(run({"png", "-o", plain.string()}).status, 0);
+    const struct {
+        const char* name;
+        const char* value;
+    } settings[] = {
+        {"QT_SCALE_FACTOR", "2"}, {"QT_SCREEN_SCALE_FACTORS", "3"}, {"QT_FONT_DPI", "200"}};
+    for (const auto& setting : settings) {
+        SCOPED_TRACE(setting.name);
+        ::setenv(setting.name, setting.value, 1);
+        ::unsetenv("XDG_RUNTIME_DIR");
+        const fs::path scaled = work_ / "scaled.png";
+        const RunResult result = run({"png", "-o", scaled.string()});
+        ::unsetenv(setting.name);
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(read_file(scaled), read_file(plain));
+    }
+}
+
+TEST_F(CliProgram, DashIsStandardOutput) {
+    const RunResult csv = run({"csv", "-o", "-"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out, run({"csv"}).out);
+    const RunResult png = run({"png", "--step", "10", "-o", "-"});
+    ASSERT_EQ(png.status, 0) << png.err;
+    EXPECT_EQ(png.out.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_TRUE(work_entries().empty());
+}
+
 }  // namespace
 }  // namespace hcci

@@ -11,6 +11,7 @@
 
 #include "model_sweep.h"
 #include "printed_value.h"
+#include "readout.h"
 
 namespace hcci {
 namespace {

@@ -152,8 +152,7 @@ TEST(CycleDriver, PaceChangeLastsOnlyUntilTheNextCycle) {
     rig.run.stepe = 45000;
     rig.driver.advance();
     EXPECT_EQ(rig.driver.pacing(), 45000);
-    rig.run.stepe = 0.5;
-    rig.driver.repace();
+    rig.run.stepe = 0.5;  // a pace key while the delay runs
     EXPECT_EQ(rig.driver.pacing(), 0);
     rig.run.loopy = 1;
     rig.driver.advance();

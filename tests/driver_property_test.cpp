@@ -111,10 +111,8 @@ TEST(DriverProperty, RandomKeysAndStepsFollowTheRules) {
             if (random() % 3 == 0) {
                 const char16_t key = keys[random() % std::size(keys)];
                 trail << "key(" << int(key) << ") ";
-                Form_KeyPress(run, key);
+                apply_key(run, key);
                 expected.press(key);
-                // A pace change re-arms the pending delay.
-                driver.repace();
             } else {
                 // Mostly short bursts, now and then long enough to finish a sweep.
                 const int burst = random() % 12 == 0 ? 20000 : int(random() % 200) + 1;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "cycle_driver.h"
@@ -107,6 +109,41 @@ TEST_F(FormScale, BackToTheOwnSizeGivesTheSamePixels) {
     form.resize_now(QSize(900, 900));
     form.resize_now(QSize(616, 741));
     EXPECT_EQ(form.surface().image(), before);
+}
+
+// A drag: the picture drawn at the old size is shown scaled until the size settles; then it is
+// drawn afresh, in slices, while the animation goes on.
+TEST_F(FormScale, DuringADragTheOldPictureIsScaledThenDrawnAfreshOnceSettled) {
+    Form1 form;
+    form.show();
+    QElapsedTimer clock;
+    clock.start();
+    const auto pump_until = [&](auto condition) {
+        const qint64 deadline = clock.elapsed() + 10000;
+        while (!condition() && clock.elapsed() < deadline)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return condition();
+    };
+    ASSERT_TRUE(pump_until([&] { return form.driver().step_index() > 3000; }));
+    for (int width : {700, 800, 1000, 1232}) {
+        form.resize(width, width * 741 / 616);
+        QApplication::processEvents();
+        EXPECT_EQ(form.surface().scale(), 1);  // still the old picture, shown scaled
+    }
+    const int steps_at_drop = form.driver().step_index();
+    ASSERT_TRUE(pump_until([&] { return form.surface().scale() == 2; }));
+    EXPECT_FALSE(form.rasterising());
+    EXPECT_GT(form.driver().step_index(), steps_at_drop);  // the sweep went on meanwhile
+
+    // Frozen, the new picture is exactly a fresh run's at that size.
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(&form, &space);
+    ASSERT_TRUE(pump_until([&] { return form.driver().state() == DriverState::frozen; }));
+    ImageSurface fresh(2);
+    RunControl run;
+    CycleDriver driver(fresh, run);
+    for (int i = 0; i <= form.driver().step_index(); ++i) driver.advance();
+    EXPECT_EQ(form.surface().image(), fresh.image());
 }
 
 }  // namespace

@@ -55,10 +55,9 @@ Pictures make_pictures() {
     CombustionModel m;
     reset_model(m, g);
     for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
-        const auto draw = [&](const CombustionModel& model, double a, int phase) {
-            draw_trace_segments(expected, g, model, a, phase);
-        };
-        step_model(m, g, angle, crank_position(g, angle), draw);
+        const int phase = update_model(m, g, angle, crank_position(g, angle));
+        draw_trace_segments(expected, g, m, angle, phase);
+        hand_over(m, g, phase);
         path.DrawWidth(1);
         draw_piston_outline(path, g, crown_x(g, m.piston_pos));
     }

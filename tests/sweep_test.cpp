@@ -9,9 +9,9 @@
 
 #include "cycle_driver.h"
 #include "model_sweep.h"
+#include "readout.h"
 #include "recording_surface.h"
 #include "run_control.h"
-#include "window_layout.h"
 
 namespace hcci {
 namespace {

@@ -33,10 +33,9 @@ const std::vector<StepCalls>& traced_sweep() {
         result.reserve(steps_per_sweep);
         for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
             surface.clear();
-            const auto draw = [&](const CombustionModel& model, double a, int phase) {
-                draw_trace_segments(surface, g, model, a, phase);
-            };
-            const int phase = step_model(m, g, angle, crank_position(g, angle), draw);
+            const int phase = update_model(m, g, angle, crank_position(g, angle));
+            draw_trace_segments(surface, g, m, angle, phase);
+            hand_over(m, g, phase);
             result.push_back({angle, phase, surface.calls()});
         }
         return result;

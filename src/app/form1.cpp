@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFont>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -13,60 +12,31 @@
 #include <cmath>
 
 #include "fatal_error.h"
+#include "labels.h"
 #include "logical_mapping.h"
+#include "readout.h"
 #include "window_layout.h"
 
 namespace hcci {
 namespace {
 
-QColor label_color(std::uint32_t color) {
-    return ImageSurface::to_qcolor(color);
-}
+// A drag sends resize events in quick succession: the picture is drawn afresh once they stop.
+constexpr int settle_ms = 150;
+// The longest slice of drawing afresh, so that the window stays responsive meanwhile.
+constexpr double rasterise_slice_ns = 8e6;
+// A key handled later than this after it was typed is taken as typed when it is handled.
+constexpr double max_key_delay_ns = 1e9;
 
-Qt::Alignment label_alignment(LabelAlignment alignment) {
-    switch (alignment) {
-        case LabelAlignment::left:
-            return Qt::AlignLeft | Qt::AlignTop;
-        case LabelAlignment::centre:
-            return Qt::AlignHCenter | Qt::AlignTop;
-        case LabelAlignment::right:
-            return Qt::AlignRight | Qt::AlignTop;
-    }
-    return Qt::AlignLeft | Qt::AlignTop;
-}
-
-QLabel* make_label(QWidget* parent, const LabelLayout& layout) {
-    auto* label = new QLabel(
-        QString::fromUtf8(layout.caption.data(), static_cast<qsizetype>(layout.caption.size())),
-        parent);
-    label->setObjectName(
-        QString::fromUtf8(layout.name.data(), static_cast<qsizetype>(layout.name.size())));
-    label->setGeometry(layout.left, layout.top, layout.width, layout.height);
-    label->setWordWrap(true);
-    label->setAlignment(label_alignment(layout.alignment));
-    label->setMargin(0);
-    label->setIndent(0);
-    QFont font;
-    font.setFamilies({QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue")});
-    font.setBold(true);
-    font.setPixelSize(layout.pixel_size);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, label_color(layout.text_color));
-    palette.setColor(QPalette::Window, label_color(layout.background));
-    label->setPalette(palette);
-    label->setAutoFillBackground(true);
-    return label;
-}
-
-// A key event as the character code the commands expect; 0 for keys without a character.
+// A key event as the character code the commands expect; 0 for keys without a character and for
+// shortcuts (with Control, Alt or Meta held), which type nothing.
 std::uint16_t key_ascii(const QKeyEvent& event) {
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
     switch (event.key()) {
         case Qt::Key_Escape:
-            return 27;
+            return key_escape;
         case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return 13;
+        case Qt::Key_Enter:  // on the keypad
+            return key_enter;
         default:
             break;
     }
@@ -77,11 +47,17 @@ std::uint16_t key_ascii(const QKeyEvent& event) {
 
 }  // namespace
 
+struct Form1::PendingPicture {
+    explicit PendingPicture(double scale) : surface(std::make_unique<ImageSurface>(scale)) {}
+    std::unique_ptr<ImageSurface> surface;
+    CycleReplay replay{*surface};
+};
+
 Form1::Form1(QWidget* parent)
     : QWidget(parent),
       surface_(std::make_unique<ImageSurface>()),
       driver_(*surface_, run_),
-      pacer_(driver_, [this] { return static_cast<double>(clock_.nsecsElapsed()); }),
+      pacer_(driver_, run_, [this] { return static_cast<double>(clock_.nsecsElapsed()); }),
       shown_readout_(LONG_MIN) {
     clock_.start();
     setWindowTitle(
@@ -92,13 +68,18 @@ Form1::Form1(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     for (std::size_t i = 0; i < label_layouts.size(); ++i) {
-        labels_[i] = make_label(this, label_layouts[i]);
-        labels_[i]->installEventFilter(this);
+        labels_[i] = new FormLabel(label_layouts[i], this);
     }
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { guarded([this] { tick(); }); });
+    settle_timer_.setSingleShot(true);
+    settle_timer_.setInterval(settle_ms);
+    connect(&settle_timer_, &QTimer::timeout, this,
+            [this] { guarded([this] { start_rasterise(); }); });
 }
+
+Form1::~Form1() = default;
 
 bool Form1::event(QEvent* event) {
     // The window is activated when it is first shown; without a window manager no activation
@@ -107,12 +88,6 @@ bool Form1::event(QEvent* event) {
         guarded([this] { Form_Activate(); });
     }
     return QWidget::event(event);
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    // A double click on a label is not a double click on the window.
-    if (event->type() == QEvent::MouseButtonDblClick) return true;
-    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::Form_Activate() {
@@ -129,46 +104,82 @@ QRect Form1::picture_rect() const {
 
 void Form1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    // Until the size settles, the picture shown is the one drawn at the old size, scaled.
     guarded([this] { lay_out(size()); });
+    settle_timer_.start();
 }
 
 void Form1::resize_now(QSize size) {
     resize(size);
     lay_out(size);
+    settle_timer_.stop();
+    start_rasterise();
+    if (pending_) {
+        pending_->replay.catch_up(driver_, [] { return false; });
+        finish_rasterise();
+    }
 }
 
 void Form1::lay_out(QSize size) {
     fit_scale_ = std::max(0.5, std::min(size.width() / static_cast<double>(client_width),
                                         size.height() / static_cast<double>(client_height)));
-    const QRect picture(QPoint(0, 0), picture_rect().size());
+    const QSize picture = picture_rect().size();
     picture_origin_ =
         QPoint((size.width() - picture.width()) / 2, (size.height() - picture.height()) / 2);
     for (std::size_t i = 0; i < label_layouts.size(); ++i) {
-        const LabelLayout& layout = label_layouts[i];
-        const auto scaled = [this](int v) { return static_cast<int>(std::lround(v * fit_scale_)); };
-        labels_[i]->setGeometry(picture_origin_.x() + scaled(layout.left),
-                                picture_origin_.y() + scaled(layout.top), scaled(layout.width),
-                                scaled(layout.height));
+        const ScaledLabel scaled = scale_label(label_layouts[i], fit_scale_);
+        labels_[i]->setGeometry(scaled.rect.translated(picture_origin_));
         QFont font = labels_[i]->font();
-        font.setPixelSize(std::max(1, scaled(layout.pixel_size)));
+        font.setPixelSize(scaled.pixel_size);
         labels_[i]->setFont(font);
     }
-    rasterise_if_needed();
     update();
 }
 
-void Form1::rasterise_if_needed() {
-    const double ratio = devicePixelRatioF();
-    const double scale = fit_scale_ * ratio;
-    if (std::abs(scale - surface_->scale()) < 1e-9) return;
-    auto surface = std::make_unique<ImageSurface>(scale);
-    replay_cycle(*surface, driver_);
-    driver_.set_surface(*surface);
-    surface_ = std::move(surface);
+double Form1::wanted_scale() const {
+    return fit_scale_ * devicePixelRatioF();
+}
+
+void Form1::start_rasterise() {
+    const double scale = wanted_scale();
+    if (pending_ && std::abs(pending_->surface->scale() - scale) < 1e-9) return;
+    pending_.reset();
+    if (std::abs(surface_->scale() - scale) < 1e-9) return;
+    pending_ = std::make_unique<PendingPicture>(scale);
+    rasterise_slice();
+}
+
+void Form1::rasterise_slice() {
+    if (!pending_) return;
+    const double deadline = static_cast<double>(clock_.nsecsElapsed()) + rasterise_slice_ns;
+    const bool caught_up = pending_->replay.catch_up(
+        driver_, [&] { return static_cast<double>(clock_.nsecsElapsed()) > deadline; });
+    if (caught_up) {
+        finish_rasterise();
+        return;
+    }
+    // The animation goes on meanwhile; the next slice chases it.
+    if (slice_posted_) return;
+    slice_posted_ = true;
+    QTimer::singleShot(0, this, [this] {
+        slice_posted_ = false;
+        guarded([this] { rasterise_slice(); });
+    });
+}
+
+void Form1::finish_rasterise() {
+    driver_.set_surface(*pending_->surface);
+    surface_ = std::move(pending_->surface);
+    pending_.reset();
+    update();
 }
 
 void Form1::paintEvent(QPaintEvent* event) {
-    guarded([this] { rasterise_if_needed(); });
+    // A change of the device pixel ratio (another screen) asks for a new picture as well.
+    if (!pending_ && !settle_timer_.isActive() &&
+        std::abs(surface_->scale() - wanted_scale()) >= 1e-9) {
+        guarded([this] { start_rasterise(); });
+    }
     QPainter painter(this);
     const QRect picture = picture_rect();
     const QRegion margins = QRegion(event->rect()).subtracted(picture);
@@ -188,24 +199,44 @@ void Form1::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    guarded([this, code] { Form_KeyPress(code); });
+    const double arrival = key_arrival_ns(*event);
+    guarded([this, code, arrival] { Form_KeyPress(code, arrival); });
 }
 
-void Form1::Form_KeyPress(std::uint16_t code) {
-    if (hcci::Form_KeyPress(run_, code) == CommandResult::end_program) {
+double Form1::key_arrival_ns(const QKeyEvent& event) {
+    const double now = static_cast<double>(clock_.nsecsElapsed());
+    if (event.timestamp() == 0) return now;  // a key without a time of its own
+    // Events carry the window system's time in milliseconds. Its offset from this clock is
+    // taken from the promptest event seen, so that keys handled together after the window was
+    // busy keep the times they were typed at. A clock that jumped starts the estimate over.
+    const double stamp = static_cast<double>(event.timestamp()) * 1e6;
+    const double offset = now - stamp;
+    if (!key_clock_known_ || offset < key_clock_offset_ns_ ||
+        offset > key_clock_offset_ns_ + max_key_delay_ns) {
+        key_clock_offset_ns_ = offset;
+        key_clock_known_ = true;
+    }
+    return std::min(now, stamp + key_clock_offset_ns_);
+}
+
+void Form1::Form_KeyPress(std::uint16_t code, double arrival_ns) {
+    const KeyResult result = pacer_.key_typed(code, arrival_ns);
+    if (result.end_program) {
         End();
         return;
     }
-    if (changes_pace(code) && pacer_.armed()) arm(pacer_.pace_changed().next_tick_ns);
-    // Let every event already queued be handled before the driver looks at the values.
-    if (!check_posted_) {
-        check_posted_ = true;
-        QMetaObject::invokeMethod(
-            this, [this] { guarded([this] { check_run_control(); }); }, Qt::QueuedConnection);
+    if (pacer_.armed()) {
+        arm_timer();  // a new pace may move the next batch
+        return;
     }
+    if (result.steps > 0) show_steps();  // the sweep ended meanwhile: no batch will show them
+    // Held: the keys may have released the driver. Look once every event already queued is
+    // handled, so that keys handled together act together.
+    check_after_events();
 }
 
-void Form1::mouseDoubleClickEvent(QMouseEvent*) {
+void Form1::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
     guarded([this] { Form_DblClick(); });
 }
 
@@ -220,38 +251,54 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::End() {
     timer_.stop();
+    settle_timer_.stop();
+    pending_.reset();
     driver_.end_program();
     update();
     emit ended();
     QCoreApplication::exit(0);
 }
 
-void Form1::check_run_control() {
-    check_posted_ = false;
-    // A frozen or waiting driver sleeps with no timer armed; the commands wake it.
-    if (started_ && !pacer_.armed() && !timer_.isActive()) tick();
+void Form1::tick() {
+    pacer_.tick();
+    show_steps();  // also what keys ran before the driver came to hold
+    arm_timer();
 }
 
-void Form1::tick() {
-    const TickResult result = pacer_.tick();
-    if (result.steps > 0) {
-        update_readout();
-        const QRect dirty = surface_->take_dirty_rect();
-        if (!dirty.isEmpty()) update(to_widget(dirty));
+void Form1::arm_timer() {
+    if (!pacer_.armed()) {
+        timer_.stop();  // held: no timer, the process sleeps
+        return;
     }
-    if (result.armed) arm(result.next_tick_ns);
+    const double wait_ns = pacer_.next_tick_ns() - static_cast<double>(clock_.nsecsElapsed());
+    const double wait_ms = std::clamp(std::ceil(wait_ns / 1e6), 0.0, static_cast<double>(INT_MAX));
+    timer_.start(static_cast<int>(wait_ms));
+}
+
+void Form1::check_after_events() {
+    if (!started_ || tick_posted_) return;
+    tick_posted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            tick_posted_ = false;
+            if (!pacer_.armed() && driver_.state() != DriverState::ended) {
+                guarded([this] { tick(); });
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void Form1::show_steps() {
+    update_readout();
+    const QRect dirty = surface_->take_dirty_rect();
+    if (!dirty.isEmpty()) update(to_widget(dirty));
 }
 
 QRect Form1::to_widget(QRect image_rect) const {
     const double ratio = surface_->scale() / fit_scale_;
     const QRectF logical(QPointF(image_rect.topLeft()) / ratio, QSizeF(image_rect.size()) / ratio);
     return logical.toAlignedRect().translated(picture_origin_).adjusted(-1, -1, 1, 1);
-}
-
-void Form1::arm(double next_tick_ns) {
-    const double wait_ns = next_tick_ns - static_cast<double>(clock_.nsecsElapsed());
-    const double wait_ms = std::clamp(std::ceil(wait_ns / 1e6), 0.0, static_cast<double>(INT_MAX));
-    timer_.start(static_cast<int>(wait_ms));
 }
 
 void Form1::update_readout() {

@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "cycle_driver.h"
+#include "cycle_replay.h"
+#include "form_label.h"
 #include "image_surface.h"
 #include "run_control.h"
 #include "step_pacer.h"
@@ -21,17 +23,22 @@ class Form1 : public QWidget {
 
 public:
     explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
 
     CycleDriver& driver() { return driver_; }
+    const RunControl& run_control() const { return run_; }
     ImageSurface& surface() { return *surface_; }
-    QLabel* label(int index) const { return labels_[static_cast<std::size_t>(index)]; }
+    QLabel* label(std::size_t index) const { return labels_.at(index); }
     // Shows the last step's readout in Label8.
     void update_readout();
-    // Resizes the window and lays the picture out at once, as a resize by the user does.
+    // Resizes the window and draws the picture afresh at the new size at once, as the window
+    // does once a drag has settled.
     void resize_now(QSize size);
     // How much the picture is enlarged (1 at the client size 616 x 741) and where it starts.
     double picture_scale() const { return fit_scale_; }
     QRect picture_rect() const;
+    // Whether the picture is being drawn afresh at a new size.
+    bool rasterising() const { return pending_ != nullptr; }
 
 signals:
     // Escape, a double click on the window or closing it: the program is to end.
@@ -44,21 +51,32 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct PendingPicture;
+
     void Form_Activate();
-    void Form_KeyPress(std::uint16_t key_ascii);
+    void Form_KeyPress(std::uint16_t key_ascii, double arrival_ns);
+    // When a key was typed, on clock_'s scale.
+    double key_arrival_ns(const QKeyEvent& event);
     void Form_DblClick();
     void End();
     void tick();
-    void check_run_control();
-    void arm(double next_tick_ns);
+    // The batch timer follows the pacer: armed at its next tick, or stopped while it is held.
+    void arm_timer();
+    // A tick once the events already queued are handled.
+    void check_after_events();
+    void show_steps();
     void lay_out(QSize size);
     // A rectangle of the surface image in widget coordinates.
     QRect to_widget(QRect image_rect) const;
-    // Draws the picture so far afresh at the window's scale and device pixel ratio.
-    void rasterise_if_needed();
+    // The scale the surface should have for the window's size and device pixel ratio.
+    double wanted_scale() const;
+    // Draws the picture afresh at wanted_scale(), a slice per event until it has caught up with
+    // the driver, then swaps it in.
+    void start_rasterise();
+    void rasterise_slice();
+    void finish_rasterise();
 
     std::unique_ptr<ImageSurface> surface_;
     RunControl run_;
@@ -66,10 +84,15 @@ private:
     QElapsedTimer clock_;
     StepPacer pacer_;
     QTimer timer_;
-    std::array<QLabel*, 8> labels_{};
+    QTimer settle_timer_;
+    std::unique_ptr<PendingPicture> pending_;
+    std::array<FormLabel*, 8> labels_{};
     long shown_readout_;
     bool started_ = false;
-    bool check_posted_ = false;
+    bool tick_posted_ = false;
+    bool slice_posted_ = false;
+    bool key_clock_known_ = false;
+    double key_clock_offset_ns_ = 0;
     double fit_scale_ = 1;
     QPoint picture_origin_;
 };

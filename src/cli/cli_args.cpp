@@ -102,7 +102,7 @@ std::string usage_text() {
            "\n"
            "  csv          one sweep's values, a row per crank step (standard output by default)\n"
            "  png          the window's client area after step N (0 to 18000, default 18000)\n"
-           "  -o FILE      the file to write\n"
+           "  -o FILE      the file to write; - for standard output\n"
            "  --step N     the step after which the picture is taken\n"
            "  --no-labels  the drawing alone, without the labels over it\n"
            "  --scale S    the picture S times larger (1 to 4, default 1), drawn afresh\n";

@@ -12,7 +12,6 @@ namespace hcci {
 inline constexpr int exit_failure = 1;  // the work could not be done, e.g. a file not written
 inline constexpr int exit_usage = 2;    // the command line is wrong
 
-inline constexpr int first_export_step = 0;
 inline constexpr int last_export_step = 18000;
 inline constexpr int largest_export_scale = 4;
 
@@ -20,7 +19,7 @@ enum class CliCommand { help, version, csv, png };
 
 struct CliArgs {
     CliCommand command = CliCommand::help;
-    std::string output;  // empty for csv: standard output
+    std::string output;  // empty (csv only) or "-": standard output
     int step = last_export_step;
     bool labels = true;
     int scale = 1;  // png: times the client area's own size

@@ -2,8 +2,8 @@
 
 #include <charconv>
 
+#include "readout.h"
 #include "sweep.h"
-#include "window_layout.h"
 
 namespace hcci {
 

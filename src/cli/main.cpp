@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -11,7 +11,8 @@
 #include "atomic_file.h"
 #include "cli_args.h"
 #include "csv_export.h"
-#include "png_export.h"
+#include "picture.h"
+#include "qt_startup.h"
 
 namespace {
 
@@ -30,19 +31,28 @@ int write_stdout(std::string_view text) {
 }
 
 int write_output(const std::string& path, std::string_view bytes) {
-    if (path.empty()) return write_stdout(bytes);
+    if (path.empty() || path == "-") return write_stdout(bytes);
     if (auto error = hcci::write_file_atomically(path, bytes)) return fail(*error);
     return 0;
 }
 
 int export_png(const char* argv0, const hcci::CliArgs& args) {
-    // No display needed; Qt's own command-line options are not ours to pass on.
+    // No display needed; Qt's own command-line options are not ours to pass on. The picture has
+    // its own size: a screen's scaling (which also turns font hinting off) must not reach it.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    for (const char* name :
+         {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING",
+          "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_SCALE_FACTOR_ROUNDING_POLICY", "QT_FONT_DPI",
+          "QT_USE_PHYSICAL_DPI"}) {
+        qunsetenv(name);
+    }
     int qt_argc = 1;
     char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
-    QApplication app(qt_argc, qt_argv);
+    hcci::hold_qt_startup_messages(program, "cannot start Qt");
+    const QGuiApplication app(qt_argc, qt_argv);
+    hcci::qt_started();
     const std::string png =
-        hcci::encode_png(hcci::render_client_area(args.step, args.labels, args.scale));
+        hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale));
     return write_output(args.output, png);
 }
 

@@ -103,8 +103,6 @@ void apply_main_ignition(CombustionModel& m, const EngineGeometry& g, double cra
     }
 }
 
-const auto no_segments = [](const CombustionModel&, double, int) {};
-
 }  // namespace
 
 int phase_of(double crank_angle) {
@@ -136,8 +134,8 @@ void reset_model(CombustionModel& m, const EngineGeometry& g) {
     m.aux_split_volume = 0;
 }
 
-int step_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
-               const CrankPosition& crank, TraceSegmentDrawer draw_segments) {
+int update_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
+                 const CrankPosition& crank) {
     const int phase = phase_of(crank_angle);
     switch (phase) {
         case 1: {
@@ -146,8 +144,6 @@ int step_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
             const double ratio = g.bdc_height / m.piston_pos;
             m.united_pressure = std::pow(ratio, g.gamma);
             m.united_temperature = g.start_temperature * std::pow(ratio, g.gamma - 1);
-            draw_segments(m, crank_angle, phase);
-            hand_over_split(m, g);
             break;
         }
         case 2:
@@ -156,30 +152,42 @@ int step_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
             m.piston_pos = piston_position(g, crank);
             update_divided(m, g);
             if (phase == 2) apply_aux_ignition(m, crank_angle);
-            draw_segments(m, crank_angle, phase);
-            hand_over_merge(m, g);
             break;
         case 3:
             save_united_point(m);
             m.piston_pos = piston_position(g, crank);
             update_united_from_merge(m, g);
             apply_main_ignition(m, g, crank_angle);
-            draw_segments(m, crank_angle, phase);
-            hand_over_split(m, g);
             break;
         default:
             save_united_point(m);
             m.piston_pos = piston_position(g, crank);
             update_united_from_merge(m, g);
-            draw_segments(m, crank_angle, phase);
             break;
     }
     return phase;
 }
 
+void hand_over(CombustionModel& m, const EngineGeometry& g, int phase) {
+    switch (phase) {
+        case 1:
+        case 3:
+            hand_over_split(m, g);
+            break;
+        case 2:
+        case 4:
+            hand_over_merge(m, g);
+            break;
+        default:
+            break;  // the expansion hands nothing over
+    }
+}
+
 int step_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
                const CrankPosition& crank) {
-    return step_model(m, g, crank_angle, crank, no_segments);
+    const int phase = update_model(m, g, crank_angle, crank);
+    hand_over(m, g, phase);
+    return phase;
 }
 
 }  // namespace hcci

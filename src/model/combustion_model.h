@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine_geometry.h"
-#include "function_ref.h"
 
 // The two-chamber thermodynamic model: pressures in bar, temperatures in kelvin, volumes as heights
 // over the whole piston area. Advanced once per crank step.
@@ -58,15 +57,19 @@ inline bool is_divided_phase(int phase) {
 // pressures cleared.
 void reset_model(CombustionModel& model, const EngineGeometry& geometry);
 
-// Draws the step's trace segments; called after the chamber update and before the hand-over.
-using TraceSegmentDrawer = FunctionRef<void(const CombustionModel&, double crank_angle, int phase)>;
+// A step in three calls, so that the caller can draw the step's trace segments between the
+// update and the hand-over, which changes none of the quantities the segments show:
+//
+//   update_model   previous-point copies, new piston position, chamber update of the phase
+//   (the trace segments, drawn by the caller)
+//   hand_over      the split state after phases 1 and 3, the merge state after phases 2 and 4
+//
+// update_model returns the phase that ran.
+int update_model(CombustionModel& model, const EngineGeometry& geometry, double crank_angle,
+                 const CrankPosition& crank);
+void hand_over(CombustionModel& model, const EngineGeometry& geometry, int phase);
 
-// One step: previous-point copies, new piston position, chamber update, trace segments, hand-over.
-// Returns the phase that ran.
-int step_model(CombustionModel& model, const EngineGeometry& geometry, double crank_angle,
-               const CrankPosition& crank, TraceSegmentDrawer draw_segments);
-
-// The same step without drawing.
+// The whole step without drawing. Returns the phase that ran.
 int step_model(CombustionModel& model, const EngineGeometry& geometry, double crank_angle,
                const CrankPosition& crank);
 

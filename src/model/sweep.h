@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cmath>
-
 // The crank sweep: -90 to 270 degrees by repeated addition of 0.02, 18001 steps.
 
 namespace hcci {
@@ -19,11 +17,6 @@ inline bool within_sweep(double crank_angle) {
 // The first step of a sweep computes the model but draws nothing and is not paced.
 inline bool is_first_step(double crank_angle) {
     return !(crank_angle > sweep_start_angle);
-}
-
-// The readout's number: the largest whole number not above crank_angle - 90.
-inline long readout_value(double crank_angle) {
-    return static_cast<long>(std::floor(crank_angle - 90));
 }
 
 }  // namespace hcci

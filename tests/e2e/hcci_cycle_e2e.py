@@ -59,8 +59,8 @@ class Program:
     def shot(self):
         return self.session.screenshot(self.window)
 
-    def press(self, *keys):
-        self.session.press(self.window, *keys)
+    def press(self, *keys, delay_ms=30):
+        self.session.press(self.window, *keys, delay_ms=delay_ms)
 
     def wait_until_still(self, timeout):
         """The picture once two shots in a row agree (a loaded machine may handle a key late)."""
@@ -173,6 +173,41 @@ def scenario_close(program):
     program.expect_exit("WM_DELETE_WINDOW")
 
 
+def scenario_other_double_click(program):
+    for button in (3, 2):
+        program.session.double_click(program.window, *EMPTY_POINT, button=button)
+    time.sleep(1.0)
+    check(program.running(), "a double click of another button than the primary ended it")
+    program.session.double_click(program.window, *EMPTY_POINT)
+    program.expect_exit("primary double click after the others")
+
+
+def scenario_keys_ms_apart(program):
+    """Keys a few milliseconds apart act at their own steps, not together in one frame."""
+    fresh = blue_outside_labels(program.shot())
+    time.sleep(2.0)
+    drawn = blue_outside_labels(program.shot()) - fresh
+    check(drawn > 60, f"2 s of sweep drew only {drawn} trace pixels")
+    # Two Enter presses 5 ms apart are five steps apart: two restarts, not none.
+    program.press("Return", "Return", delay_ms=5)
+    left = program.poll(lambda shot: blue_outside_labels(shot) - fresh,
+                        lambda blue: blue < drawn / 3, timeout=1.0)
+    check(left < drawn / 3, f"two Enter presses 5 ms apart left {left} of {drawn} trace pixels: "
+                            "they cancelled")
+    time.sleep(2.0)
+    drawn = blue_outside_labels(program.shot()) - fresh
+    # Enter, then Space 5 ms later: the new cycle freezes near its start.
+    program.press("Return", "space", delay_ms=5)
+    frozen = program.wait_until_still(timeout=3.0)
+    check(frozen is not None, "the picture never stops after Enter and Space")
+    left = blue_outside_labels(frozen) - fresh
+    check(left < drawn / 3, f"Enter then Space froze the old cycle ({left} of {drawn} pixels)")
+    time.sleep(0.5)
+    check(program.shot() == frozen, "the picture changes while frozen")
+    program.press("Escape")
+    program.expect_exit("Escape while frozen")
+
+
 def scenario_label_double_click(program):
     program.session.double_click(program.window, *LABEL3_POINT)
     time.sleep(1.0)
@@ -192,6 +227,8 @@ SCENARIOS = {
     "double_click": scenario_double_click,
     "close": scenario_close,
     "label_double_click": scenario_label_double_click,
+    "other_double_click": scenario_other_double_click,
+    "keys_ms_apart": scenario_keys_ms_apart,
 }
 
 

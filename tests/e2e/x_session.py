@@ -112,14 +112,16 @@ class XSession:
             fields[key] = value.strip()
         return int(fields["Width"]), int(fields["Height"])
 
-    def press(self, window, *keys):
+    def press(self, window, *keys, delay_ms=30):
         """Real key events (XTEST) into the window, after giving it the input focus."""
-        self.tool("xdotool", "windowfocus", "--sync", str(window), "key", "--delay", "30", *keys)
+        self.tool("xdotool", "windowfocus", "--sync", str(window), "key", "--delay",
+                  str(delay_ms), *keys)
 
-    def double_click(self, window, x, y):
-        """A real double click of the left button at client pixel (x, y)."""
+    def double_click(self, window, x, y, button=1):
+        """A real double click at client pixel (x, y): button 1 is the primary one, 2 the
+        middle one and 3 the secondary one."""
         self.tool("xdotool", "mousemove", "--window", str(window), "--sync", str(x), str(y),
-                  "click", "--repeat", "2", "--delay", "60", "1")
+                  "click", "--repeat", "2", "--delay", "60", str(button))
 
     def screenshot(self, window):
         """The window's pixels as bytes, 3 a pixel (red, green, blue), row by row."""

@@ -5,8 +5,16 @@
 #include "engine_geometry.h"
 #include "run_control.h"
 
-// The endless animation as a state machine: each advance() passes the freeze point of the step
-// before (the window has handled its events by then) and runs the next step.
+// The endless animation as a state machine. Each advance() passes the freeze point of the step
+// before (the window has handled its events by then) and runs the next step:
+//
+//   drawing_background ──► sweeping ──(stopp = 1)──► frozen ──(stopp = 0)──► sweeping
+//                             │  ▲
+//      (the sweep is complete)│  │(loopy = 1: Cls, the next cycle, its first step)
+//                             ▼  │
+//                           waiting ──(loopy = 1)──► (the same restart)
+//
+// Escape or a double click ends it from any state (ended).
 
 namespace hcci {
 
@@ -26,10 +34,8 @@ public:
     Advance advance();
     // Escape or a double click: clear the drawing and end.
     void end_program();
-    // The pace changed while the last step's delay is still running: that delay follows it.
-    void repace();
     // Draws from now on onto another surface, which must already show this cycle's picture
-    // (see replay_cycle).
+    // (see CycleReplay).
     void set_surface(DrawingSurface& surface) { surface_ = &surface; }
 
     DriverState state() const { return state_; }
@@ -38,14 +44,14 @@ public:
     int step_index() const { return step_index_; }
     int phase() const { return phase_; }
     long readout() const { return readout_; }
-    // Pacing counts the last step burns (0 for the first step of a sweep).
-    double pacing() const { return pacing_; }
+    // Pacing counts the last step burns: none for the first step of a sweep, otherwise the whole
+    // part of stepe as it is now, so that a pace key takes effect on the delay already running.
+    double pacing() const;
     // Cycles begun so far.
     long cycles() const { return cycles_; }
 
     const EngineGeometry& geometry() const { return geometry_; }
     const CombustionModel& model() const { return model_; }
-    const CrankPosition& crank() const { return crank_; }
 
 private:
     Advance pass_freeze_point();
@@ -58,17 +64,11 @@ private:
     DriverState state_ = DriverState::drawing_background;
     EngineGeometry geometry_;
     CombustionModel model_;
-    CrankPosition crank_;
     double crank_angle_ = 0;
     int step_index_ = -1;
     int phase_ = 0;
     long readout_ = 0;
-    double pacing_ = 0;
     long cycles_ = 0;
 };
-
-// The picture after a given step depends on that step alone (the keys change only the pace, the
-// freeze and the restart): this draws it afresh onto another surface.
-void replay_cycle(DrawingSurface& surface, const CycleDriver& driver);
 
 }  // namespace hcci

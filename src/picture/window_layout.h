@@ -2,10 +2,9 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
-// The window's fixed appearance: caption, client size and the eight labels. No toolkit here.
+// The window's fixed appearance: caption and the eight labels. No toolkit here.
 
 namespace hcci {
 
@@ -13,7 +12,7 @@ inline constexpr std::string_view form_caption =
     "         Torvan HCCI Controllable Combustion     SpaceBar :freeze   Enter: restart  , . /   "
     "ESC/ DoubleClick : Quit";
 
-enum class LabelAlignment { left, centre, right };
+enum class LabelAlignment { centre, right };
 
 struct LabelLayout {
     std::string_view name;
@@ -25,7 +24,7 @@ struct LabelLayout {
     int pixel_size;  // font size in pixels at 96 dpi
 };
 
-inline constexpr int label8_index = 7;
+inline constexpr std::size_t label8_index = 7;
 
 inline constexpr std::array<LabelLayout, 8> label_layouts{{
     {"Label1", "Pressure (10Bar/Horizontal_Line)", 224, 16, 193, 57, 0x808080, 0x80000005,
@@ -42,10 +41,5 @@ inline constexpr std::array<LabelLayout, 8> label_layouts{{
      16},
     {"Label8", "-180", 280, 328, 57, 33, 0x0000C0, 0x80000005, LabelAlignment::centre, 19},
 }};
-
-// The readout's text: the whole number, a leading "-" when negative, nothing else.
-inline std::string readout_text(long readout) {
-    return std::to_string(readout);
-}
 
 }  // namespace hcci

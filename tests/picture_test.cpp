@@ -1,14 +1,16 @@
 // The exported picture, checked at known places of the drawing.
 
-#include "png_export.h"
+#include "picture.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "form1.h"
 #include "logical_mapping.h"
 #include "model_sweep.h"
 #include "qt_application.h"
+#include "text_lines.h"
 #include "trace_segments.h"
 
 namespace hcci {
@@ -38,9 +40,10 @@ bool colour_near(const QImage& image, double x, double y, QRgb rgb) {
 }
 
 class PngExport : public QtApplicationSuite {};
+class Picture : public QtApplicationSuite {};
 
 TEST_F(PngExport, PictureOfTheLastStepShowsEveryPartWhereItBelongs) {
-    const QImage image = render_client_area(18000, false);
+    const QImage image = render_picture(18000, false);
     ASSERT_EQ(image.size(), QSize(client_width, client_height));
     const EngineGeometry g = make_engine_geometry();
     const std::vector<SweepStep> sweep = run_model_sweep();
@@ -79,7 +82,7 @@ TEST_F(PngExport, PictureOfTheLastStepShowsEveryPartWhereItBelongs) {
 }
 
 TEST_F(PngExport, AtTopDeadCentreTheCrownFaceIsAtTheHeadAndTheDiscInItsRecess) {
-    const QImage image = render_client_area(9000, false);
+    const QImage image = render_picture(9000, false);
     EXPECT_TRUE(colour_near(image, 0, -100, black_rgb));     // crown face, upper
     EXPECT_TRUE(colour_near(image, 0, 100, black_rgb));      // crown face, lower
     EXPECT_TRUE(colour_near(image, 11.1111, 0, black_rgb));  // recess floor
@@ -88,8 +91,8 @@ TEST_F(PngExport, AtTopDeadCentreTheCrownFaceIsAtTheHeadAndTheDiscInItsRecess) {
 }
 
 TEST_F(PngExport, LabelsLieOverTheDrawing) {
-    const QImage with = render_client_area(18000, true);
-    const QImage without = render_client_area(18000, false);
+    const QImage with = render_picture(18000, true);
+    const QImage without = render_picture(18000, false);
     ASSERT_EQ(with.size(), without.size());
     // Label8, the readout, covers the middle of the bore with its red "180".
     bool readout_red = false;
@@ -101,6 +104,38 @@ TEST_F(PngExport, LabelsLieOverTheDrawing) {
     // Away from the labels the two pictures are the same.
     for (const QPoint p : {QPoint(100, 300), QPoint(50, 180), QPoint(300, 560)}) {
         EXPECT_EQ(with.pixel(p), without.pixel(p)) << p.x() << "," << p.y();
+    }
+}
+
+// The window and the exported picture show the same client area: the window is not needed to
+// make the picture, and nothing of the window is missing from it.
+TEST_F(Picture, IsTheWindowsClientAreaPixelForPixel) {
+    for (int step : {0, 9000, 18000}) {
+        SCOPED_TRACE(step);
+        Form1 form;
+        for (int i = 0; i <= step; ++i) form.driver().advance();
+        form.update_readout();
+        const QImage window = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(render_picture(step, true), window);
+    }
+}
+
+TEST_F(Picture, LegendsBreakAtTheSpaceNotAfterTheSlash) {
+    const QImage image = render_picture(18000, true, 2);
+    const struct {
+        const char* first_line;
+        QRect rect;  // at twice the client area's size
+    } legends[] = {{"Pressure", {448, 32, 386, 114}}, {"Temperature", {464, 1312, 386, 98}}};
+    for (const auto& legend : legends) {
+        SCOPED_TRACE(legend.first_line);
+        const std::vector<QRect> lines = text_lines(image, legend.rect, qRgb(255, 255, 255));
+        ASSERT_EQ(lines.size(), 2u);
+        QFont font("Comic Neue");
+        font.setBold(true);
+        font.setPixelSize(32);
+        const int width = QFontMetrics(font).boundingRect(legend.first_line).width();
+        EXPECT_NEAR(lines[0].width(), width, 4);
+        EXPECT_GT(lines[1].width(), lines[0].width());
     }
 }
 

@@ -5,8 +5,6 @@
 namespace hcci {
 namespace {
 
-constexpr std::uint16_t key_escape = 27;
-constexpr std::uint16_t key_enter = 13;
 constexpr std::uint16_t key_comma = ',';
 constexpr std::uint16_t key_full_stop = '.';
 constexpr std::uint16_t key_slash = '/';
@@ -19,7 +17,7 @@ void scale_stepe(RunControl& run, double factor) {
 
 }  // namespace
 
-CommandResult Form_KeyPress(RunControl& run, std::uint16_t key_ascii) {
+CommandResult apply_key(RunControl& run, std::uint16_t key_ascii) {
     // Independent tests, not a chain of alternatives.
     if (key_ascii == key_escape) return CommandResult::end_program;
     if (key_ascii == key_enter) run.loopy = (run.loopy + 1) % 2;
@@ -31,11 +29,6 @@ CommandResult Form_KeyPress(RunControl& run, std::uint16_t key_ascii) {
         run.stepe = 0;
     }
     return CommandResult::carry_on;
-}
-
-bool changes_pace(std::uint16_t key_ascii) {
-    return key_ascii == key_comma || key_ascii == key_full_stop || key_ascii == key_slash ||
-           key_ascii == key_space;
 }
 
 double pacing_count(double stepe) {

@@ -3,6 +3,7 @@
 #include "diagram_grid.h"
 #include "engine_outline.h"
 #include "moving_parts.h"
+#include "readout.h"
 #include "sweep.h"
 #include "trace_segments.h"
 
@@ -58,10 +59,9 @@ void CycleDriver::end_program() {
     state_ = DriverState::ended;
 }
 
-void CycleDriver::repace() {
-    if (state_ == DriverState::sweeping && !is_first_step(crank_angle_)) {
-        pacing_ = pacing_count(run_.stepe);
-    }
+double CycleDriver::pacing() const {
+    if (state_ != DriverState::sweeping || is_first_step(crank_angle_)) return 0;
+    return pacing_count(run_.stepe);
 }
 
 void CycleDriver::begin_cycle() {
@@ -86,34 +86,14 @@ void CycleDriver::restart() {
 
 void CycleDriver::run_step() {
     ++step_index_;
-    crank_ = crank_position(geometry_, crank_angle_);
+    const CrankPosition crank = crank_position(geometry_, crank_angle_);
     readout_ = readout_value(crank_angle_);
-    const auto draw_segments = [this](const CombustionModel& m, double angle, int phase) {
-        draw_trace_segments(*surface_, geometry_, m, angle, phase);
-    };
-    phase_ = step_model(model_, geometry_, crank_angle_, crank_, draw_segments);
-    if (is_first_step(crank_angle_)) {
-        pacing_ = 0;
-        return;
-    }
+    // The segments show the updated values; the hand-over that follows changes none of them.
+    phase_ = update_model(model_, geometry_, crank_angle_, crank);
+    draw_trace_segments(*surface_, geometry_, model_, crank_angle_, phase_);
+    hand_over(model_, geometry_, phase_);
     draw_moving_parts(*surface_, geometry_, crank_angle_, model_.prev_piston_pos,
                       model_.piston_pos);
-    pacing_ = pacing_count(run_.stepe);
-}
-
-void replay_cycle(DrawingSurface& surface, const CycleDriver& driver) {
-    switch (driver.state()) {
-        case DriverState::drawing_background:
-        case DriverState::ended:
-            return;
-        case DriverState::sweeping:
-        case DriverState::frozen:
-        case DriverState::waiting:
-            break;
-    }
-    RunControl run;
-    CycleDriver replay(surface, run);
-    for (int step = 0; step <= driver.step_index(); ++step) replay.advance();
 }
 
 }  // namespace hcci

@@ -1,0 +1,55 @@
+#include "picture.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <stdexcept>
+
+#include "cycle_driver.h"
+#include "image_surface.h"
+#include "labels.h"
+#include "readout.h"
+
+namespace hcci {
+
+QImage compose_picture(const QImage& drawing, double scale, long readout) {
+    QImage picture = drawing.convertToFormat(QImage::Format_RGB32);
+    QPainter painter;
+    if (picture.isNull() || !painter.begin(&picture)) {
+        throw std::runtime_error("cannot paint the labels onto the picture");
+    }
+    for (std::size_t i = 0; i < label_layouts.size(); ++i) {
+        const LabelLayout& layout = label_layouts[i];
+        const ScaledLabel scaled = scale_label(layout, scale);
+        const QString caption =
+            i == label8_index ? QString::fromStdString(readout_text(readout))
+                              : QString::fromUtf8(layout.caption.data(),
+                                                  static_cast<qsizetype>(layout.caption.size()));
+        painter.fillRect(scaled.rect, ImageSurface::to_qcolor(layout.background));
+        paint_label_text(painter, scaled.rect, caption, label_font(scaled.pixel_size),
+                         ImageSurface::to_qcolor(layout.text_color), layout.alignment);
+    }
+    return picture;
+}
+
+QImage render_picture(int step, bool labels, int scale) {
+    ImageSurface surface(scale);
+    RunControl run;
+    CycleDriver driver(surface, run);
+    for (int i = 0; i <= step; ++i) {
+        if (driver.advance() != Advance::stepped) {
+            throw std::runtime_error("the sweep ended before step " + std::to_string(step));
+        }
+    }
+    if (!labels) return surface.image().copy();
+    return compose_picture(surface.image(), scale, driver.readout());
+}
+
+std::string encode_png(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode the picture as PNG");
+    return bytes.toStdString();
+}
+
+}  // namespace hcci

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QImage>
+#include <string>
+
+// The window's client area as a picture, composed without a window: the drawing surface with the
+// labels painted over it. Needs a QGuiApplication (for the fonts), no display.
+
+namespace hcci {
+
+// The drawing with the eight labels over it, Label8 showing `readout`; the drawing's size is the
+// client area's at `scale`.
+QImage compose_picture(const QImage& drawing, double scale, long readout);
+
+// The client area after the given step (0 first) of the first sweep of a fresh start with no key
+// pressed: the drawing with the labels over it, or the drawing alone, at scale times the client
+// area's own size.
+QImage render_picture(int step, bool labels, int scale = 1);
+
+// The picture encoded as PNG bytes.
+std::string encode_png(const QImage& image);
+
+}  // namespace hcci
