@@ -23,7 +23,7 @@ namespace {
 // A drag sends resize events in quick succession: the picture is drawn afresh once they stop.
 constexpr int settle_ms = 150;
 // The longest slice of drawing afresh, so that the window stays responsive meanwhile.
-constexpr double rasterise_slice_ns = 8e6;
+constexpr double rasterise_slice_ns = 4e6;
 // A key handled later than this after it was typed is taken as typed when it is handled.
 constexpr double max_key_delay_ns = 1e9;
 
