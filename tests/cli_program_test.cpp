@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <QImage>
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -140,6 +141,16 @@ TEST_F(CliProgram, CsvGoesToStandardOutputOrReplacesTheFile) {
     EXPECT_EQ(work_entries(), std::vector<std::string>{"sweep.csv"});
 }
 
+TEST_F(CliProgram, CsvReplacesAFileWhoseNameIsAsLongAsANameCanBe) {
+    const std::string name(NAME_MAX, 'n');
+    std::ofstream(work_ / name) << "old";
+    const RunResult result = run({"csv", "-o", (work_ / name).string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string csv = read_file(work_ / name);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 18002);
+    EXPECT_EQ(work_entries(), std::vector<std::string>{name});
+}
+
 TEST_F(CliProgram, UnwritableTargetsExit1WithTheReasonAndLeaveNothing) {
     fs::create_directory(work_ / "taken");
     const struct {
@@ -167,7 +178,7 @@ TEST_F(CliProgram, UnwritableTargetsExit1WithTheReasonAndLeaveNothing) {
     // A device is written in place, never replaced by a file.
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
     for (const auto& entry : fs::directory_iterator("/dev")) {
-        EXPECT_NE(entry.path().filename().string().rfind(".full.", 0), 0u) << entry.path();
+        EXPECT_NE(entry.path().filename().string().rfind(".hcci-", 0), 0u) << entry.path();
     }
 }
 

@@ -64,7 +64,8 @@ std::optional<std::string> write_file_atomically(const std::string& path, std::s
     }
 
     const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temporary = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Short, so that it fits beside a target whose own name is as long as a name can be.
+    std::string temporary = (directory / ".hcci-XXXXXX").string();
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
