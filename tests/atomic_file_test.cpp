@@ -59,6 +59,46 @@ TEST_F(AtomicFile, LinkKeepsPointingAtTheReplacedFile) {
     EXPECT_EQ(entry_count(), 2u);
 }
 
+TEST_F(AtomicFile, RelativeLinksAreFollowedFromTheirOwnDirectoryAndStayLinks) {
+    fs::create_directory(dir_ / "sub");
+    fs::create_directory(dir_ / "data");
+    fs::create_symlink("sub/hop", dir_ / "first");
+    fs::create_symlink("../data/out.csv", dir_ / "sub" / "hop");
+    const auto error = write_file_atomically((dir_ / "first").string(), "new");
+    ASSERT_FALSE(error) << *error;
+    EXPECT_EQ(read_file(dir_ / "data" / "out.csv"), "new");
+    EXPECT_TRUE(fs::is_symlink(dir_ / "first"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "sub" / "hop"));
+    EXPECT_EQ(entry_count(), 3u);
+}
+
+TEST_F(AtomicFile, ADanglingChainCreatesItsEndUnlessItIsLongerThanFortyLinks) {
+    const struct {
+        int links;
+        const char* error;
+    } cases[] = {{1, nullptr}, {40, nullptr}, {41, "Too many levels of symbolic links"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.links) + " links");
+        const fs::path chain = dir_ / std::to_string(c.links);
+        fs::create_directory(chain);
+        for (int i = 0; i < c.links; ++i) {
+            const std::string next = i + 1 < c.links ? std::to_string(i + 1) : "end";
+            fs::create_symlink(next, chain / std::to_string(i));
+        }
+        const std::string start = (chain / "0").string();
+        const auto error = write_file_atomically(start, "x");
+        if (c.error) {
+            EXPECT_EQ(error, "cannot write " + start + ": " + c.error);
+            EXPECT_FALSE(fs::exists(chain / "end"));
+        } else {
+            EXPECT_FALSE(error) << *error;
+            EXPECT_EQ(read_file(chain / "end"), "x");
+        }
+        EXPECT_TRUE(fs::is_symlink(start));
+        EXPECT_EQ(std::distance(fs::directory_iterator(chain), {}), c.links + (c.error ? 0 : 1));
+    }
+}
+
 TEST_F(AtomicFile, FailureNamesThePathAndTheReason) {
     const fs::path target = dir_ / "no" / "such" / "dir.csv";
     const auto error = write_file_atomically(target.string(), "x");

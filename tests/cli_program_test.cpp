@@ -151,6 +151,18 @@ TEST_F(CliProgram, CsvReplacesAFileWhoseNameIsAsLongAsANameCanBe) {
     EXPECT_EQ(work_entries(), std::vector<std::string>{name});
 }
 
+TEST_F(CliProgram, CsvThroughADanglingLinkCreatesTheFileItNames) {
+    fs::create_symlink("sweep.csv", work_ / "latest.csv");
+    const RunResult result = run({"csv", "-o", (work_ / "latest.csv").string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(fs::is_symlink(work_ / "latest.csv"));
+    const std::string csv = read_file(work_ / "sweep.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 18002);
+    std::vector<std::string> entries = work_entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"latest.csv", "sweep.csv"}));
+}
+
 TEST_F(CliProgram, UnwritableTargetsExit1WithTheReasonAndLeaveNothing) {
     fs::create_directory(work_ / "taken");
     const struct {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace hcci {
@@ -25,6 +26,30 @@ std::optional<std::string> write_in_place(const std::string& path, std::string_v
     }
     if (::close(fd) != 0) return failure(path, errno);
     return std::nullopt;
+}
+
+// Where a chain of symbolic links starting at a path ends; that file need not exist.
+struct LinkEnd {
+    std::string path;
+    int error = 0;
+};
+
+// As many links as the kernel follows in one path.
+constexpr int max_links = 40;
+
+LinkEnd follow_links(std::string path) {
+    namespace fs = std::filesystem;
+    for (int links = 0;; ++links) {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return {std::move(path)};
+        if (links == max_links) return {path, ELOOP};
+        std::error_code error;
+        const fs::path next = fs::read_symlink(path, error);
+        if (error) return {path, error.value()};
+        // Not normalised: ".." after a linked directory is for the kernel to resolve.
+        path = (fs::path(path).parent_path() / next).string();
+    }
 }
 
 // Permissions of a newly created file: what the umask allows of 0666.
@@ -50,17 +75,15 @@ int write_all(int fd, std::string_view bytes) {
 
 std::optional<std::string> write_file_atomically(const std::string& path, std::string_view bytes) {
     namespace fs = std::filesystem;
-    fs::path target = path;
+    const LinkEnd end = follow_links(path);
+    if (end.error != 0) return failure(path, end.error);
+    const fs::path target = end.path;
     struct stat status {};
-    if (::stat(path.c_str(), &status) == 0) {
+    if (::stat(target.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) return failure(path, EISDIR);
         if (!S_ISREG(status.st_mode)) return write_in_place(path, bytes);
-        // Replace the file a link points to, not the link.
-        std::error_code error;
-        if (fs::is_symlink(target, error)) {
-            const fs::path resolved = fs::canonical(target, error);
-            if (!error) target = resolved;
-        }
+    } else if (const int error = errno; error != ENOENT || target.filename().empty()) {
+        return failure(path, error);
     }
 
     const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
