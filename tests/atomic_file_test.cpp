@@ -1,11 +1,15 @@
 #include "atomic_file.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace hcci {
@@ -97,6 +101,60 @@ TEST_F(AtomicFile, ADanglingChainCreatesItsEndUnlessItIsLongerThanFortyLinks) {
         EXPECT_TRUE(fs::is_symlink(start));
         EXPECT_EQ(std::distance(fs::directory_iterator(chain), {}), c.links + (c.error ? 0 : 1));
     }
+}
+
+// The cases that must hold with either kind of temporary file.
+class AtomicFileStaged : public AtomicFile, public ::testing::WithParamInterface<Staging> {};
+
+INSTANTIATE_TEST_SUITE_P(Both, AtomicFileStaged,
+                         ::testing::Values(Staging::unnamed_file, Staging::named_file),
+                         [](const auto& info) {
+                             return info.param == Staging::unnamed_file ? "unnamed" : "named";
+                         });
+
+TEST_P(AtomicFileStaged, AnInterruptedWriteLeavesTheOldOrTheNewFileAndNothingElse) {
+    const fs::path target = dir_ / "out.csv";
+    const std::string fresh(32 << 20, 'n');
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<useconds_t> delay(0, 40'000);
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::ofstream(target) << "old";
+        const int signal = round % 2 == 0 ? SIGTERM : SIGINT;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) ::_exit(write_file_atomically(target.string(), fresh, GetParam()) ? 1 : 0);
+        ::usleep(delay(random));
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) ? WTERMSIG(status) == signal : WEXITSTATUS(status) == 0);
+        const std::string content = read_file(target);
+        EXPECT_TRUE(content == "old" || content == fresh) << content.size() << " bytes";
+        EXPECT_EQ(entry_count(), 1u);
+    }
+}
+
+TEST_F(AtomicFile, SignalsThatWouldNotEndTheProcessDoNotCutTheWriteShort) {
+    const fs::path target = dir_ / "out.csv";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // SIGHUP ignored as under nohup, SIGTERM held back by the program; both stay pending.
+        ::signal(SIGHUP, SIG_IGN);
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGHUP);
+        sigaddset(&held, SIGTERM);
+        ::sigprocmask(SIG_BLOCK, &held, nullptr);
+        ::raise(SIGHUP);
+        ::raise(SIGTERM);
+        ::_exit(write_file_atomically(target.string(), "new", Staging::named_file) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(read_file(target), "new");
 }
 
 TEST_F(AtomicFile, FailureNamesThePathAndTheReason) {
