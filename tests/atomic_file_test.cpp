@@ -1,11 +1,13 @@
 #include "atomic_file.h"
 
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,6 +22,13 @@ namespace fs = std::filesystem;
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Permission bits as chmod takes them, such as 0640.
+std::string octal(mode_t mode) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04o", static_cast<unsigned>(mode & 07777));
+    return digits;
 }
 
 class AtomicFile : public ::testing::Test {
@@ -111,6 +120,53 @@ INSTANTIATE_TEST_SUITE_P(Both, AtomicFileStaged,
                          [](const auto& info) {
                              return info.param == Staging::unnamed_file ? "unnamed" : "named";
                          });
+
+TEST_P(AtomicFileStaged, AReplacedFileKeepsItsPermissionsAndOwners) {
+    // Only root can give a file away; anyone else checks with their own user and group.
+    const bool root = ::geteuid() == 0;
+    const uid_t owner = root ? 1234 : ::geteuid();
+    const gid_t group = root ? 5678 : ::getegid();
+    for (const mode_t mode : {0600, 0640, 0644, 0755, 04755, 02750}) {
+        SCOPED_TRACE(octal(mode));
+        const fs::path target = dir_ / octal(mode);
+        std::ofstream(target) << "old";
+        ASSERT_EQ(::chown(target.c_str(), owner, group), 0);
+        ASSERT_EQ(::chmod(target.c_str(), mode), 0);  // after chown, which clears set-id bits
+        const auto error = write_file_atomically(target.string(), "new", GetParam());
+        ASSERT_FALSE(error) << *error;
+        struct stat status {};
+        ASSERT_EQ(::stat(target.c_str(), &status), 0);
+        EXPECT_EQ(octal(status.st_mode), octal(mode));
+        EXPECT_EQ(status.st_uid, owner);
+        EXPECT_EQ(status.st_gid, group);
+    }
+}
+
+TEST_P(AtomicFileStaged, WhoCannotGiveAFileAwayStillKeepsItsGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to write as another user";
+    // User 1234 in groups 4444 and 5678 replaces a file of user 4321 and group 5678.
+    fs::permissions(dir_, fs::perms::all);
+    const fs::path target = dir_ / "shared.csv";
+    std::ofstream(target) << "old";
+    ASSERT_EQ(::chown(target.c_str(), 4321, 5678), 0);
+    ASSERT_EQ(::chmod(target.c_str(), 06775), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const gid_t groups[] = {5678};
+        const bool dropped =
+            ::setgroups(1, groups) == 0 && ::setgid(4444) == 0 && ::setuid(1234) == 0;
+        ::_exit(dropped && !write_file_atomically(target.string(), "new", GetParam()) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    struct stat replaced {};
+    ASSERT_EQ(::stat(target.c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_uid, 1234u);
+    EXPECT_EQ(replaced.st_gid, 5678u);
+    EXPECT_EQ(octal(replaced.st_mode), "2775") << "set-user-ID must go with the owner";
+}
 
 TEST_P(AtomicFileStaged, AnInterruptedWriteLeavesTheOldOrTheNewFileAndNothingElse) {
     const fs::path target = dir_ / "out.csv";

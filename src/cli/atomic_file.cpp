@@ -63,6 +63,46 @@ mode_t new_file_mode() {
     return 0666 & ~mask;
 }
 
+// What the written file is to look like: like the file it replaces, or like any new file.
+struct Attributes {
+    mode_t mode = 0;
+    bool keeps_owners = false;
+    uid_t owner = 0;
+    gid_t group = 0;
+};
+
+Attributes attributes_of(const struct stat& replaced) {
+    return {static_cast<mode_t>(replaced.st_mode & 07777), true, replaced.st_uid, replaced.st_gid};
+}
+
+Attributes new_file_attributes() {
+    return {new_file_mode()};
+}
+
+// Gives the file open at fd the owners it is to have, as far as the process may, then the mode;
+// in that order, since a change of owner clears the set-ID bits.
+int take_attributes(int fd, const Attributes& wanted) {
+    mode_t mode = wanted.mode;
+    if (wanted.keeps_owners) {
+        struct stat current {};
+        if (::fstat(fd, &current) != 0) return errno;
+        bool owner_kept = current.st_uid == wanted.owner;
+        bool group_kept = current.st_gid == wanted.group;
+        // Only root may give a file away; others may still hand it to a group of theirs.
+        if (!owner_kept && ::fchown(fd, wanted.owner, wanted.group) == 0) {
+            owner_kept = group_kept = true;
+        }
+        if (!group_kept && ::fchown(fd, static_cast<uid_t>(-1), wanted.group) == 0) {
+            group_kept = true;
+        }
+        // A set-ID bit means "run as that owner"; it must not pass to another one.
+        if (!owner_kept) mode &= ~S_ISUID;
+        if (!group_kept) mode &= ~S_ISGID;
+    }
+    if (::fchmod(fd, mode) != 0) return errno;
+    return 0;
+}
+
 fs::path directory_of(const fs::path& file) {
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
@@ -150,7 +190,8 @@ int link_over(int fd, const fs::path& file) {
     return error;
 }
 
-int replace_through_unnamed_file(const fs::path& file, std::string_view bytes) {
+int replace_through_unnamed_file(const fs::path& file, std::string_view bytes,
+                                 const Attributes& wanted) {
     const int fd = ::open(directory_of(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
         // Old kernels and some file systems reject O_TMPFILE in one of these ways.
@@ -161,7 +202,7 @@ int replace_through_unnamed_file(const fs::path& file, std::string_view bytes) {
     }
     const Descriptor closer(fd);
     if (const int error = write_all(fd, bytes); error != 0) return error;
-    if (::fchmod(fd, new_file_mode()) != 0) return errno;
+    if (const int error = take_attributes(fd, wanted); error != 0) return error;
     if (::fsync(fd) != 0) return errno;
     return link_over(fd, file);
 }
@@ -181,13 +222,14 @@ int write_unless_ending(int fd, std::string_view bytes, const EndingSignalsHeld&
 
 // The ending signals are held for as long as the temporary name exists, so that it is removed
 // before they end the process.
-int replace_through_named_file(const fs::path& file, std::string_view bytes) {
+int replace_through_named_file(const fs::path& file, std::string_view bytes,
+                               const Attributes& wanted) {
     const EndingSignalsHeld held;
     std::string temporary = (directory_of(file) / ".hcci-XXXXXX").string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return errno;
     int error = write_unless_ending(fd, bytes, held);
-    if (error == 0 && ::fchmod(fd, new_file_mode()) != 0) error = errno;
+    if (error == 0) error = take_attributes(fd, wanted);
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && ::rename(temporary.c_str(), file.c_str()) != 0) error = errno;
@@ -218,17 +260,23 @@ std::optional<std::string> write_file_atomically(const std::string& path, std::s
     const LinkEnd end = follow_links(path);
     if (end.error != 0) return failure(path, end.error);
     const fs::path target = end.path;
+    Attributes wanted;
     struct stat status {};
     if (::stat(target.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) return failure(path, EISDIR);
         if (!S_ISREG(status.st_mode)) return write_in_place(path, bytes);
+        wanted = attributes_of(status);
     } else if (const int error = errno; error != ENOENT || target.filename().empty()) {
         return failure(path, error);
+    } else {
+        wanted = new_file_attributes();
     }
 
-    int error = staging == Staging::unnamed_file ? replace_through_unnamed_file(target, bytes)
-                                                 : unnamed_files_unsupported;
-    if (error == unnamed_files_unsupported) error = replace_through_named_file(target, bytes);
+    int error = staging == Staging::unnamed_file
+                    ? replace_through_unnamed_file(target, bytes, wanted)
+                    : unnamed_files_unsupported;
+    if (error == unnamed_files_unsupported)
+        error = replace_through_named_file(target, bytes, wanted);
     if (error != 0) return failure(path, error);
     return std::nullopt;
 }

@@ -12,8 +12,9 @@ namespace hcci {
 int write_all(int fd, std::string_view bytes);
 
 // Writes the bytes to a temporary file beside path, then renames it over path, so that path holds
-// either its old content or all of the new one. A symbolic link is followed to where it ends, and
-// the file there is written or created; the link stays. A path naming a device or a pipe is
+// either its old content or all of the new one. A replaced file keeps its permissions and, as far
+// as the process may give them, its owner and group. A symbolic link is followed to where it ends,
+// and the file there is written or created; the link stays. A path naming a device or a pipe is
 // written in place, since it cannot be replaced. Returns why it failed, or nothing; no temporary
 // file is left behind either way, nor when SIGINT, SIGTERM, SIGHUP or SIGQUIT ends the process
 // meanwhile.
