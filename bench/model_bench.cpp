@@ -46,7 +46,7 @@ void BM_ModelStep(benchmark::State& state) {
         benchmark::DoNotOptimize(phase);
         benchmark::ClobberMemory();
     }
-    state.SetLabel("phase " + std::to_string(phase_of(angle)));
+    state.SetLabel("phase " + std::to_string(phase_of(geometry, angle)));
 }
 BENCHMARK(BM_ModelStep)->DenseRange(1, 5);
 

@@ -10,6 +10,7 @@ packages=(
   fonts-comic-neue fontconfig
   xvfb xdotool x11-utils imagemagick python3
   desktop-file-utils
+  libtomlplusplus-dev
 )
 
 missing=()

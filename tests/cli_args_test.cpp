@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -118,7 +119,14 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{
             "scale_twice", {"png", "-o", "a.png", "--scale", "2", "--scale", "2"}, "given twice"},
         RejectedCase{"help_with_more", {"--help", "csv"}, "unexpected argument 'csv'"},
-        RejectedCase{"version_with_more", {"--version", "-o"}, "unexpected argument"}),
+        RejectedCase{"version_with_more", {"--version", "-o"}, "unexpected argument"},
+        RejectedCase{"set_without_value", {"csv", "--set"}, "'--set' needs a value"},
+        RejectedCase{"params_twice",
+                     {"png", "-o", "a", "--params", "a", "--params", "b"},
+                     "'--params' given twice"},
+        RejectedCase{"params_empty", {"csv", "--params", ""}, "needs a file name"},
+        RejectedCase{
+            "params_takes_no_engine", {"params", "--set", "gamma=1.3"}, "unknown option '--set'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliArgs, ScaleIsOneUnlessGivenForPng) {
@@ -143,6 +151,19 @@ TEST(CliText, UsageNamesEveryFormAndVersionIsTheProjectVersion) {
         EXPECT_NE(usage.find(form), std::string::npos) << form;
     }
     EXPECT_EQ(version_text(), "hcci-cycle-export " HCCI_VERSION "\n");
+}
+
+TEST(CliArgs, ParametersFromAFileAndSettingsInTheirOrder) {
+    const std::vector<std::string_view> args = {
+        "png", "--set", "gamma=1.3", "-o", "a.png", "--params", "e.toml", "--set", "gamma=1.2"};
+    const auto parsed = parse_cli_args(args);
+    ASSERT_TRUE(std::holds_alternative<CliArgs>(parsed));
+    const ParameterSources& sources = std::get<CliArgs>(parsed).parameters;
+    EXPECT_EQ(sources.file, std::optional<std::string>("e.toml"));
+    EXPECT_EQ(sources.settings, (std::vector<std::string>{"gamma=1.3", "gamma=1.2"}));
+    const auto params = parse_cli_args(std::vector<std::string_view>{"params", "-o", "p.toml"});
+    ASSERT_TRUE(std::holds_alternative<CliArgs>(params));
+    EXPECT_EQ(std::get<CliArgs>(params).command, CliCommand::params);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -293,6 +294,90 @@ TEST_F(CliProgram, DashIsStandardOutput) {
     ASSERT_EQ(png.status, 0) << png.err;
     EXPECT_EQ(png.out.substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_TRUE(work_entries().empty());
+}
+
+// The fields of one row of the CSV, by step.
+std::vector<std::string> csv_row(const std::string& csv, int step) {
+    std::size_t at = 0;
+    for (int line = 0; line <= step; ++line) at = csv.find('\n', at) + 1;
+    const std::string row = csv.substr(at, csv.find('\n', at) - at);
+    std::vector<std::string> fields;
+    std::size_t from = 0;
+    for (std::size_t comma; (comma = row.find(',', from)) != std::string::npos; from = comma + 1) {
+        fields.push_back(row.substr(from, comma - from));
+    }
+    fields.push_back(row.substr(from));
+    return fields;
+}
+
+// Another engine, worked out here on its own: main chamber compression ratio 14, auxiliary
+// ignition from 74 degrees.
+TEST_F(CliProgram, CsvOfAnotherEngineFollowsItsOwnNumbers) {
+    const RunResult result =
+        run({"csv", "--set", "main_compression_ratio=14", "--set", "aux_ignition_start=74"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const double pi = std::acos(-1.0);
+    const double clearance = 75.0 / 13 + 25.0 / 49;
+    const double bdc = 100 + clearance;
+    const auto volume = [&](double degrees) {
+        const double a = degrees * pi / 180;
+        return 250 + clearance -
+               (50 * std::sin(a) + std::sqrt(200.0 * 200 - 2500 * std::cos(a) * std::cos(a)));
+    };
+    const auto angle_of = [](int step) {
+        double angle = -90;
+        for (int i = 0; i < step; ++i) angle += 0.02;
+        return angle;
+    };
+    // United compression: adiabatic from 1 bar and 323 K at bottom dead centre.
+    const std::vector<std::string> united = csv_row(result.out, 4500);
+    const double v = volume(angle_of(4500));
+    EXPECT_NEAR(std::stod(united[4]), v, 1e-9);
+    EXPECT_NEAR(std::stod(united[6]), std::pow(bdc / v, 1.4), 1e-9);
+    EXPECT_NEAR(std::stod(united[7]), 323 * std::pow(bdc / v, 0.4), 1e-7);
+    // The auxiliary chamber at 74.5 degrees, a tenth into its ramp: 1 + 0.5 / (4 / 0.8).
+    const std::vector<std::string> aux = csv_row(result.out, 8225);
+    const double split = volume(angle_of(7349));
+    const double aux_split = 25.0 / 49 + (split - clearance) * 0.25;
+    const double aux_volume = aux_split - (split - volume(angle_of(8225))) * 0.25;
+    EXPECT_NEAR(std::stod(aux[13]), aux_volume, 1e-9);
+    EXPECT_NEAR(std::stod(aux[10]),
+                std::pow(bdc / split, 1.4) * std::pow(aux_split / aux_volume, 1.4) * 1.1, 1e-8);
+}
+
+TEST_F(CliProgram, ABadParameterExits2WithOneLineAndWritesNothing) {
+    fs::create_directory(work_ / "empty");
+    const fs::path bad = work_ / "empty" / "bad.toml";
+    std::ofstream(bad) << "gamma = 1.3\nrod_length = 20\n";
+    const std::string target = (work_ / "out").string();
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"csv", "-o", target, "--set", "gamma=1.8"},
+         "parameter gamma = 1.8 is outside its range (1, 1.67]"},
+        {{"png", "-o", target, "--set", "bore=80"}, "unknown parameter 'bore'"},
+        {{"png", "-o", target, "--params", bad.string()},
+         "bad.toml line 2: parameter rod_length = 20 is outside its range (50, 1000]"},
+        {{"csv", "-o", target, "--params", (work_ / "none.toml").string()},
+         "none.toml: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const RunResult result = run(c.args);
+        EXPECT_EQ(result.status, usage_status);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_FALSE(fs::exists(target));
+    }
+}
+
+TEST_F(CliProgram, TheParameterFileOfTheDefaultsGivesTheDefaultEngine) {
+    const fs::path file = work_ / "engine.toml";
+    ASSERT_EQ(run({"params", "-o", file.string()}).status, 0);
+    const RunResult from_file = run({"csv", "--params", file.string()});
+    ASSERT_EQ(from_file.status, 0) << from_file.err;
+    EXPECT_EQ(from_file.out, run({"csv"}).out);
 }
 
 }  // namespace

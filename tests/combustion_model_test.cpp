@@ -178,7 +178,8 @@ TEST(CombustionModel, PhaseAtTheScheduleLimits) {
         {270, 5},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(phase_of(row.crank_angle), row.phase) << "crank_angle " << row.crank_angle;
+        EXPECT_EQ(phase_of(make_engine_geometry(), row.crank_angle), row.phase)
+            << "crank_angle " << row.crank_angle;
     }
 }
 

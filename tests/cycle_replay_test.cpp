@@ -98,5 +98,18 @@ TEST(CycleReplay, NothingToReplayBeforeTheStartOrAfterTheEnd) {
     EXPECT_TRUE(copy.calls().empty());
 }
 
+TEST(CycleReplay, ReplaysTheLiveDriversOwnEngine) {
+    EngineParameters other;
+    other.gamma = 1.3;
+    other.first_split_angle = 40;
+    RecordingSurface live_surface;
+    RunControl run;
+    CycleDriver live(live_surface, run, other);
+    for (int i = 0; i < 9000; ++i) live.advance();
+    RecordingSurface copy;
+    replay_cycle(copy, live);
+    EXPECT_TRUE(same_lines(shown(copy), shown(live_surface)));
+}
+
 }  // namespace
 }  // namespace hcci

@@ -307,5 +307,14 @@ TEST_F(Form1Test, SpaceFreezesWithoutATimerAndSpaceAgainReleases) {
     EXPECT_TRUE(pump_until([&] { return form.driver().step_index() > held + 100; }));
 }
 
+TEST_F(Form1Test, AnimatesTheEngineItIsGiven) {
+    EngineParameters other;
+    other.gamma = 1.3;
+    Form1 window(other);
+    window.driver().advance();
+    EXPECT_EQ(window.driver().geometry().gamma, 1.3);
+    EXPECT_EQ(window.driver().parameters(), other);
+}
+
 }  // namespace
 }  // namespace hcci

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "form1.h"
@@ -137,6 +138,37 @@ TEST_F(Picture, LegendsBreakAtTheSpaceNotAfterTheSlash) {
         EXPECT_NEAR(lines[0].width(), width, 4);
         EXPECT_GT(lines[1].width(), lines[0].width());
     }
+}
+
+// The pixels of the default engine's drawing, 3 bytes a pixel, are those the program drew before
+// the engine had parameters.
+TEST_F(Picture, TheDefaultEngineDrawsBitForBitTheOriginalPicture) {
+    const struct {
+        int step, scale;
+        std::uint64_t hash;
+    } pictures[] = {{9000, 1, 0xd6ee1fa0c8d92ed6u},
+                    {18000, 1, 0x958bf169afd64f54u},
+                    {18000, 2, 0x61cd789e3f512de7u}};
+    for (const auto& picture : pictures) {
+        SCOPED_TRACE(std::to_string(picture.step) + " at " + std::to_string(picture.scale));
+        const QImage image = render_picture(picture.step, false, picture.scale, EngineParameters{})
+                                 .convertToFormat(QImage::Format_RGB888);
+        std::uint64_t hash = 0xcbf29ce484222325u;
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar* row = image.constScanLine(y);
+            for (int i = 0; i < image.width() * 3; ++i) {
+                hash ^= row[i];
+                hash *= 0x100000001b3u;
+            }
+        }
+        EXPECT_EQ(hash, picture.hash);
+    }
+}
+
+TEST_F(Picture, AnotherEngineDrawsAnotherCycle) {
+    EngineParameters hotter;
+    hotter.start_temperature = 400;
+    EXPECT_NE(render_picture(9000, false, 1, hotter), render_picture(9000, false));
 }
 
 }  // namespace

@@ -53,10 +53,10 @@ struct Form1::PendingPicture {
     CycleReplay replay{*surface};
 };
 
-Form1::Form1(QWidget* parent)
+Form1::Form1(const EngineParameters& parameters, QWidget* parent)
     : QWidget(parent),
       surface_(std::make_unique<ImageSurface>()),
-      driver_(*surface_, run_),
+      driver_(*surface_, run_, parameters),
       pacer_(driver_, run_, [this] { return static_cast<double>(clock_.nsecsElapsed()); }),
       shown_readout_(LONG_MIN) {
     clock_.start();

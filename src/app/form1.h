@@ -22,7 +22,8 @@ class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Form1(QWidget* parent = nullptr);
+    // Animates the engine the parameters describe (they must pass check_parameters).
+    explicit Form1(const EngineParameters& parameters = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
     CycleDriver& driver() { return driver_; }

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <optional>
 
+#include "parameter_options.h"
+
 namespace hcci {
 namespace {
 
@@ -36,6 +38,11 @@ std::optional<CliError> parse_option(CliArgs& args, std::span<const std::string_
                                      std::size_t& i, SeenOptions& seen) {
     const std::string_view option = rest[i];
     const bool png = args.command == CliCommand::png;
+    if (args.command != CliCommand::params) {
+        const OptionTaken taken = take_parameter_option(rest, i, args.parameters);
+        if (taken.problem) return CliError{*taken.problem};
+        if (taken.taken) return std::nullopt;
+    }
     if (option == "-o" || (png && (option == "--step" || option == "--scale"))) {
         if (i + 1 >= rest.size()) return CliError{"option " + quoted(option) + " needs a value"};
         const std::string_view value = rest[++i];
@@ -87,6 +94,8 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
         result.command = CliCommand::csv;
     } else if (command == "png") {
         result.command = CliCommand::png;
+    } else if (command == "params") {
+        result.command = CliCommand::params;
     } else {
         return CliError{"unknown command " + quoted(command)};
     }
@@ -102,16 +111,23 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
 }
 
 std::string usage_text() {
-    return "usage: hcci-cycle-export csv [-o FILE]\n"
+    return "usage: hcci-cycle-export csv [-o FILE] [--params FILE] [--set NAME=VALUE]...\n"
            "       hcci-cycle-export png -o FILE [--step N] [--no-labels] [--scale S]\n"
+           "                             [--params FILE] [--set NAME=VALUE]...\n"
+           "       hcci-cycle-export params [-o FILE]\n"
            "       hcci-cycle-export --help | --version\n"
            "\n"
-           "  csv          one sweep's values, a row per crank step (standard output by default)\n"
-           "  png          the window's client area after step N (0 to 18000, default 18000)\n"
-           "  -o FILE      the file to write; - for standard output\n"
-           "  --step N     the step after which the picture is taken\n"
-           "  --no-labels  the drawing alone, without the labels over it\n"
-           "  --scale S    the picture S times larger (1 to 4, default 1), drawn afresh\n";
+           "  csv               one sweep's values, a row per crank step (standard output by "
+           "default)\n"
+           "  png               the window's client area after step N (0 to 18000, default 18000)\n"
+           "  params            the parameter file of the default engine, ready to edit\n"
+           "  -o FILE           the file to write; - for standard output\n"
+           "  --step N          the step after which the picture is taken\n"
+           "  --no-labels       the drawing alone, without the labels over it\n"
+           "  --scale S         the picture S times larger (1 to 4, default 1), drawn afresh\n"
+           "  --params FILE     the engine's parameters from a TOML file\n"
+           "  --set NAME=VALUE  one parameter, after the file; see the params command for them "
+           "all\n";
 }
 
 std::string version_text() {

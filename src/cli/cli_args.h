@@ -5,6 +5,8 @@
 #include <string_view>
 #include <variant>
 
+#include "parameter_text.h"
+
 // The command line of hcci-cycle-export, parsed into a plain record. No toolkit here.
 
 namespace hcci {
@@ -15,14 +17,15 @@ inline constexpr int exit_usage = 2;    // the command line is wrong
 inline constexpr int last_export_step = 18000;
 inline constexpr int largest_export_scale = 4;
 
-enum class CliCommand { help, version, csv, png };
+enum class CliCommand { help, version, csv, png, params };
 
 struct CliArgs {
     CliCommand command = CliCommand::help;
     std::string output;  // empty (csv only) or "-": standard output
     int step = last_export_step;
     bool labels = true;
-    int scale = 1;  // png: times the client area's own size
+    int scale = 1;                // png: times the client area's own size
+    ParameterSources parameters;  // csv and png
 };
 
 struct CliError {

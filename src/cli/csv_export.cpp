@@ -36,12 +36,12 @@ void append_csv_row(std::string& out, int step, double crank_angle, int phase,
     out += '\n';
 }
 
-std::string sweep_csv() {
+std::string sweep_csv(const EngineParameters& parameters) {
     std::string out;
     out.reserve(static_cast<std::size_t>(steps_per_sweep) * 256);
     out += csv_header;
     out += '\n';
-    const EngineGeometry geometry = make_engine_geometry();
+    const EngineGeometry geometry = make_engine_geometry(parameters);
     CombustionModel model;
     reset_model(model, geometry);
     int step = 0;

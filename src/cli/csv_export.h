@@ -23,7 +23,8 @@ void append_number(std::string& out, double value);
 void append_csv_row(std::string& out, int step, double crank_angle, int phase,
                     const EngineGeometry& geometry, const CombustionModel& model);
 
-// The header and the 18001 rows of the first sweep of a fresh start, each line ending in "\n".
-std::string sweep_csv();
+// The header and the 18001 rows of the first sweep of a fresh start of that engine, each line
+// ending in "\n".
+std::string sweep_csv(const EngineParameters& parameters = {});
 
 }  // namespace hcci

@@ -11,6 +11,7 @@
 #include "atomic_file.h"
 #include "cli_args.h"
 #include "csv_export.h"
+#include "parameter_text.h"
 #include "picture.h"
 #include "qt_startup.h"
 
@@ -36,7 +37,8 @@ int write_output(const std::string& path, std::string_view bytes) {
     return 0;
 }
 
-int export_png(const char* argv0, const hcci::CliArgs& args) {
+int export_png(const char* argv0, const hcci::CliArgs& args,
+               const hcci::EngineParameters& parameters) {
     // No display needed; Qt's own command-line options are not ours to pass on. The picture has
     // its own size: a screen's scaling (which also turns font hinting off) must not reach it.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -52,7 +54,7 @@ int export_png(const char* argv0, const hcci::CliArgs& args) {
     const QGuiApplication app(qt_argc, qt_argv);
     hcci::qt_started();
     const std::string png =
-        hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale));
+        hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale, parameters));
     return write_output(args.output, png);
 }
 
@@ -67,16 +69,25 @@ int main(int argc, char* argv[]) {
         return hcci::exit_usage;
     }
     const auto& args = std::get<hcci::CliArgs>(parsed);
+    // A wrong parameter is a wrong command line: nothing is written.
+    const auto parameters = hcci::read_parameters(args.parameters);
+    if (const auto* problem = std::get_if<std::string>(&parameters)) {
+        std::fprintf(stderr, "%s: %s\n", program, problem->c_str());
+        return hcci::exit_usage;
+    }
+    const auto& engine = std::get<hcci::EngineParameters>(parameters);
     try {
         switch (args.command) {
             case hcci::CliCommand::help:
                 return write_stdout(hcci::usage_text());
             case hcci::CliCommand::version:
                 return write_stdout(hcci::version_text());
+            case hcci::CliCommand::params:
+                return write_output(args.output, hcci::default_parameter_file());
             case hcci::CliCommand::csv:
-                return write_output(args.output, hcci::sweep_csv());
+                return write_output(args.output, hcci::sweep_csv(engine));
             case hcci::CliCommand::png:
-                return export_png(argv[0], args);
+                return export_png(argv[0], args, engine);
         }
     } catch (const std::exception& e) {
         return fail(e.what());

@@ -9,8 +9,9 @@
 
 namespace hcci {
 
-CycleDriver::CycleDriver(DrawingSurface& surface, RunControl& run)
-    : surface_(&surface), run_(run) {}
+CycleDriver::CycleDriver(DrawingSurface& surface, RunControl& run,
+                         const EngineParameters& parameters)
+    : surface_(&surface), run_(run), parameters_(parameters) {}
 
 Advance CycleDriver::advance() {
     switch (state_) {
@@ -65,7 +66,7 @@ double CycleDriver::pacing() const {
 }
 
 void CycleDriver::begin_cycle() {
-    geometry_ = make_engine_geometry();
+    geometry_ = make_engine_geometry(parameters_);
     draw_diagram_grid(*surface_, geometry_);
     draw_engine_outline(*surface_, geometry_);
     draw_diagram_axes(*surface_, geometry_);

@@ -29,7 +29,8 @@ enum class Advance {
 
 class CycleDriver {
 public:
-    CycleDriver(DrawingSurface& surface, RunControl& run);
+    // Every cycle is one of the engine the parameters describe (they must pass check_parameters).
+    CycleDriver(DrawingSurface& surface, RunControl& run, const EngineParameters& parameters = {});
 
     Advance advance();
     // Escape or a double click: clear the drawing and end.
@@ -50,6 +51,7 @@ public:
     // Cycles begun so far.
     long cycles() const { return cycles_; }
 
+    const EngineParameters& parameters() const { return parameters_; }
     const EngineGeometry& geometry() const { return geometry_; }
     const CombustionModel& model() const { return model_; }
 
@@ -61,6 +63,7 @@ private:
 
     DrawingSurface* surface_;
     RunControl& run_;
+    EngineParameters parameters_;
     DriverState state_ = DriverState::drawing_background;
     EngineGeometry geometry_;
     CombustionModel model_;

@@ -20,10 +20,10 @@ bool CycleReplay::catch_up(const CycleDriver& live, const std::function<bool()>&
         case DriverState::waiting:
             break;
     }
-    if (!driver_ || cycle_ != live.cycles()) {
+    if (!driver_ || cycle_ != live.cycles() || driver_->parameters() != live.parameters()) {
         if (driver_) surface_.Cls();
         run_ = RunControl{};
-        driver_.emplace(surface_, run_);
+        driver_.emplace(surface_, run_, live.parameters());
         cycle_ = live.cycles();
     }
     int steps = 0;

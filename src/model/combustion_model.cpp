@@ -2,21 +2,10 @@
 
 #include <cmath>
 
+#include "sweep.h"
+
 namespace hcci {
 namespace {
-
-// Schedule of the cycle, in crank degrees (90 is top dead centre).
-constexpr double first_division_start = 57;
-constexpr double first_division_end = 79;
-constexpr double main_combustion_end = 101;
-constexpr double second_division_end = 123;
-constexpr double aux_ignition_start = 75;
-constexpr double aux_ignition_end = 78;
-constexpr double aux_ignition_factor = 1.8;
-constexpr double main_ignition_start = 83;
-constexpr double main_ignition_end = 88;
-constexpr double main_charge_rise = 0.8;
-constexpr double main_ignition_width = 5;
 
 void save_united_point(CombustionModel& m) {
     m.prev_piston_pos = m.piston_pos;
@@ -70,15 +59,18 @@ void update_divided(CombustionModel& m, const EngineGeometry& g) {
 }
 
 // The factors act on values computed afresh at every step, so they never compound.
-void apply_aux_ignition(CombustionModel& m, double crank_angle) {
-    if (crank_angle >= aux_ignition_start && crank_angle <= aux_ignition_end) {
-        const double factor = 1 + (crank_angle - aux_ignition_start) / (3 / 0.8);
+void apply_aux_ignition(CombustionModel& m, const EngineGeometry& g, double crank_angle) {
+    if (crank_angle >= g.aux_ignition_start && crank_angle <= g.aux_ignition_end) {
+        // (78 - 75) / (1.8 - 1) is 3 / 0.8 exactly.
+        const double divisor =
+            (g.aux_ignition_end - g.aux_ignition_start) / (g.aux_ignition_factor - 1);
+        const double factor = 1 + (crank_angle - g.aux_ignition_start) / divisor;
         m.aux_pressure = m.aux_pressure * factor;
         m.aux_temperature = m.aux_temperature * factor;
     }
-    if (crank_angle > aux_ignition_end) {
-        m.aux_pressure = m.aux_pressure * aux_ignition_factor;
-        m.aux_temperature = m.aux_temperature * aux_ignition_factor;
+    if (crank_angle > g.aux_ignition_end) {
+        m.aux_pressure = m.aux_pressure * g.aux_ignition_factor;
+        m.aux_temperature = m.aux_temperature * g.aux_ignition_factor;
     }
 }
 
@@ -89,15 +81,15 @@ void update_united_from_merge(CombustionModel& m, const EngineGeometry& g) {
 }
 
 void apply_main_ignition(CombustionModel& m, const EngineGeometry& g, double crank_angle) {
-    if (crank_angle > main_ignition_start && crank_angle <= main_ignition_end) {
+    if (crank_angle > g.main_ignition_start && crank_angle <= g.main_ignition_end) {
         const double factor =
-            1 + ((main_charge_rise * g.main_share) * (crank_angle - main_ignition_start)) /
-                    main_ignition_width;
+            1 + ((g.main_ignition_rise * g.main_share) * (crank_angle - g.main_ignition_start)) /
+                    (g.main_ignition_end - g.main_ignition_start);
         m.united_pressure = m.united_pressure * factor;
         m.united_temperature = m.united_temperature * factor;
     }
-    if (crank_angle > main_ignition_end) {
-        const double factor = 1 + main_charge_rise * g.main_share;
+    if (crank_angle > g.main_ignition_end) {
+        const double factor = 1 + g.main_ignition_rise * g.main_share;
         m.united_pressure = m.united_pressure * factor;
         m.united_temperature = m.united_temperature * factor;
     }
@@ -105,11 +97,11 @@ void apply_main_ignition(CombustionModel& m, const EngineGeometry& g, double cra
 
 }  // namespace
 
-int phase_of(double crank_angle) {
-    if (crank_angle < first_division_start) return 1;
-    if (crank_angle <= first_division_end) return 2;
-    if (crank_angle <= main_combustion_end) return 3;
-    if (crank_angle <= second_division_end) return 4;
+int phase_of(const EngineGeometry& g, double crank_angle) {
+    if (crank_angle < g.first_split_angle) return 1;
+    if (crank_angle <= g.first_merge_angle) return 2;
+    if (crank_angle <= g.second_split_angle) return 3;
+    if (crank_angle <= g.second_merge_angle) return 4;
     return 5;
 }
 
@@ -136,7 +128,7 @@ void reset_model(CombustionModel& m, const EngineGeometry& g) {
 
 int update_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
                  const CrankPosition& crank) {
-    const int phase = phase_of(crank_angle);
+    const int phase = phase_of(g, crank_angle);
     switch (phase) {
         case 1: {
             save_united_point(m);
@@ -151,7 +143,7 @@ int update_model(CombustionModel& m, const EngineGeometry& g, double crank_angle
             save_chamber_point(m);
             m.piston_pos = piston_position(g, crank);
             update_divided(m, g);
-            if (phase == 2) apply_aux_ignition(m, crank_angle);
+            if (phase == 2) apply_aux_ignition(m, g, crank_angle);
             break;
         case 3:
             save_united_point(m);
@@ -188,6 +180,22 @@ int step_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
     const int phase = update_model(m, g, crank_angle, crank);
     hand_over(m, g, phase);
     return phase;
+}
+
+int first_non_finite_step(const EngineGeometry& g) {
+    CombustionModel m;
+    reset_model(m, g);
+    int step = 0;
+    for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
+        step_model(m, g, angle, crank_position(g, angle));
+        for (const double value :
+             {m.piston_pos, m.united_pressure, m.united_temperature, m.main_pressure,
+              m.main_temperature, m.main_volume, m.aux_pressure, m.aux_temperature, m.aux_volume}) {
+            if (!std::isfinite(value)) return step;
+        }
+        ++step;
+    }
+    return -1;
 }
 
 }  // namespace hcci

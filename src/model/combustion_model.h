@@ -44,10 +44,10 @@ struct CombustionModel {
     double prev_aux_temperature = 0;
 };
 
-// Phases by crank angle: 1 united compression (< 57), 2 first division with auxiliary ignition
-// (57..79), 3 united with main combustion (79 < a <= 101), 4 second division (101 < a <= 123),
-// 5 united expansion (> 123).
-int phase_of(double crank_angle);
+// Phases by crank angle, at the defaults: 1 united compression (< 57), 2 first division with
+// auxiliary ignition (57..79), 3 united with main combustion (79 < a <= 101), 4 second division
+// (101 < a <= 123), 5 united expansion (> 123).
+int phase_of(const EngineGeometry& geometry, double crank_angle);
 
 inline bool is_divided_phase(int phase) {
     return phase == 2 || phase == 4;
@@ -68,6 +68,10 @@ void reset_model(CombustionModel& model, const EngineGeometry& geometry);
 int update_model(CombustionModel& model, const EngineGeometry& geometry, double crank_angle,
                  const CrankPosition& crank);
 void hand_over(CombustionModel& model, const EngineGeometry& geometry, int phase);
+
+// The first step of a sweep of that geometry at which a value of the model is not a finite
+// number, or -1 when there is none.
+int first_non_finite_step(const EngineGeometry& geometry);
 
 // The whole step without drawing. Returns the phase that ran.
 int step_model(CombustionModel& model, const EngineGeometry& geometry, double crank_angle,

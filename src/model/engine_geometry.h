@@ -1,7 +1,9 @@
 #pragma once
 
-// Engine dimensions and charge constants of one cycle, and the crank and piston kinematics.
-// Lengths are drawing units; volumes are heights over the whole piston area.
+#include "engine_parameters.h"
+
+// Engine dimensions, charge constants and the schedule of one cycle, and the crank and piston
+// kinematics. Lengths are drawing units; volumes are heights over the whole piston area.
 
 namespace hcci {
 
@@ -20,11 +22,24 @@ struct EngineGeometry {
     double total_clearance = 0;
     double bdc_height = 0;
     double start_temperature = 0;
+
+    // The schedule, in crank degrees: phases, ignition windows and factors.
+    double first_split_angle = 0;
+    double first_merge_angle = 0;
+    double second_split_angle = 0;
+    double second_merge_angle = 0;
+    double aux_ignition_start = 0;
+    double aux_ignition_end = 0;
+    double aux_ignition_factor = 0;
+    double main_ignition_start = 0;
+    double main_ignition_end = 0;
+    double main_ignition_rise = 0;
 };
 
-// The constants, computed in the order and with the arithmetic that gives their exact double
-// values.
-EngineGeometry make_engine_geometry();
+// The constants of the engine the parameters describe (which must pass check_parameters),
+// computed in an order of arithmetic that gives the original engine's exact double values at
+// the defaults.
+EngineGeometry make_engine_geometry(const EngineParameters& parameters = {});
 
 struct CrankPosition {
     double crank_x = 0;  // across the cylinder axis

@@ -31,10 +31,10 @@ QImage compose_picture(const QImage& drawing, double scale, long readout) {
     return picture;
 }
 
-QImage render_picture(int step, bool labels, int scale) {
+QImage render_picture(int step, bool labels, int scale, const EngineParameters& parameters) {
     ImageSurface surface(scale);
     RunControl run;
-    CycleDriver driver(surface, run);
+    CycleDriver driver(surface, run, parameters);
     for (int i = 0; i <= step; ++i) {
         if (driver.advance() != Advance::stepped) {
             throw std::runtime_error("the sweep ended before step " + std::to_string(step));

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <string>
 
+#include "engine_parameters.h"
+
 // The window's client area as a picture, composed without a window: the drawing surface with the
 // labels painted over it. Needs a QGuiApplication (for the fonts), no display.
 
@@ -12,10 +14,11 @@ namespace hcci {
 // client area's at `scale`.
 QImage compose_picture(const QImage& drawing, double scale, long readout);
 
-// The client area after the given step (0 first) of the first sweep of a fresh start with no key
-// pressed: the drawing with the labels over it, or the drawing alone, at scale times the client
-// area's own size.
-QImage render_picture(int step, bool labels, int scale = 1);
+// The client area after the given step (0 first) of the first sweep of a fresh start of that
+// engine with no key pressed: the drawing with the labels over it, or the drawing alone, at scale
+// times the client area's own size.
+QImage render_picture(int step, bool labels, int scale = 1,
+                      const EngineParameters& parameters = {});
 
 // The picture encoded as PNG bytes.
 std::string encode_png(const QImage& image);

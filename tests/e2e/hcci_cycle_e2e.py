@@ -38,11 +38,11 @@ def check(condition, message):
 class Program:
     """One running instance of the program and its window."""
 
-    def __init__(self, session, path):
+    def __init__(self, session, path, args=()):
         self.session = session
         self.log = tempfile.TemporaryFile()
         env = dict(session.env, QT_QPA_PLATFORM="xcb")
-        self.process = spawn([path], env, stdout=self.log, stderr=subprocess.STDOUT)
+        self.process = spawn([path, *args], env, stdout=self.log, stderr=subprocess.STDOUT)
         self.window = None
 
     def wait_for_window(self):
@@ -219,6 +219,36 @@ def scenario_label_double_click(program):
     program.expect_exit("Escape after a double click on Label3")
 
 
+def scenario_another_engine(program):
+    """Started with --set gamma=1.3 (see ARGS): it animates and ends as always."""
+    before = program.shot()
+    time.sleep(1.0)
+    check(program.shot() != before, "the picture does not change")
+    program.press("Escape")
+    program.expect_exit("Escape")
+
+
+def check_command_line(path, session):
+    """--help and --version need no display; a mistake opens no window and exits 2."""
+    quiet = {k: v for k, v in session.env.items()
+             if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    for option, expected in (("--help", "usage: hcci-cycle"), ("--version", "hcci-cycle ")):
+        done = subprocess.run([path, option], env=quiet, capture_output=True, text=True, timeout=20)
+        check(done.returncode == 0, f"{option}: exit status {done.returncode}: {done.stderr}")
+        check(done.stdout.startswith(expected), f"{option} printed {done.stdout!r}")
+    for args, message in ((["--fullscreen"], "unknown option '--fullscreen'"),
+                          (["--set", "gamma=2"], "parameter gamma = 2 is outside its range"),
+                          (["--set", "rod"], "--set needs NAME=VALUE")):
+        process = spawn([path, *args], dict(session.env, QT_QPA_PLATFORM="xcb"),
+                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        out, err = process.communicate(timeout=20)
+        check(process.returncode == 2, f"{args}: exit status {process.returncode}")
+        check(message in err.decode(), f"{args}: said {err.decode()!r}")
+        found = subprocess.run(["xdotool", "search", "--pid", str(process.pid)],
+                               env=session.env, capture_output=True, text=True).stdout
+        check(found == "", f"{args}: a window was opened")
+
+
 SCENARIOS = {
     "window": scenario_window,
     "freeze": scenario_freeze,
@@ -229,7 +259,10 @@ SCENARIOS = {
     "label_double_click": scenario_label_double_click,
     "other_double_click": scenario_other_double_click,
     "keys_ms_apart": scenario_keys_ms_apart,
+    "another_engine": scenario_another_engine,
+    "command_line": None,
 }
+ARGS = {"another_engine": ["--set", "gamma=1.3"]}
 
 
 def main(argv):
@@ -244,7 +277,15 @@ def main(argv):
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
 
     with XSession() as session:
-        program = Program(session, argv[1])
+        if argv[2] == "command_line":
+            try:
+                check_command_line(argv[1], session)
+            except (Failure, RuntimeError) as failure:
+                print(f"FAILED: {failure}", file=sys.stderr)
+                return 1
+            print("command_line: ok")
+            return 0
+        program = Program(session, argv[1], ARGS.get(argv[2], ()))
         try:
             program.wait_for_window()
             SCENARIOS[argv[2]](program)

@@ -1,0 +1,44 @@
+#include "window_args.h"
+
+#include "parameter_options.h"
+
+namespace hcci {
+
+std::variant<WindowArgs, std::string> parse_window_args(std::span<const std::string_view> args) {
+    WindowArgs result;
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version")) {
+        result.action = args[0] == "--help" ? WindowAction::help : WindowAction::version;
+        return result;
+    }
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const OptionTaken taken = take_parameter_option(args, i, result.parameters);
+        if (taken.problem) return *taken.problem;
+        if (!taken.taken) {
+            if (args[i] == "--help" || args[i] == "--version") {
+                return "option '" + std::string(args[i]) + "' stands alone";
+            }
+            return "unknown option '" + std::string(args[i]) + "'";
+        }
+    }
+    return result;
+}
+
+std::string window_usage_text() {
+    return "usage: hcci-cycle [--params FILE] [--set NAME=VALUE]...\n"
+           "       hcci-cycle --help | --version\n"
+           "\n"
+           "Animates one cycle of the engine, endlessly. Keys: Space freezes and unfreezes, Enter\n"
+           "restarts, \",\" and \".\" make it a tenth faster or slower, \"/\" five times the "
+           "default\n"
+           "speed, Escape or a double click quits.\n"
+           "\n"
+           "  --params FILE     the engine's parameters from a TOML file\n"
+           "  --set NAME=VALUE  one parameter, after the file; hcci-cycle-export params lists "
+           "them\n";
+}
+
+std::string window_version_text() {
+    return std::string("hcci-cycle ") + HCCI_VERSION + "\n";
+}
+
+}  // namespace hcci

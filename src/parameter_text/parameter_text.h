@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "engine_parameters.h"
+
+// The engine's parameters as text: a TOML file of the flat names, and NAME=VALUE settings from
+// the command line. Shared by both programs.
+
+namespace hcci {
+
+// Where a run's parameters come from: the file is read first, then every setting on top, the
+// last one of a name winning. Neither given: the defaults.
+struct ParameterSources {
+    std::optional<std::string> file;
+    std::vector<std::string> settings;  // NAME=VALUE
+};
+
+// The parameters, or why there are none: one line naming the file and its line, or the
+// parameter, the value given and what is allowed.
+std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources);
+
+// One NAME=VALUE onto the parameters; the reason when it cannot be.
+std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting);
+
+// TOML text onto the parameters; file_name names it in messages.
+std::optional<std::string> apply_parameter_text(EngineParameters& parameters, std::string_view text,
+                                                std::string_view file_name);
+
+// The complete parameter file of the defaults, a commented line each, ready to edit.
+std::string default_parameter_file();
+
+}  // namespace hcci

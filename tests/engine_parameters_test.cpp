@@ -1,0 +1,175 @@
+#include "engine_parameters.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "combustion_model.h"
+#include "engine_geometry.h"
+#include "model_sweep.h"
+
+namespace hcci {
+namespace {
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+
+// The first value of a sweep of that engine that is not a finite number, or "".
+std::string first_non_finite(const EngineParameters& parameters) {
+    const EngineGeometry geometry = make_engine_geometry(parameters);
+    CombustionModel model;
+    for (const SweepStep& step : run_model_sweep(geometry, model)) {
+        const CombustionModel& m = step.model;
+        for (const double value :
+             {m.piston_pos, m.united_pressure, m.united_temperature, m.main_pressure,
+              m.main_temperature, m.main_volume, m.aux_pressure, m.aux_temperature, m.aux_volume}) {
+            if (!std::isfinite(value)) return "step " + std::to_string(step.index);
+        }
+    }
+    return "";
+}
+
+// The values just inside each end of a range.
+std::vector<double> ends_of(const ParameterRange& range) {
+    return {range.lowest_included ? range.lowest : std::nextafter(range.lowest, inf),
+            range.highest_included ? range.highest : std::nextafter(range.highest, -inf)};
+}
+
+TEST(EngineParameters, ADenormalStartTemperatureIsRefusedForWhatItWouldDo) {
+    EngineParameters p;
+    p.start_temperature = std::nextafter(0.0, 1.0);
+    const std::optional<std::string> problem = check_parameters(p);
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(*problem,
+              "these parameters carry the model beyond the range of numbers at step 7350");
+    p.start_temperature = 1e-300;
+    EXPECT_EQ(check_parameters(p), std::nullopt);
+}
+
+TEST(EngineParameters, TheDefaultsAreTheOriginalEngine) {
+    EXPECT_EQ(check_parameters(EngineParameters{}), std::nullopt);
+    const EngineGeometry g = make_engine_geometry(EngineParameters{});
+    EXPECT_EQ(g.main_clearance, 6.818181818181818);
+    EXPECT_EQ(g.aux_clearance, 0.5102040816326531);
+    // The auxiliary ramp's divisor is 3 / 0.8 exactly, as the original computes it.
+    EXPECT_EQ((g.aux_ignition_end - g.aux_ignition_start) / (g.aux_ignition_factor - 1), 3 / 0.8);
+}
+
+// Every end of every range, the others at their defaults, where the rules between angles allow
+// it: accepted, with a whole sweep that stays finite, or refused for what it would do.
+TEST(EngineParameters, EveryEndOfEveryRangeGivesAFiniteSweep) {
+    for (const ParameterInfo& info : parameter_table()) {
+        for (const double value : ends_of(info.range)) {
+            EngineParameters p;
+            p.*info.member = value;
+            SCOPED_TRACE(std::string(info.name) + " = " + shortest_text(value));
+            const std::optional<std::string> problem = check_parameters(p);
+            if (!problem) {
+                EXPECT_EQ(first_non_finite(p), "");
+            } else if (problem->find("range of numbers") != std::string::npos) {
+                // Only a denormal start temperature is too extreme to be of use.
+                EXPECT_EQ(info.name, "start_temperature");
+                EXPECT_NE(first_non_finite(p), "");
+            }  // otherwise an angle past its neighbour
+        }
+    }
+}
+
+// Ends of several ranges at once, the angles pushed apart to the ends of the sweep.
+TEST(EngineParameters, TheHarshestCombinationsStayFinite) {
+    for (const double ratio : {std::nextafter(1.0, inf), 100.0}) {
+        for (const double share : {std::nextafter(0.0, 1.0), std::nextafter(1.0, 0.0)}) {
+            for (const double gamma : {std::nextafter(1.0, inf), 1.67}) {
+                EngineParameters p;
+                p.main_compression_ratio = ratio;
+                p.aux_compression_ratio = ratio == 100 ? 200 : ratio;
+                p.main_share = share;
+                p.gamma = gamma;
+                p.rod_length = std::nextafter(50.0, inf);
+                p.start_temperature = 1000;
+                p.first_split_angle = std::nextafter(-90.0, inf);
+                p.first_merge_angle = 80;
+                p.second_split_angle = 100;
+                p.second_merge_angle = std::nextafter(270.0, -inf);
+                p.aux_ignition_factor = 10;
+                p.main_ignition_rise = 10;
+                SCOPED_TRACE("ratio " + shortest_text(ratio) + ", share " + shortest_text(share) +
+                             ", gamma " + shortest_text(gamma));
+                ASSERT_EQ(check_parameters(p), std::nullopt);
+                EXPECT_EQ(first_non_finite(p), "");
+            }
+        }
+    }
+}
+
+struct RejectedCase {
+    const char* name;
+    void (*change)(EngineParameters&);
+    const char* message;
+};
+
+TEST(EngineParameters, RefusalsNameTheParameterItsValueAndWhatIsAllowed) {
+    const RejectedCase cases[] = {
+        {"ratio_one", [](EngineParameters& p) { p.main_compression_ratio = 1; },
+         "parameter main_compression_ratio is 1; allowed is (1, 100]"},
+        {"share_one", [](EngineParameters& p) { p.main_share = 1; },
+         "parameter main_share is 1; allowed is (0, 1)"},
+        {"gamma_high", [](EngineParameters& p) { p.gamma = 1.7; },
+         "parameter gamma is 1.7; allowed is (1, 1.67]"},
+        {"nan", [](EngineParameters& p) { p.rod_length = std::nan(""); },
+         "parameter rod_length is not a finite number"},
+        {"infinite", [](EngineParameters& p) { p.start_temperature = inf; },
+         "parameter start_temperature is not a finite number"},
+        {"split_at_the_start", [](EngineParameters& p) { p.first_split_angle = -90; },
+         "parameter first_split_angle is -90; allowed is (-90, 270)"},
+        {"merge_before_split", [](EngineParameters& p) { p.first_merge_angle = 56; },
+         "parameter first_merge_angle is 56; it must be at least first_split_angle (57)"},
+        {"second_split_at_first_merge", [](EngineParameters& p) { p.second_split_angle = 79; },
+         "parameter second_split_angle is 79; it must be above first_merge_angle (79)"},
+        {"empty_aux_window", [](EngineParameters& p) { p.aux_ignition_end = 75; },
+         "parameter aux_ignition_end is 75; it must be above aux_ignition_start (75)"},
+        {"factor_below_one", [](EngineParameters& p) { p.aux_ignition_factor = 0.9; },
+         "parameter aux_ignition_factor is 0.9; allowed is [1, 10]"},
+    };
+    for (const RejectedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EngineParameters p;
+        c.change(p);
+        EXPECT_EQ(check_parameters(p), std::optional<std::string>(c.message));
+    }
+    // Equal split and merge angles are allowed: a division of one step.
+    EngineParameters p;
+    p.first_merge_angle = p.first_split_angle;
+    EXPECT_EQ(check_parameters(p), std::nullopt);
+}
+
+// Random sets: those accepted sweep finitely; those refused break a range or an order.
+TEST(EngineParameters, RandomSetsAreRefusedOrSweepFinitely) {
+    std::mt19937 random(20261208);
+    int accepted = 0;
+    for (int round = 0; round < 300; ++round) {
+        EngineParameters p;
+        for (const ParameterInfo& info : parameter_table()) {
+            // Mostly within the range, now and then a little beyond it.
+            const double span = info.range.highest - info.range.lowest;
+            std::uniform_real_distribution<double> value(info.range.lowest - 0.05 * span,
+                                                         info.range.highest + 0.05 * span);
+            p.*info.member = value(random);
+        }
+        const std::optional<std::string> problem = check_parameters(p);
+        SCOPED_TRACE("round " + std::to_string(round));
+        if (problem) {
+            EXPECT_EQ(problem->rfind("parameter ", 0), 0u) << *problem;
+            continue;
+        }
+        ++accepted;
+        EXPECT_EQ(first_non_finite(p), "");
+    }
+    EXPECT_GT(accepted, 0);
+}
+
+}  // namespace
+}  // namespace hcci

@@ -1,0 +1,161 @@
+#include "parameter_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace hcci {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SettingCase {
+    const char* setting;
+    double gamma;         // when accepted
+    const char* problem;  // or why not
+};
+
+TEST(ParameterText, SettingsAreNameEqualsAFiniteNumberInRange) {
+    const SettingCase cases[] = {
+        {"gamma=1.3", 1.3, ""},
+        {"gamma=+1.3", 1.3, ""},
+        {"gamma=13e-1", 1.3, ""},
+        {"gamma=1.67", 1.67, ""},
+        {"gamma=1.6700001", 0, "parameter gamma = 1.6700001 is outside its range (1, 1.67]"},
+        {"gamma=1", 0, "parameter gamma = 1 is outside its range (1, 1.67]"},
+        {"gamma=nan", 0, "parameter gamma = nan is not a finite number"},
+        {"gamma=inf", 0, "parameter gamma = inf is not a finite number"},
+        {"gamma=", 0, "parameter gamma = '' is not a number"},
+        {"gamma= 1.3", 0, "parameter gamma = ' 1.3' is not a number"},
+        {"gamma=1,3", 0, "parameter gamma = '1,3' is not a number"},
+        {"gamma=++1", 0, "parameter gamma = '++1' is not a number"},
+        {"gamma=0x1p0", 0, "parameter gamma = '0x1p0' is not a number"},
+        {"gamma", 0, "--set needs NAME=VALUE, not 'gamma'"},
+        {"Gamma=1.3", 0, "unknown parameter 'Gamma'; the parameters are main_compression_ratio, "},
+    };
+    for (const SettingCase& c : cases) {
+        SCOPED_TRACE(c.setting);
+        EngineParameters p;
+        const std::optional<std::string> problem = apply_setting(p, c.setting);
+        if (*c.problem == '\0') {
+            EXPECT_EQ(problem, std::nullopt);
+            EXPECT_EQ(p.gamma, c.gamma);
+        } else {
+            ASSERT_TRUE(problem);
+            EXPECT_EQ(problem->rfind(c.problem, 0), 0u) << *problem;
+            EXPECT_EQ(p, EngineParameters{});
+        }
+    }
+}
+
+struct FileCase {
+    const char* name;
+    const char* text;
+    const char* problem;
+};
+
+TEST(ParameterText, FilesNameTheLineOfAProblem) {
+    const FileCase cases[] = {
+        {"comments_and_blank_lines", "# an engine\n\ngamma = 1.3  # hotter\nrod_length = 250\n",
+         ""},
+        {"not_a_number", "gamma = 1.3\n\nrod_length = \"long\"\n",
+         "engine.toml line 3: parameter rod_length must be a number"},
+        {"out_of_range", "main_share = 1.5\n",
+         "engine.toml line 1: parameter main_share = 1.5 is outside its range (0, 1)"},
+        {"unknown", "gamma = 1.3\nbore = 90\n", "engine.toml line 2: unknown parameter 'bore'"},
+        {"a_table", "[engine]\ngamma = 1.3\n", "engine.toml line 1: unknown parameter 'engine'"},
+        {"twice", "gamma = 1.3\ngamma = 1.2\n", "engine.toml line 2: "},
+        {"malformed", "gamma = 1.3\nrod_length =\n", "engine.toml line 2: "},
+        {"infinite", "gamma = inf\n", "engine.toml line 1: parameter gamma = inf is not a finite"},
+    };
+    for (const FileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EngineParameters p;
+        const std::optional<std::string> problem = apply_parameter_text(p, c.text, "engine.toml");
+        if (*c.problem == '\0') {
+            EXPECT_EQ(problem, std::nullopt);
+            EXPECT_EQ(p.gamma, 1.3);
+            EXPECT_EQ(p.rod_length, 250);
+        } else {
+            ASSERT_TRUE(problem);
+            EXPECT_EQ(problem->rfind(c.problem, 0), 0u) << *problem;
+        }
+    }
+}
+
+class ParameterFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::path(::testing::TempDir()) / "hcci-params-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string write(const std::string& name, const std::string& text) {
+        const fs::path path = dir_ / name;
+        std::ofstream(path) << text;
+        return path.string();
+    }
+    fs::path dir_;
+};
+
+TEST_F(ParameterFiles, TheFileFirstThenEverySettingTheLastOneWinning) {
+    ParameterSources sources;
+    sources.file = write("engine.toml", "gamma = 1.3\nrod_length = 250\n");
+    sources.settings = {"gamma=1.35", "start_temperature=300", "gamma=1.2"};
+    const auto result = read_parameters(sources);
+    ASSERT_TRUE(std::holds_alternative<EngineParameters>(result)) << std::get<std::string>(result);
+    const EngineParameters& p = std::get<EngineParameters>(result);
+    EXPECT_EQ(p.gamma, 1.2);
+    EXPECT_EQ(p.rod_length, 250);
+    EXPECT_EQ(p.start_temperature, 300);
+    EXPECT_EQ(p.main_share, 0.75);
+}
+
+TEST_F(ParameterFiles, ProblemsOfTheWholeSetAndOfTheFileItself) {
+    const auto problem_of = [](const ParameterSources& sources) {
+        const auto result = read_parameters(sources);
+        return std::holds_alternative<std::string>(result) ? std::get<std::string>(result) : "";
+    };
+    // Each value within its range, but the order broken.
+    EXPECT_EQ(problem_of({std::nullopt, {"first_merge_angle=50"}}),
+              "parameter first_merge_angle is 50; it must be at least first_split_angle (57)");
+    const std::string missing = (dir_ / "missing.toml").string();
+    EXPECT_EQ(problem_of({missing, {}}), "cannot read " + missing + ": No such file or directory");
+    EXPECT_EQ(problem_of({dir_.string(), {}}), "cannot read " + dir_.string() + ": Is a directory");
+    const std::string huge = write("huge.toml", std::string(2 << 20, '#'));
+    EXPECT_EQ(problem_of({huge, {}}),
+              "cannot read " + huge + ": larger than a parameter file can be (1 MiB)");
+    // The settings are not looked at once the file is refused.
+    EXPECT_NE(problem_of({write("bad.toml", "x = 1\n"), {"gamma=1.3"}}).find("bad.toml line 1"),
+              std::string::npos);
+}
+
+TEST_F(ParameterFiles, TheDefaultFileReadsBackAsTheDefaults) {
+    const std::string text = default_parameter_file();
+    const auto result = read_parameters({write("defaults.toml", text), {}});
+    ASSERT_TRUE(std::holds_alternative<EngineParameters>(result)) << std::get<std::string>(result);
+    EXPECT_EQ(std::get<EngineParameters>(result), EngineParameters{});
+    // A line a parameter, each with its value, unit where it has one, and what is allowed.
+    for (const char* line :
+         {"\nmain_compression_ratio = 12  # compression ratio of the main chamber; allowed (1, "
+          "100]\n",
+          "\nstart_temperature = 323  # temperature at bottom dead centre (K); allowed (0, 1000]\n",
+          "\naux_ignition_factor = 1.8  # ", "\nfirst_split_angle = 57  # ",
+          "(degrees); allowed (-90, 270), first_split_angle <= first_merge_angle\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    }
+    int settings = 0;
+    for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+        settings += text[at] != '#';
+    }
+    EXPECT_EQ(settings, 16);
+}
+
+}  // namespace
+}  // namespace hcci

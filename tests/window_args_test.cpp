@@ -1,0 +1,47 @@
+#include "window_args.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hcci {
+namespace {
+
+TEST(WindowArgs, HelpVersionOrTheEngine) {
+    const auto help = parse_window_args(std::vector<std::string_view>{"--help"});
+    ASSERT_TRUE(std::holds_alternative<WindowArgs>(help));
+    EXPECT_EQ(std::get<WindowArgs>(help).action, WindowAction::help);
+    const auto plain = parse_window_args({});
+    ASSERT_TRUE(std::holds_alternative<WindowArgs>(plain));
+    EXPECT_EQ(std::get<WindowArgs>(plain).action, WindowAction::animate);
+    const auto engine = parse_window_args(
+        std::vector<std::string_view>{"--set", "gamma=1.3", "--params", "e.toml"});
+    ASSERT_TRUE(std::holds_alternative<WindowArgs>(engine));
+    EXPECT_EQ(std::get<WindowArgs>(engine).parameters.settings,
+              std::vector<std::string>{"gamma=1.3"});
+    EXPECT_EQ(window_version_text(), "hcci-cycle " HCCI_VERSION "\n");
+}
+
+TEST(WindowArgs, MistakesAreNamed) {
+    const struct {
+        std::vector<std::string_view> args;
+        const char* problem;
+    } cases[] = {
+        {{"--fullscreen"}, "unknown option '--fullscreen'"},
+        {{"-platform", "xcb"}, "unknown option '-platform'"},  // Qt's options are not ours
+        {{"--set"}, "option '--set' needs a value"},
+        {{"--help", "--set", "gamma=1.3"}, "option '--help' stands alone"},
+        {{"--params", "a", "--params", "b"}, "option '--params' given twice"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.problem);
+        const auto parsed = parse_window_args(c.args);
+        ASSERT_TRUE(std::holds_alternative<std::string>(parsed));
+        EXPECT_EQ(std::get<std::string>(parsed), c.problem);
+    }
+}
+
+}  // namespace
+}  // namespace hcci
