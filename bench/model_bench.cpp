@@ -3,6 +3,7 @@
 #include <string>
 
 #include "combustion_model.h"
+#include "cycle_analysis.h"
 #include "engine_geometry.h"
 #include "sweep.h"
 
@@ -27,6 +28,16 @@ void BM_ModelSweep(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * steps_per_sweep);
 }
 BENCHMARK(BM_ModelSweep)->Unit(benchmark::kMicrosecond);
+
+// The same sweep with the analysis gathered at every step: its own cost is the difference.
+void BM_AnalysedSweep(benchmark::State& state) {
+    for (auto _ : state) {
+        const CycleAnalysis analysis = analyse_cycle(EngineParameters{});
+        benchmark::DoNotOptimize(analysis);
+    }
+    state.SetItemsProcessed(state.iterations() * steps_per_sweep);
+}
+BENCHMARK(BM_AnalysedSweep)->Unit(benchmark::kMicrosecond);
 
 // One step at a crank angle of the given phase, from the state the sweep has reached there.
 // Repeating a step at the same angle is harmless: it reads only what earlier phases handed over.

@@ -10,7 +10,7 @@ packages=(
   fonts-comic-neue fontconfig
   xvfb xdotool x11-utils imagemagick python3
   desktop-file-utils
-  libtomlplusplus-dev
+  libtomlplusplus-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
 )
 
 missing=()

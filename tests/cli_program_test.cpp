@@ -380,5 +380,64 @@ TEST_F(CliProgram, TheParameterFileOfTheDefaultsGivesTheDefaultEngine) {
     EXPECT_EQ(from_file.out, run({"csv"}).out);
 }
 
+TEST_F(CliProgram, SummaryAsTextOrJson) {
+    const RunResult text = run({"summary"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("  IMEP                                      4.829 bar\n"),
+              std::string::npos)
+        << text.out;
+    const fs::path json = work_ / "summary.json";
+    const RunResult to_file = run({"summary", "--json", "-o", json.string(), "--set", "gamma=1.3"});
+    ASSERT_EQ(to_file.status, 0) << to_file.err;
+    const std::string written = read_file(json);
+    EXPECT_EQ(written.front(), '{');
+    EXPECT_NE(written.find("\"imep_bar\": "), std::string::npos);
+    EXPECT_EQ(written.find("\"imep_bar\": 4.828919229565076"), std::string::npos);  // gamma 1.3
+}
+
+TEST_F(CliProgram, StudyWritesARowAValueAndItsPlot) {
+    const fs::path csv = work_ / "study.csv";
+    const fs::path png = work_ / "study.png";
+    const fs::path svg = work_ / "study.svg";
+    const RunResult result = run({"study", "--vary", "aux_ignition_start=70:77.75:0.25", "-o",
+                                  csv.string(), "--plot", png.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string table = read_file(csv);
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 32);
+    EXPECT_EQ(table.rfind("aux_ignition_start,work,imep_bar,", 0), 0u);
+    EXPECT_NE(table.find("\n77.75,"), std::string::npos);
+    QImage plot;
+    ASSERT_TRUE(plot.load(QString::fromStdString(png.string()), "PNG"));
+    EXPECT_EQ(plot.size(), QSize(900, 1200));
+    ASSERT_EQ(run({"study", "--vary", "gamma=1.3:1.4:0.05", "--plot", svg.string()}).status, 0);
+    const std::string vector = read_file(svg);
+    EXPECT_NE(vector.find("<svg"), std::string::npos);
+    EXPECT_NE(vector.find("Peak pressure"), std::string::npos);
+}
+
+TEST_F(CliProgram, AStudyThatCannotBeMadeWritesNothing) {
+    const std::string csv = (work_ / "s.csv").string();
+    const std::string png = (work_ / "s.png").string();
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"study", "-o", csv}, "study needs the parameter to vary"},
+        {{"study", "--vary", "gamma=1.2:1.3:0.1", "--plot", (work_ / "s.jpg").string()},
+         "must end in .png or .svg"},
+        {{"study", "--vary", "aux_ignition_start=70:78:0.25", "-o", csv, "--plot", png},
+         "the study stops at parameter aux_ignition_start = 78"},
+        {{"study", "--vary", "gamma=1.2:1.3:0.1", "--set", "gamma=9", "-o", csv},
+         "parameter gamma = 9 is outside"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const RunResult result = run(c.args);
+        EXPECT_EQ(result.status, usage_status);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_TRUE(work_entries().empty());
+    }
+}
+
 }  // namespace
 }  // namespace hcci

@@ -32,51 +32,76 @@ struct SeenOptions {
     bool output = false;
     bool step = false;
     bool scale = false;
+    bool vary = false;
+    bool plot = false;
 };
+
+bool ends_with(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
 
 std::optional<CliError> parse_option(CliArgs& args, std::span<const std::string_view> rest,
                                      std::size_t& i, SeenOptions& seen) {
     const std::string_view option = rest[i];
     const bool png = args.command == CliCommand::png;
+    const bool study = args.command == CliCommand::study;
     if (args.command != CliCommand::params) {
         const OptionTaken taken = take_parameter_option(rest, i, args.parameters);
         if (taken.problem) return CliError{*taken.problem};
         if (taken.taken) return std::nullopt;
     }
-    if (option == "-o" || (png && (option == "--step" || option == "--scale"))) {
-        if (i + 1 >= rest.size()) return CliError{"option " + quoted(option) + " needs a value"};
-        const std::string_view value = rest[++i];
-        if (option == "-o") {
-            if (seen.output) return CliError{"option '-o' given twice"};
-            if (value.empty()) return CliError{"option '-o' needs a file name"};
-            seen.output = true;
-            args.output = std::string(value);
-            return std::nullopt;
-        }
-        if (option == "--scale") {
-            if (seen.scale) return CliError{"option '--scale' given twice"};
-            const std::optional<int> scale = parse_whole(value, largest_export_scale);
-            if (!scale || *scale < 1) {
-                return CliError{"scale " + quoted(value) + " is not a whole number from 1 to 4"};
-            }
-            seen.scale = true;
-            args.scale = *scale;
-            return std::nullopt;
-        }
-        if (seen.step) return CliError{"option '--step' given twice"};
-        const std::optional<int> step = parse_whole(value, last_export_step);
-        if (!step) {
-            return CliError{"step " + quoted(value) + " is not a whole number from 0 to 18000"};
-        }
-        seen.step = true;
-        args.step = *step;
+    if (args.command == CliCommand::summary && option == "--json") {
+        args.json = true;
         return std::nullopt;
     }
     if (png && option == "--no-labels") {
         args.labels = false;
         return std::nullopt;
     }
-    return CliError{"unknown option " + quoted(option)};
+    const bool takes_value = option == "-o" ||
+                             (png && (option == "--step" || option == "--scale")) ||
+                             (study && (option == "--vary" || option == "--plot"));
+    if (!takes_value) return CliError{"unknown option " + quoted(option)};
+    if (i + 1 >= rest.size()) return CliError{"option " + quoted(option) + " needs a value"};
+    const std::string_view value = rest[++i];
+    if (option == "-o") {
+        if (seen.output) return CliError{"option '-o' given twice"};
+        if (value.empty()) return CliError{"option '-o' needs a file name"};
+        seen.output = true;
+        args.output = std::string(value);
+        return std::nullopt;
+    }
+    if (option == "--vary") {
+        if (seen.vary) return CliError{"option '--vary' given twice: a study varies one parameter"};
+        seen.vary = true;
+        args.vary = std::string(value);
+        return std::nullopt;
+    }
+    if (option == "--plot") {
+        if (seen.plot) return CliError{"option '--plot' given twice"};
+        if (!ends_with(value, ".png") && !ends_with(value, ".svg")) {
+            return CliError{"the plot " + quoted(value) + " must end in .png or .svg"};
+        }
+        seen.plot = true;
+        args.plot = std::string(value);
+        return std::nullopt;
+    }
+    if (option == "--scale") {
+        if (seen.scale) return CliError{"option '--scale' given twice"};
+        const std::optional<int> scale = parse_whole(value, largest_export_scale);
+        if (!scale || *scale < 1) {
+            return CliError{"scale " + quoted(value) + " is not a whole number from 1 to 4"};
+        }
+        seen.scale = true;
+        args.scale = *scale;
+        return std::nullopt;
+    }
+    if (seen.step) return CliError{"option '--step' given twice"};
+    const std::optional<int> step = parse_whole(value, last_export_step);
+    if (!step) return CliError{"step " + quoted(value) + " is not a whole number from 0 to 18000"};
+    seen.step = true;
+    args.step = *step;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -96,6 +121,10 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
         result.command = CliCommand::png;
     } else if (command == "params") {
         result.command = CliCommand::params;
+    } else if (command == "summary") {
+        result.command = CliCommand::summary;
+    } else if (command == "study") {
+        result.command = CliCommand::study;
     } else {
         return CliError{"unknown command " + quoted(command)};
     }
@@ -107,6 +136,9 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
     if (result.command == CliCommand::png && !seen.output) {
         return CliError{"png needs an output file: -o FILE"};
     }
+    if (result.command == CliCommand::study && !seen.vary) {
+        return CliError{"study needs the parameter to vary: --vary NAME=FROM:TO:STEP"};
+    }
     return result;
 }
 
@@ -114,17 +146,26 @@ std::string usage_text() {
     return "usage: hcci-cycle-export csv [-o FILE] [--params FILE] [--set NAME=VALUE]...\n"
            "       hcci-cycle-export png -o FILE [--step N] [--no-labels] [--scale S]\n"
            "                             [--params FILE] [--set NAME=VALUE]...\n"
+           "       hcci-cycle-export summary [--json] [-o FILE] [--params FILE] [--set "
+           "NAME=VALUE]...\n"
+           "       hcci-cycle-export study --vary NAME=FROM:TO:STEP [-o FILE] [--plot FILE]\n"
+           "                             [--params FILE] [--set NAME=VALUE]...\n"
            "       hcci-cycle-export params [-o FILE]\n"
            "       hcci-cycle-export --help | --version\n"
            "\n"
            "  csv               one sweep's values, a row per crank step (standard output by "
            "default)\n"
            "  png               the window's client area after step N (0 to 18000, default 18000)\n"
+           "  summary           the cycle's analysis: work, IMEP, heat release, CA10/50/90, peaks\n"
+           "  study             the analysis for each value of one parameter, a CSV row each\n"
            "  params            the parameter file of the default engine, ready to edit\n"
            "  -o FILE           the file to write; - for standard output\n"
            "  --step N          the step after which the picture is taken\n"
            "  --no-labels       the drawing alone, without the labels over it\n"
            "  --scale S         the picture S times larger (1 to 4, default 1), drawn afresh\n"
+           "  --json            the analysis as JSON, every number in full\n"
+           "  --vary N=A:B:S    the parameter N from A to B (both included) in steps of S\n"
+           "  --plot FILE       also a plot of the main figures against it, FILE.png or FILE.svg\n"
            "  --params FILE     the engine's parameters from a TOML file\n"
            "  --set NAME=VALUE  one parameter, after the file; see the params command for them "
            "all\n";

@@ -17,7 +17,7 @@ inline constexpr int exit_usage = 2;    // the command line is wrong
 inline constexpr int last_export_step = 18000;
 inline constexpr int largest_export_scale = 4;
 
-enum class CliCommand { help, version, csv, png, params };
+enum class CliCommand { help, version, csv, png, params, summary, study };
 
 struct CliArgs {
     CliCommand command = CliCommand::help;
@@ -25,7 +25,10 @@ struct CliArgs {
     int step = last_export_step;
     bool labels = true;
     int scale = 1;                // png: times the client area's own size
-    ParameterSources parameters;  // csv and png
+    ParameterSources parameters;  // every command of the engine
+    bool json = false;            // summary
+    std::string vary;             // study: NAME=FROM:TO:STEP
+    std::string plot;             // study: a .png or .svg file, or empty
 };
 
 struct CliError {

@@ -1,19 +1,24 @@
 #include <unistd.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "analysis_report.h"
 #include "atomic_file.h"
 #include "cli_args.h"
 #include "csv_export.h"
+#include "cycle_analysis.h"
 #include "parameter_text.h"
 #include "picture.h"
 #include "qt_startup.h"
+#include "study.h"
+#include "study_plot.h"
 
 namespace {
 
@@ -22,6 +27,11 @@ constexpr const char* program = "hcci-cycle-export";
 int fail(const std::string& message) {
     std::fprintf(stderr, "%s: %s\n", program, message.c_str());
     return hcci::exit_failure;
+}
+
+int refuse(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", program, message.c_str());
+    return hcci::exit_usage;
 }
 
 int write_stdout(std::string_view text) {
@@ -37,10 +47,9 @@ int write_output(const std::string& path, std::string_view bytes) {
     return 0;
 }
 
-int export_png(const char* argv0, const hcci::CliArgs& args,
-               const hcci::EngineParameters& parameters) {
-    // No display needed; Qt's own command-line options are not ours to pass on. The picture has
-    // its own size: a screen's scaling (which also turns font hinting off) must not reach it.
+// Qt for the pictures and plots: no display, and none of the screen's scaling, which (turning
+// font hinting off, too) would change the pictures.
+std::unique_ptr<QApplication> start_qt(char* argv0) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     for (const char* name :
          {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING",
@@ -48,14 +57,52 @@ int export_png(const char* argv0, const hcci::CliArgs& args,
           "QT_USE_PHYSICAL_DPI"}) {
         qunsetenv(name);
     }
-    int qt_argc = 1;
-    char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
+    // Qt's own command-line options are not ours to pass on.
+    static int qt_argc = 1;
+    static char* qt_argv[] = {argv0, nullptr};
     hcci::hold_qt_startup_messages(program, "cannot start Qt");
-    const QGuiApplication app(qt_argc, qt_argv);
+    auto app = std::make_unique<QApplication>(qt_argc, qt_argv);
     hcci::qt_started();
+    return app;
+}
+
+int export_png(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    const auto app = start_qt(argv0);
     const std::string png =
-        hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale, parameters));
+        hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale, engine));
     return write_output(args.output, png);
+}
+
+int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    const hcci::CycleAnalysis analysis = hcci::analyse_cycle(engine);
+    return write_output(args.output,
+                        args.json ? hcci::summary_json(analysis) : hcci::summary_text(analysis));
+}
+
+bool ends_with(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    const auto range = hcci::parse_study_range(args.vary);
+    if (const auto* problem = std::get_if<std::string>(&range)) return refuse(*problem);
+    const auto study = hcci::run_study(engine, std::get<hcci::StudyRange>(range));
+    if (const auto* problem = std::get_if<std::string>(&study)) return refuse(*problem);
+    const hcci::Study& result = std::get<hcci::Study>(study);
+    std::string csv = hcci::study_csv_header(result.parameter);
+    for (std::size_t i = 0; i < result.values.size(); ++i) {
+        csv += hcci::study_csv_row(result.values[i], result.analyses[i]);
+    }
+    // Everything is made before anything is written.
+    std::string plot;
+    if (!args.plot.empty()) {
+        const auto app = start_qt(argv0);
+        plot = hcci::plot_study(
+            result, ends_with(args.plot, ".svg") ? hcci::PlotFormat::svg : hcci::PlotFormat::png);
+    }
+    if (const int status = write_output(args.output, csv); status != 0) return status;
+    if (!args.plot.empty()) return write_output(args.plot, plot);
+    return 0;
 }
 
 }  // namespace
@@ -71,10 +118,7 @@ int main(int argc, char* argv[]) {
     const auto& args = std::get<hcci::CliArgs>(parsed);
     // A wrong parameter is a wrong command line: nothing is written.
     const auto parameters = hcci::read_parameters(args.parameters);
-    if (const auto* problem = std::get_if<std::string>(&parameters)) {
-        std::fprintf(stderr, "%s: %s\n", program, problem->c_str());
-        return hcci::exit_usage;
-    }
+    if (const auto* problem = std::get_if<std::string>(&parameters)) return refuse(*problem);
     const auto& engine = std::get<hcci::EngineParameters>(parameters);
     try {
         switch (args.command) {
@@ -88,6 +132,10 @@ int main(int argc, char* argv[]) {
                 return write_output(args.output, hcci::sweep_csv(engine));
             case hcci::CliCommand::png:
                 return export_png(argv[0], args, engine);
+            case hcci::CliCommand::summary:
+                return export_summary(args, engine);
+            case hcci::CliCommand::study:
+                return export_study(argv[0], args, engine);
         }
     } catch (const std::exception& e) {
         return fail(e.what());

@@ -182,17 +182,22 @@ int step_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
     return phase;
 }
 
+bool state_is_finite(const CombustionModel& m) {
+    for (const double value :
+         {m.piston_pos, m.united_pressure, m.united_temperature, m.main_pressure,
+          m.main_temperature, m.main_volume, m.aux_pressure, m.aux_temperature, m.aux_volume}) {
+        if (!std::isfinite(value)) return false;
+    }
+    return true;
+}
+
 int first_non_finite_step(const EngineGeometry& g) {
     CombustionModel m;
     reset_model(m, g);
     int step = 0;
     for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
         step_model(m, g, angle, crank_position(g, angle));
-        for (const double value :
-             {m.piston_pos, m.united_pressure, m.united_temperature, m.main_pressure,
-              m.main_temperature, m.main_volume, m.aux_pressure, m.aux_temperature, m.aux_volume}) {
-            if (!std::isfinite(value)) return step;
-        }
+        if (!state_is_finite(m)) return step;
         ++step;
     }
     return -1;

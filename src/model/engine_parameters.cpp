@@ -130,6 +130,17 @@ std::string parameter_names() {
 }
 
 std::optional<std::string> check_parameters(const EngineParameters& p) {
+    if (auto problem = check_parameter_values(p)) return problem;
+    // Values within their ranges can still be extreme enough together (a start temperature of
+    // 1e-320 K, say) to carry the model beyond the range of numbers; such a set is refused too.
+    if (const int step = first_non_finite_step(make_engine_geometry(p)); step >= 0) {
+        return "these parameters carry the model beyond the range of numbers at step " +
+               std::to_string(step);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> check_parameter_values(const EngineParameters& p) {
     for (const ParameterInfo& info : table) {
         const double value = p.*info.member;
         if (!std::isfinite(value)) {
@@ -147,12 +158,6 @@ std::optional<std::string> check_parameters(const EngineParameters& p) {
         return "parameter " + std::string(name_of(rule.higher)) + " is " + shortest_text(higher) +
                "; it must be " + (rule.equal_allowed ? "at least " : "above ") +
                std::string(name_of(rule.lower)) + " (" + shortest_text(lower) + ")";
-    }
-    // Values within their ranges can still be extreme enough together (a start temperature of
-    // 1e-320 K, say) to carry the model beyond the range of numbers; such a set is refused too.
-    if (const int step = first_non_finite_step(make_engine_geometry(p)); step >= 0) {
-        return "these parameters carry the model beyond the range of numbers at step " +
-               std::to_string(step);
     }
     return std::nullopt;
 }

@@ -73,6 +73,9 @@ std::string parameter_names();
 // numbers. Nothing when they can.
 std::optional<std::string> check_parameters(const EngineParameters& parameters);
 
+// The ranges and the order alone, for a caller that runs the sweep itself and watches it.
+std::optional<std::string> check_parameter_values(const EngineParameters& parameters);
+
 // A number in the shortest form that reads back to the same double.
 std::string shortest_text(double value);
 

@@ -1,0 +1,186 @@
+#include "analysis_report.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "study.h"
+
+namespace hcci {
+namespace {
+
+// The keys of the summary and of a study's columns: a published interface.
+const std::vector<std::string> keys = {"work",
+                                       "imep_bar",
+                                       "heat_release",
+                                       "indicated_efficiency",
+                                       "otto_efficiency",
+                                       "main_otto_efficiency",
+                                       "aux_otto_efficiency",
+                                       "compression_ratio",
+                                       "ca10_deg",
+                                       "ca50_deg",
+                                       "ca90_deg",
+                                       "burn_duration_deg",
+                                       "peak_united_pressure_bar",
+                                       "peak_united_pressure_step",
+                                       "peak_united_pressure_deg",
+                                       "peak_united_temperature_k",
+                                       "peak_united_temperature_step",
+                                       "peak_united_temperature_deg",
+                                       "peak_main_pressure_bar",
+                                       "peak_main_pressure_step",
+                                       "peak_main_pressure_deg",
+                                       "peak_main_temperature_k",
+                                       "peak_main_temperature_step",
+                                       "peak_main_temperature_deg",
+                                       "peak_aux_pressure_bar",
+                                       "peak_aux_pressure_step",
+                                       "peak_aux_pressure_deg",
+                                       "peak_aux_temperature_k",
+                                       "peak_aux_temperature_step",
+                                       "peak_aux_temperature_deg",
+                                       "max_united_pressure_rise_bar_per_deg",
+                                       "max_united_pressure_rise_step",
+                                       "max_united_pressure_rise_deg",
+                                       "max_main_pressure_rise_bar_per_deg",
+                                       "max_main_pressure_rise_step",
+                                       "max_main_pressure_rise_deg",
+                                       "max_aux_pressure_rise_bar_per_deg",
+                                       "max_aux_pressure_rise_step",
+                                       "max_aux_pressure_rise_deg"};
+
+// The value of a key in the JSON text, as written.
+std::string json_value(const std::string& json, const std::string& key) {
+    const std::size_t at = json.find("\"" + key + "\": ");
+    if (at == std::string::npos) return "(missing)";
+    const std::size_t from = at + key.size() + 4;
+    return json.substr(from, json.find_first_of(",\n", from) - from);
+}
+
+TEST(AnalysisReport, JsonHasEveryKeyOnceWithNumbersThatReadBack) {
+    const CycleAnalysis a = analyse_cycle(EngineParameters{});
+    const std::string json = summary_json(a);
+    EXPECT_EQ(json.front(), '{');
+    EXPECT_EQ(json.substr(json.size() - 2), "}\n");
+    const std::vector<Metric> metrics = metrics_of(a);
+    ASSERT_EQ(metrics.size(), keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        SCOPED_TRACE(keys[i]);
+        EXPECT_EQ(metrics[i].key, keys[i]);
+        const std::string text = json_value(json, keys[i]);
+        EXPECT_EQ(std::strtod(text.c_str(), nullptr), metrics[i].value);
+        if (metrics[i].whole) {
+            EXPECT_EQ(text.find('.'), std::string::npos) << text;
+        }
+    }
+    EXPECT_EQ(json_value(json, "peak_aux_pressure_step"), "8449");
+    EXPECT_EQ(std::count(json.begin(), json.end(), '\n'), static_cast<long>(keys.size()) + 2);
+}
+
+TEST(AnalysisReport, WhatIsNotDefinedIsNullOrEmpty) {
+    CycleAnalysis a;  // nothing gathered: no heat, no peaks
+    const std::string json = summary_json(a);
+    EXPECT_EQ(json_value(json, "ca50_deg"), "null");
+    EXPECT_EQ(json_value(json, "peak_main_pressure_bar"), "null");
+    EXPECT_EQ(json_value(json, "peak_main_pressure_step"), "null");
+    EXPECT_EQ(study_csv_row(1.5, a).substr(0, 12), "1.5,0,0,0,,0");
+    const std::string text = summary_text(a);
+    const std::size_t ca50 = text.find("  CA50 ");
+    ASSERT_NE(ca50, std::string::npos);
+    EXPECT_NE(text.substr(ca50, text.find('\n', ca50) - ca50).find("not defined"),
+              std::string::npos);
+}
+
+TEST(AnalysisReport, TextShowsUnitsAndWhereThePeaksAre) {
+    const std::string text = summary_text(analyse_cycle(EngineParameters{}));
+    for (const char* line : {"  IMEP                                      4.829 bar\n",
+                             "  peak auxiliary pressure                  148.07 bar  at step 8449, "
+                             "-11.02 deg after TDC\n",
+                             "  peak united pressure                      88.98 bar  at step 9000, "
+                             "0.00 deg after TDC\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\nin\n" << text;
+    }
+}
+
+struct RangeCase {
+    const char* text;
+    std::vector<double> values;  // or, when empty, the start of the message
+    const char* problem;
+};
+
+TEST(Study, RangesIncludeBothEnds) {
+    const RangeCase cases[] = {
+        {"gamma=1.2:1.3:0.05", {1.2, 1.25, 1.3}, ""},
+        {"gamma=1.2:1.3:0.04", {1.2, 1.24, 1.28, 1.3}, ""},
+        {"gamma=1.3:1.3:1", {1.3}, ""},
+        {"main_share=0.1:0.9:0.1", {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9}, ""},
+        {"gamma=1.2:1.3", {}, "--vary needs NAME=FROM:TO:STEP"},
+        {"gamma=a:1.3:0.1", {}, "--vary needs NAME=FROM:TO:STEP"},
+        {"gamma=1.2:1.3:0.1:2", {}, "--vary needs NAME=FROM:TO:STEP"},
+        {"gamma=1.3:1.2:0.1", {}, "--vary gamma=1.3:1.2:0.1: the step must be above 0"},
+        {"gamma=1.2:1.3:0", {}, "--vary gamma=1.2:1.3:0: the step must be above 0"},
+        {"gamma=1.2:1.3:inf", {}, "--vary needs"},
+        {"gama=1:2:1", {}, "unknown parameter 'gama'"},
+        {"gamma=0:10001:1", {}, "--vary gamma: more than 10000 values"},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto range = parse_study_range(c.text);
+        std::string problem;
+        std::vector<double> values;
+        if (const auto* r = std::get_if<StudyRange>(&range)) {
+            const auto got = study_values(*r);
+            if (const auto* v = std::get_if<std::vector<double>>(&got)) {
+                values = *v;
+            } else {
+                problem = std::get<std::string>(got);
+            }
+        } else {
+            problem = std::get<std::string>(range);
+        }
+        if (c.values.empty()) {
+            EXPECT_EQ(problem.rfind(c.problem, 0), 0u) << problem;
+        } else {
+            ASSERT_EQ(values.size(), c.values.size()) << problem;
+            for (std::size_t i = 0; i < values.size(); ++i)
+                EXPECT_NEAR(values[i], c.values[i], 1e-12);
+            EXPECT_EQ(values.back(), c.values.back());  // the end exactly
+        }
+    }
+}
+
+TEST(Study, EachValueIsTheAnalysisOfItsOwnEngine) {
+    EngineParameters base;
+    base.gamma = 1.35;
+    const auto study =
+        run_study(base, std::get<StudyRange>(parse_study_range("rod_length=150:250:25")));
+    ASSERT_TRUE(std::holds_alternative<Study>(study)) << std::get<std::string>(study);
+    const Study& s = std::get<Study>(study);
+    ASSERT_EQ(s.values.size(), 5u);
+    for (std::size_t i = 0; i < s.values.size(); ++i) {
+        EngineParameters engine = base;
+        engine.rod_length = s.values[i];
+        EXPECT_EQ(s.analyses[i].work, analyse_cycle(engine).work) << s.values[i];
+    }
+}
+
+TEST(Study, AValueTheRulesRefuseStopsItByName) {
+    const auto study =
+        run_study({}, std::get<StudyRange>(parse_study_range("aux_ignition_start=70:78:0.25")));
+    ASSERT_TRUE(std::holds_alternative<std::string>(study));
+    EXPECT_EQ(std::get<std::string>(study),
+              "the study stops at parameter aux_ignition_start = 78: parameter aux_ignition_end "
+              "is 78; it must be above aux_ignition_start (78)");
+    const auto extreme =
+        run_study({}, std::get<StudyRange>(parse_study_range("start_temperature=1e-320:1:1")));
+    ASSERT_TRUE(std::holds_alternative<std::string>(extreme));
+    EXPECT_NE(std::get<std::string>(extreme).find("beyond the range of numbers"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace hcci
