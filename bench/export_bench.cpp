@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture export: step 18000 of a fresh sweep, drawn with its labels and encoded as PNG.
 
 #include <benchmark/benchmark.h>

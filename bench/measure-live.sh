@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the program in Release and measures it live under its own Xvfb (see measure_live.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Measures the real program from outside, under its own Xvfb: the sweep time at the default
 pace, the CPU share while sweeping, frozen and waiting, the time to the first drawn frame and the
 resident memory after 1 and after 5 sweeps at full speed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A drag of the window's corner, measured on the event loop: the longest single event, the
 // longest time the loop is kept from a 1 ms probe timer (two events back to back count
 // together), during the drag and while the picture is drawn afresh afterwards, and how long after

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The whole process of a 1000-value parameter study, CSV only and with its plot: the median of
 # nine runs of each. Usage: bench/study-timing.sh [PATH/TO/hcci-cycle-export]
 set -euo pipefail

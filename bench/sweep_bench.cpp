@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole sweep with every drawing call into the 616 x 741 surface, as the window runs it but
 // without pacing.
 

@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, then configures (when needed) and builds.
-# Usage: scripts/build.sh BUILD_DIR [CMAKE_ARGS...]
+# SPDX-License-Identifier: MIT
+# Installs what is missing, then configures (when needed) and builds one of the presets in
+# CMakePresets.json: default (build/), release (build-release/), asan (build-asan/) or core
+# (build-core/, without Qt).
+# Usage: scripts/build.sh PRESET [CMAKE_ARGS...]
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${1:?usage: scripts/build.sh BUILD_DIR [CMAKE_ARGS...]}
+preset=${1:?usage: scripts/build.sh PRESET [CMAKE_ARGS...]}
 shift
 cmake_args=("$@")
+case "$preset" in
+  default) build=$root/build ;;
+  release | asan | core) build=$root/build-$preset ;;
+  *) echo "scripts/build.sh: no preset '$preset' (default, release, asan, core)" >&2; exit 2 ;;
+esac
 
 "$root/scripts/install-deps.sh"
 
@@ -35,7 +43,8 @@ needs_configure() {
   return 1
 }
 
+cd "$root"
 if needs_configure; then
-  cmake -S "$root" -B "$build" "${cmake_args[@]}"
+  cmake --preset "$preset" "${cmake_args[@]}"
 fi
-cmake --build "$build" --parallel "$(nproc)" ${HCCI_BUILD_TARGET:+--target "$HCCI_BUILD_TARGET"}
+cmake --build --preset "$preset" --parallel "$(nproc)" ${HCCI_BUILD_TARGET:+--target "$HCCI_BUILD_TARGET"}

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building, running and testing need.
 # As root it uses apt-get; otherwise it prints the exact command to run and stops.
 set -euo pipefail
@@ -9,7 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-comic-neue fontconfig
   xvfb xdotool x11-utils imagemagick python3
-  desktop-file-utils
+  desktop-file-utils git
+  librsvg2-bin lintian appstream clang-tidy
   libtomlplusplus-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
 )
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis_report.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "diagram_grid.h"
 
 #include <gtest/gtest.h>

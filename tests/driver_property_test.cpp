@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random sequences of keys and steps against a small independent statement of the run-control
 // rules. Every failure prints the seed and the sequence that led to it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine_geometry.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine_parameters.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "image_surface.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exported picture, checked at known places of the drawing.
 
 #include "picture.h"

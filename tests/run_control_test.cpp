@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "run_control.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture at larger scales and device pixel ratios: rasterised afresh, not enlarged.
 
 #include <gtest/gtest.h>

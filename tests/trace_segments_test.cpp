@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trace_segments.h"
 
 #include <gtest/gtest.h>

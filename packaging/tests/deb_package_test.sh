@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package into a scratch folder and checks its name, control data and
-# contents: it must pull in the Qt libraries, the label font and the Qt platform plugins.
+# SPDX-License-Identifier: MIT
+# Builds the Debian package into a scratch folder, twice, and checks its name, control data and
+# contents (it must pull in the Qt libraries, the label font and the Qt platform plugins), that
+# lintian finds neither an error nor a warning in it, and that the two builds are the same bytes.
 # usage: deb_package_test.sh CPACK BUILD_DIR VERSION
 # Exits 77 (skipped) where the Debian packaging tools are missing.
 set -euo pipefail
@@ -22,12 +24,15 @@ fail() {
   failures=$((failures + 1))
 }
 
-if ! (cd "$build" && "$cpack" -G DEB -B "$work/out" --config "$build/CPackConfig.cmake") \
-  >"$work/cpack.log" 2>&1; then
-  cat "$work/cpack.log" >&2
-  echo "FAIL: cpack -G DEB failed" >&2
-  exit 1
-fi
+package() {
+  if ! (cd "$build" && "$cpack" -G DEB -B "$work/$1" --config "$build/CPackConfig.cmake") \
+    >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log" >&2
+    echo "FAIL: cpack -G DEB failed" >&2
+    exit 1
+  fi
+}
+package out
 
 deb=$work/out/hcci-cycle_${version}_$(dpkg --print-architecture).deb
 if [ ! -f "$deb" ]; then
@@ -55,9 +60,17 @@ listing=$(dpkg-deb -c "$deb")
 files=$(awk '$1 !~ /^d/ { print $NF }' <<<"$listing" | sed 's|^\./||' | LC_ALL=C sort)
 expected="usr/bin/hcci-cycle
 usr/bin/hcci-cycle-export
-usr/share/applications/hcci-cycle.desktop
+usr/share/applications/example.torvan.hcci_cycle.desktop
+usr/share/doc/hcci-cycle/changelog.gz
+usr/share/doc/hcci-cycle/copyright
+usr/share/icons/hicolor/128x128/apps/hcci-cycle.png
+usr/share/icons/hicolor/256x256/apps/hcci-cycle.png
+usr/share/icons/hicolor/48x48/apps/hcci-cycle.png
+usr/share/icons/hicolor/64x64/apps/hcci-cycle.png
 usr/share/icons/hicolor/scalable/apps/hcci-cycle.svg
-usr/share/man/man1/hcci-cycle-export.1"
+usr/share/man/man1/hcci-cycle-export.1.gz
+usr/share/man/man1/hcci-cycle.1.gz
+usr/share/metainfo/example.torvan.hcci_cycle.metainfo.xml"
 if [ "$files" != "$expected" ]; then
   fail "package contents differ from the expected list"
   diff <(echo "$expected") <(echo "$files") >&2 || true
@@ -68,6 +81,21 @@ for program in hcci-cycle hcci-cycle-export; do
   grep -qE "^-rwxr-xr-x .* \./usr/bin/$program\$" <<<"$listing" ||
     fail "usr/bin/$program is not a mode 0755 file in the package"
 done
+
+# What a distribution's reviewer runs: no error and no warning, pedantic or not.
+if command -v lintian >/dev/null; then
+  verdict=$(lintian --pedantic --tag-display-limit 0 "$deb" 2>&1) || true
+  if grep -qE '^[EW]: ' <<<"$verdict"; then
+    fail "lintian finds errors or warnings:"
+    grep -E '^[EW]: ' <<<"$verdict" >&2
+  fi
+  grep -E '^[IP]: ' <<<"$verdict" >&2 || true
+fi
+
+# The same sources and build make the same package, whenever it is made.
+sleep 1
+package again
+cmp -s "$deb" "$work/again/$(basename "$deb")" || fail "a second cpack run made a different package"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build into a fresh prefix and checks what lands there: exactly the two
-# programs, the desktop entry, its icon and the man page, all consistent with each other.
+# programs, the desktop entry, the software centre's metainfo, the icons, the man pages, the
+# changelog and the copyright, all consistent with each other and with the version.
 # usage: install_tree_test.sh CMAKE BUILD_DIR VERSION
 set -euo pipefail
 
@@ -22,11 +24,20 @@ if ! "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; t
 fi
 
 # The tree, file for file: nothing missing, nothing stray (a test program, a static library).
+id=example.torvan.hcci_cycle
 expected="bin/hcci-cycle
 bin/hcci-cycle-export
-share/applications/hcci-cycle.desktop
+share/applications/$id.desktop
+share/doc/hcci-cycle/changelog.gz
+share/doc/hcci-cycle/copyright
+share/icons/hicolor/128x128/apps/hcci-cycle.png
+share/icons/hicolor/256x256/apps/hcci-cycle.png
+share/icons/hicolor/48x48/apps/hcci-cycle.png
+share/icons/hicolor/64x64/apps/hcci-cycle.png
 share/icons/hicolor/scalable/apps/hcci-cycle.svg
-share/man/man1/hcci-cycle-export.1"
+share/man/man1/hcci-cycle-export.1.gz
+share/man/man1/hcci-cycle.1.gz
+share/metainfo/$id.metainfo.xml"
 actual=$(cd "$prefix" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
 if [ "$actual" != "$expected" ]; then
   fail "installed files differ from the expected list"
@@ -39,15 +50,42 @@ for program in hcci-cycle hcci-cycle-export; do
   fi
 done
 
-# The installed program runs on its own, away from the build folder.
-if out=$("$prefix/bin/hcci-cycle-export" --version 2>&1); then
-  [ "$out" = "hcci-cycle-export $version" ] || fail "--version printed '$out', expected 'hcci-cycle-export $version'"
-else
-  fail "installed hcci-cycle-export --version exited with status $?: $out"
+# The installed programs run on their own, away from the build folder, and know the version.
+for program in hcci-cycle hcci-cycle-export; do
+  if out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/$program" --version 2>&1); then
+    [ "$out" = "$program $version" ] || fail "$program --version printed '$out', expected '$program $version'"
+  else
+    fail "installed $program --version exited with status $?: $out"
+  fi
+done
+
+# The software centre's metainfo: valid, of this version, launching the desktop entry.
+metainfo=$prefix/share/metainfo/$id.metainfo.xml
+if [ -f "$metainfo" ]; then
+  if command -v appstreamcli >/dev/null; then
+    verdict=$(appstreamcli validate --pedantic --no-net "$metainfo" 2>&1) ||
+      fail "appstreamcli rejects the metainfo: $verdict"
+  fi
+  grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo has no release $version"
+  grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo does not launch $id.desktop"
 fi
 
+# The icons in pixels are rendered from the scalable one, at their own sizes.
+for size in 48 64 128 256; do
+  png=$prefix/share/icons/hicolor/${size}x${size}/apps/hcci-cycle.png
+  [ -f "$png" ] || continue
+  got=$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print("%dx%d" % struct.unpack(">II", d[16:24]))' "$png")
+  [ "$got" = "${size}x${size}" ] || fail "the ${size} px icon is $got"
+done
+
+# The changelog's newest entry is this version.
+changelog=$prefix/share/doc/hcci-cycle/changelog.gz
+[ -f "$changelog" ] && { zcat "$changelog" | head -n 1 | grep -q "^hcci-cycle ($version) " ||
+  fail "the changelog does not begin with $version"; }
+
 # Desktop entry: valid, and its Exec and Icon name what was installed.
-desktop=$prefix/share/applications/hcci-cycle.desktop
+desktop=$prefix/share/applications/$id.desktop
 if [ -f "$desktop" ]; then
   if command -v desktop-file-validate >/dev/null; then
     verdict=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate rejects the desktop entry: $verdict"
@@ -57,6 +95,8 @@ if [ -f "$desktop" ]; then
   [ "$(key Icon)" = hcci-cycle ] || fail "desktop entry Icon is '$(key Icon)', expected hcci-cycle"
   [ "$(key Name)" = "HCCI Cycle" ] || fail "desktop entry Name is '$(key Name)'"
   [ "$(key Terminal)" = false ] || fail "desktop entry must not ask for a terminal"
+  # The window's class, by which docks find the entry.
+  [ "$(key StartupWMClass)" = hcci-cycle ] || fail "desktop entry StartupWMClass is '$(key StartupWMClass)'"
   exec_program=$(key Exec | cut -d' ' -f1)
   [ -x "$prefix/bin/$exec_program" ] || fail "desktop entry runs '$exec_program', which is not installed in bin/"
   [ -f "$prefix/share/icons/hicolor/scalable/apps/$(key Icon).svg" ] ||
@@ -78,26 +118,31 @@ if not root.getAttribute("viewBox"):
 EOF
 fi
 
-# Man page: well-formed roff, and it documents every option the program's --help lists,
-# so that it cannot fall behind the program.
-manpage=$prefix/share/man/man1/hcci-cycle-export.1
-if [ -f "$manpage" ]; then
-  grep -q '^\.TH HCCI\\-CYCLE\\-EXPORT 1' "$manpage" || fail "man page has no .TH line for section 1"
-  for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" EXAMPLES; do
-    grep -q "^\.SH \"\?$section\"\?\$" "$manpage" || fail "man page has no $section section"
+# Man pages: well-formed roff of this version, and each documents every option its program's
+# --help lists, so that neither can fall behind its program.
+for program in hcci-cycle hcci-cycle-export; do
+  manpage=$prefix/share/man/man1/$program.1.gz
+  [ -f "$manpage" ] || continue
+  text=$(zcat "$manpage")
+  title=$(tr 'a-z-' 'A-Z-' <<<"$program" | sed 's/-/\\\\-/g')
+  grep -qE "^\.TH $title 1 \"[0-9]{4}-[0-9]{2}-[0-9]{2}\" \"hcci-cycle $version\"" <<<"$text" ||
+    fail "$program.1 has no .TH line with a date and version $version"
+  for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS"; do
+    grep -q "^\.SH \"\?$section\"\?\$" <<<"$text" || fail "$program.1 has no $section section"
   done
   if command -v groff >/dev/null; then
-    warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z "$manpage" 2>&1) || true
-    [ -z "$warnings" ] || fail "groff warns about the man page: $warnings"
+    warnings=$(LC_ALL=C.UTF-8 groff -man -ww -z <<<"$text" 2>&1) || true
+    [ -z "$warnings" ] || fail "groff warns about $program.1: $warnings"
   fi
-  plain=$(sed 's/\\-/-/g' "$manpage")
-  help=$("$prefix/bin/hcci-cycle-export" --help 2>&1) || fail "installed hcci-cycle-export --help failed"
+  plain=$(sed 's/\\-/-/g' <<<"$text")
+  help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/$program" --help 2>&1) ||
+    fail "installed $program --help failed"
   options=$(grep -oE '(^|[][ |])--?[a-z][a-z-]*' <<<"$help" | sed 's/^[][ |]*//' | LC_ALL=C sort -u)
-  [ -n "$options" ] || fail "found no options in the --help text"
-  for word in csv png $options; do
-    grep -qE -- "(^|[^a-z-])$word([^a-z-]|\$)" <<<"$plain" || fail "man page does not mention '$word'"
+  [ -n "$options" ] || fail "found no options in $program --help"
+  for word in $options; do
+    grep -qE -- "(^|[^a-z-])$word([^a-z-]|\$)" <<<"$plain" || fail "$program.1 does not mention '$word'"
   done
-fi
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fatal_error.h"
 
 #include <QApplication>
@@ -9,8 +10,8 @@
 namespace hcci {
 
 void report_fatal_error(const std::string& message) {
-    std::fprintf(stderr, "hcci-cycle: %s\n", message.c_str());
-    std::fflush(stderr);
+    (void)std::fprintf(stderr, "hcci-cycle: %s\n", message.c_str());
+    (void)std::fflush(stderr);
     const QString platform = QGuiApplication::platformName();
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
         platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {

@@ -1,5 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
+#include <exception>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,14 +19,16 @@ bool display_named() {
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-}  // namespace
+// Standard error is the last place to tell of a failure; if it fails too, nothing is left.
+void complain(const std::string& text) {
+    (void)std::fputs(("hcci-cycle: " + text).c_str(), stderr);
+}
 
-int main(int argc, char* argv[]) {
+int run(int argc, char* argv[]) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = hcci::parse_window_args(arguments);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        std::fprintf(stderr, "hcci-cycle: %s\n%s", problem->c_str(),
-                     hcci::window_usage_text().c_str());
+        complain(*problem + "\n" + hcci::window_usage_text());
         return 2;
     }
     const auto& args = std::get<hcci::WindowArgs>(parsed);
@@ -34,12 +40,11 @@ int main(int argc, char* argv[]) {
     }
     const auto parameters = hcci::read_parameters(args.parameters);
     if (const auto* problem = std::get_if<std::string>(&parameters)) {
-        std::fprintf(stderr, "hcci-cycle: %s\n", problem->c_str());
+        complain(*problem + "\n");
         return 2;
     }
     if (!display_named()) {
-        std::fprintf(stderr,
-                     "hcci-cycle: no display to open (DISPLAY and WAYLAND_DISPLAY are unset)\n");
+        complain("no display to open (DISPLAY and WAYLAND_DISPLAY are unset)\n");
         return 1;
     }
     hcci::hold_qt_startup_messages("hcci-cycle", "cannot start the window");
@@ -48,7 +53,28 @@ int main(int argc, char* argv[]) {
     QApplication app(qt_argc, argv);
     hcci::qt_started();
     QApplication::setApplicationName(QStringLiteral("hcci-cycle"));
+    QApplication::setApplicationVersion(QStringLiteral(HCCI_VERSION));
+    // Docks and task bars find the desktop entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(HCCI_DESKTOP_ID));
+    QIcon icon;
+    for (const int size : {48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/%1x%1/hcci-cycle.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("hcci-cycle"), icon));
     hcci::Form1 form(std::get<hcci::EngineParameters>(parameters));
     form.show();
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        complain(std::string(e.what()) + "\n");
+    } catch (...) {
+        complain("unknown error\n");
+    }
+    return 1;
 }

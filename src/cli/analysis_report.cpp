@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis_report.h"
 
 #include <cmath>
@@ -38,13 +39,14 @@ std::string fixed(double value, int decimals) {
     // No "-0.00" for a value that rounds to nothing.
     if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0;
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    (void)std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);  // fits: a double
     return buffer;
 }
 
 std::string line(const char* what, const std::string& value, const char* unit) {
     char buffer[160];
-    std::snprintf(buffer, sizeof buffer, "  %-34s %12s %s\n", what, value.c_str(), unit);
+    // The texts are ours and short; one that did not fit would only be cut.
+    (void)std::snprintf(buffer, sizeof buffer, "  %-34s %12s %s\n", what, value.c_str(), unit);
     return buffer;
 }
 

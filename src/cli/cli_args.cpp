@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli_args.h"
 
 #include <charconv>
@@ -9,13 +10,7 @@ namespace hcci {
 namespace {
 
 std::string quoted(std::string_view text) {
-    // Appended piece by piece: "'" + std::string(text) trips a false -Wrestrict in g++ 12 at -O3.
-    std::string result;
-    result.reserve(text.size() + 2);
-    result += '\'';
-    result += text;
-    result += '\'';
-    return result;
+    return "'" + std::string(text) + "'";
 }
 
 // A whole number of decimal digits only, from 0 to largest: no sign, no space, no exponent.

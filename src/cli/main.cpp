@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <unistd.h>
 
 #include <QApplication>
@@ -24,13 +25,18 @@ namespace {
 
 constexpr const char* program = "hcci-cycle-export";
 
+// Standard error is the last place to tell of a failure; if it fails too, nothing is left.
+void complain(const std::string& text) {
+    (void)std::fputs((std::string(program) + ": " + text).c_str(), stderr);
+}
+
 int fail(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n", program, message.c_str());
+    complain(message + "\n");
     return hcci::exit_failure;
 }
 
 int refuse(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n", program, message.c_str());
+    complain(message + "\n");
     return hcci::exit_usage;
 }
 
@@ -105,14 +111,11 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int run(int argc, char* argv[]) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = hcci::parse_cli_args(arguments);
     if (const auto* error = std::get_if<hcci::CliError>(&parsed)) {
-        std::fprintf(stderr, "%s: %s\n%s", program, error->message.c_str(),
-                     hcci::usage_text().c_str());
+        complain(error->message + "\n" + hcci::usage_text());
         return hcci::exit_usage;
     }
     const auto& args = std::get<hcci::CliArgs>(parsed);
@@ -139,6 +142,17 @@ int main(int argc, char* argv[]) {
         }
     } catch (const std::exception& e) {
         return fail(e.what());
+    }
+    return hcci::exit_failure;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    try {
+        return run(argc, argv);
+    } catch (...) {
+        complain("unknown error\n");
     }
     return hcci::exit_failure;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "parameter_options.h"
 
 namespace hcci {

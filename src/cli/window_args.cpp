@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window_args.h"
 
 #include "parameter_options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "step_pacer.h"
 
 #include <algorithm>

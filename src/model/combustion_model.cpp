@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "combustion_model.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The crank sweep: -90 to 270 degrees by repeated addition of 0.02, 18001 steps.

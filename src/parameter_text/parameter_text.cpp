@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "parameter_text.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "labels.h"
 
 #include <QFontMetricsF>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qt_startup.h"
 
 #include <QString>
@@ -19,8 +20,9 @@ void handle_message(QtMsgType type, const QMessageLogContext& context, const QSt
         const QString cause = first_startup_message.isEmpty()
                                   ? message.section(QLatin1Char('\n'), 0, 0)
                                   : first_startup_message;
-        std::fprintf(stderr, "%s: %s: %s\n", program_name, failure_text, qPrintable(cause));
-        std::fflush(stderr);
+        // Where even standard error fails, nothing is left to tell.
+        (void)std::fprintf(stderr, "%s: %s: %s\n", program_name, failure_text, qPrintable(cause));
+        (void)std::fflush(stderr);
         std::_Exit(1);
     }
     if (starting) {

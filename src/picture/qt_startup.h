@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Qt prints harmless chatter while it starts (for one, "XDG_RUNTIME_DIR not set"). Between these

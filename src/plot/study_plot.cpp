@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "study_plot.h"
 
 #include <QBuffer>

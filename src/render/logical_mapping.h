@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The drawing scale of the client area: 616 x 741 pixels show x from -10 to 117.239 and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "moving_parts.h"
 
 #include "sweep.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trace_segments.h"
 
 #include "sweep.h"

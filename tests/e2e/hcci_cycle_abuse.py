@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Abuse of the real program under a private X server: a storm of random keys, and a soak of
 sweeps at full speed with random freezes and restarts. Either must leave a program that still
 animates, ends on Escape within 2 s with status 0, reports nothing from the sanitizers and does

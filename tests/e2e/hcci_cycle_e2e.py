@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The real program under a private X server, driven by real key and mouse events.
 
 Usage: hcci_cycle_e2e.py PROGRAM SCENARIO

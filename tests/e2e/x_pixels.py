@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Small regions of a window read straight from the X server, in milliseconds."""
 
 import ctypes

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A private Xvfb server and the X tools that drive and watch windows on it."""
 
 import ctypes
