@@ -13,6 +13,7 @@ packages=(
   desktop-file-utils git
   librsvg2-bin lintian appstream clang-tidy
   libtomlplusplus-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
 )
 
 missing=()

@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cli, RejectedArgs,
     ::testing::Values(
         RejectedCase{"nothing", {}, "no command"},
-        RejectedCase{"unknown_command", {"svg"}, "unknown command 'svg'"},
+        RejectedCase{"unknown_command", {"pdf"}, "unknown command 'pdf'"},
         RejectedCase{"option_before_command", {"-o", "x", "csv"}, "unknown command '-o'"},
         RejectedCase{"unknown_option", {"csv", "--fast"}, "unknown option '--fast'"},
         RejectedCase{"step_is_png_only", {"csv", "--step", "5"}, "unknown option '--step'"},

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -96,7 +97,7 @@ TEST_F(CliProgram, WrongCommandLinesPrintUsageAndExit2WithoutWriting) {
     const std::string target = (work_ / "out").string();
     const std::vector<std::vector<std::string>> cases = {
         {},
-        {"svg", "-o", target},
+        {"pdf", "-o", target},
         {"csv", "-o"},
         {"csv", "--step", "3", "-o", target},
         {"png"},
@@ -437,6 +438,76 @@ TEST_F(CliProgram, AStudyThatCannotBeMadeWritesNothing) {
         EXPECT_EQ(result.status, usage_status);
         EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
         EXPECT_TRUE(work_entries().empty());
+    }
+}
+
+TEST_F(CliProgram, VideoAndSvgRefuseWhatTheyCannotMake) {
+    const std::string mp4 = (work_ / "v.mp4").string();
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    } cases[] = {
+        {{"video", "-o", mp4, "--fps", "0"}, usage_status, "not a whole number from 1 to 60"},
+        {{"video", "-o", mp4, "--fps", "61"}, usage_status, "not a whole number from 1 to 60"},
+        {{"video", "-o", mp4, "--fps", "2.5"}, usage_status, "not a whole number from 1 to 60"},
+        {{"video", "-o", mp4, "--duration", "0"}, usage_status, "not a number of seconds"},
+        {{"video", "-o", mp4, "--duration", "nan"}, usage_status, "not a number of seconds"},
+        {{"video", "-o", (work_ / "v.avi").string()},
+         usage_status,
+         "must end in .mp4, .webm or .gif"},
+        {{"video", "--fps", "10"}, usage_status, "video needs an output file"},
+        {{"svg", "--step", "18001", "-o", (work_ / "p.svg").string()}, usage_status, "'18001'"},
+        {{"video", "--duration", "0.5", "-o", "/proc/hcci-cycle.mp4"},
+         failure_status,
+         "cannot write /proc/hcci-cycle.mp4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const RunResult result = run(c.args);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_TRUE(work_entries().empty());
+    }
+}
+
+TEST_F(CliProgram, VideoShowsNoProgressWhereStandardErrorIsNoTerminal) {
+    const fs::path gif = work_ / "v.gif";
+    const RunResult result = run({"video", "--duration", "1.5", "-o", gif.string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(read_file(gif).substr(0, 6), "GIF89a");
+}
+
+// The vector picture, rasterised by another program, against the PNG at known places.
+TEST_F(CliProgram, SvgRasterisedElsewhereMatchesThePng) {
+    if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no rsvg-convert";
+    const fs::path svg = work_ / "p.svg";
+    const fs::path png = work_ / "p.png";
+    const fs::path rasterised = dir_ / "p-rsvg.png";
+    ASSERT_EQ(run({"svg", "-o", svg.string()}).status, 0);
+    ASSERT_EQ(run({"png", "--no-labels", "-o", png.string()}).status, 0);
+    ASSERT_EQ(std::system(
+                  ("rsvg-convert -o '" + rasterised.string() + "' '" + svg.string() + "'").c_str()),
+              0);
+    QImage vector, pixels;
+    ASSERT_TRUE(vector.load(QString::fromStdString(rasterised.string())));
+    ASSERT_TRUE(pixels.load(QString::fromStdString(png.string())));
+    ASSERT_EQ(vector.size(), pixels.size());
+    const auto at = [](double x, double y) {
+        return QPoint(static_cast<int>(pixel_x(static_cast<float>(x))),
+                      static_cast<int>(pixel_y(static_cast<float>(y))));
+    };
+    // Head, wall, bore, grid, axis, disc and its erased edge, crown face at bottom dead centre.
+    for (const QPoint p : {at(-2.6, 50), at(50, 128), at(30, 100), at(60, 235.9091), at(-7.3, -250),
+                           at(9.4, 30), at(9.4, 62.5), at(100, -100)}) {
+        EXPECT_EQ(vector.pixel(p) & 0xFFFFFF, pixels.pixel(p) & 0xFFFFFF) << p.x() << "," << p.y();
+    }
+    EXPECT_EQ(pixels.pixel(at(9.4, 62.5)) & 0xFFFFFF, 0xFFFFFFu);  // the erased edge
+    const std::string text = read_file(svg);
+    for (const char* caption : {">United Chamber<", ">180<", "'Comic Sans MS', 'Comic Neue'"}) {
+        EXPECT_NE(text.find(caption), std::string::npos) << caption;
     }
 }
 

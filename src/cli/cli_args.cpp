@@ -29,7 +29,19 @@ struct SeenOptions {
     bool scale = false;
     bool vary = false;
     bool plot = false;
+    bool fps = false;
+    bool duration = false;
 };
+
+// A positive decimal number of seconds, no more than the longest video.
+std::optional<double> parse_seconds(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    if (!(value > 0) || value > longest_video) return std::nullopt;
+    return value;
+}
 
 bool ends_with(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -38,8 +50,10 @@ bool ends_with(std::string_view text, std::string_view end) {
 std::optional<CliError> parse_option(CliArgs& args, std::span<const std::string_view> rest,
                                      std::size_t& i, SeenOptions& seen) {
     const std::string_view option = rest[i];
-    const bool png = args.command == CliCommand::png;
-    const bool study = args.command == CliCommand::study;
+    const CliCommand command = args.command;
+    const bool picture = command == CliCommand::png || command == CliCommand::svg;
+    const bool video = command == CliCommand::video;
+    const bool study = command == CliCommand::study;
     if (args.command != CliCommand::params) {
         const OptionTaken taken = take_parameter_option(rest, i, args.parameters);
         if (taken.problem) return CliError{*taken.problem};
@@ -49,12 +63,13 @@ std::optional<CliError> parse_option(CliArgs& args, std::span<const std::string_
         args.json = true;
         return std::nullopt;
     }
-    if (png && option == "--no-labels") {
+    if ((picture || video) && option == "--no-labels") {
         args.labels = false;
         return std::nullopt;
     }
-    const bool takes_value = option == "-o" ||
-                             (png && (option == "--step" || option == "--scale")) ||
+    const bool takes_value = option == "-o" || (picture && option == "--step") ||
+                             ((command == CliCommand::png || video) && option == "--scale") ||
+                             (video && (option == "--fps" || option == "--duration")) ||
                              (study && (option == "--vary" || option == "--plot"));
     if (!takes_value) return CliError{"unknown option " + quoted(option)};
     if (i + 1 >= rest.size()) return CliError{"option " + quoted(option) + " needs a value"};
@@ -79,6 +94,27 @@ std::optional<CliError> parse_option(CliArgs& args, std::span<const std::string_
         }
         seen.plot = true;
         args.plot = std::string(value);
+        return std::nullopt;
+    }
+    if (option == "--fps") {
+        if (seen.fps) return CliError{"option '--fps' given twice"};
+        const std::optional<int> fps = parse_whole(value, largest_fps);
+        if (!fps || *fps < 1) {
+            return CliError{"fps " + quoted(value) + " is not a whole number from 1 to 60"};
+        }
+        seen.fps = true;
+        args.fps = *fps;
+        return std::nullopt;
+    }
+    if (option == "--duration") {
+        if (seen.duration) return CliError{"option '--duration' given twice"};
+        const std::optional<double> seconds = parse_seconds(value);
+        if (!seconds) {
+            return CliError{"duration " + quoted(value) +
+                            " is not a number of seconds above 0 and up to 600"};
+        }
+        seen.duration = true;
+        args.duration = *seconds;
         return std::nullopt;
     }
     if (option == "--scale") {
@@ -114,6 +150,10 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
         result.command = CliCommand::csv;
     } else if (command == "png") {
         result.command = CliCommand::png;
+    } else if (command == "svg") {
+        result.command = CliCommand::svg;
+    } else if (command == "video") {
+        result.command = CliCommand::video;
     } else if (command == "params") {
         result.command = CliCommand::params;
     } else if (command == "summary") {
@@ -128,8 +168,15 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if (auto error = parse_option(result, rest, i, seen)) return *error;
     }
-    if (result.command == CliCommand::png && !seen.output) {
-        return CliError{"png needs an output file: -o FILE"};
+    const bool needs_file = result.command == CliCommand::png ||
+                            result.command == CliCommand::svg ||
+                            result.command == CliCommand::video;
+    if (needs_file && !seen.output) {
+        return CliError{std::string(command) + " needs an output file: -o FILE"};
+    }
+    if (result.command == CliCommand::video && !ends_with(result.output, ".mp4") &&
+        !ends_with(result.output, ".webm") && !ends_with(result.output, ".gif")) {
+        return CliError{"the video " + quoted(result.output) + " must end in .mp4, .webm or .gif"};
     }
     if (result.command == CliCommand::study && !seen.vary) {
         return CliError{"study needs the parameter to vary: --vary NAME=FROM:TO:STEP"};
@@ -145,12 +192,19 @@ std::string usage_text() {
            "NAME=VALUE]...\n"
            "       hcci-cycle-export study --vary NAME=FROM:TO:STEP [-o FILE] [--plot FILE]\n"
            "                             [--params FILE] [--set NAME=VALUE]...\n"
+           "       hcci-cycle-export svg -o FILE [--step N] [--no-labels] [--params FILE] [--set "
+           "...]\n"
+           "       hcci-cycle-export video -o FILE.mp4|FILE.webm|FILE.gif [--fps F] [--duration "
+           "S]\n"
+           "                             [--scale S] [--no-labels] [--params FILE] [--set ...]\n"
            "       hcci-cycle-export params [-o FILE]\n"
            "       hcci-cycle-export --help | --version\n"
            "\n"
            "  csv               one sweep's values, a row per crank step (standard output by "
            "default)\n"
            "  png               the window's client area after step N (0 to 18000, default 18000)\n"
+           "  svg               the same picture as vector graphics\n"
+           "  video             one sweep as it looks in the window, as H.264, VP9 or GIF\n"
            "  summary           the cycle's analysis: work, IMEP, heat release, CA10/50/90, peaks\n"
            "  study             the analysis for each value of one parameter, a CSV row each\n"
            "  params            the parameter file of the default engine, ready to edit\n"
@@ -158,6 +212,8 @@ std::string usage_text() {
            "  --step N          the step after which the picture is taken\n"
            "  --no-labels       the drawing alone, without the labels over it\n"
            "  --scale S         the picture S times larger (1 to 4, default 1), drawn afresh\n"
+           "  --fps F           video: frames a second (1 to 60, default 30)\n"
+           "  --duration S      video: seconds (default 18, the sweep's own time)\n"
            "  --json            the analysis as JSON, every number in full\n"
            "  --vary N=A:B:S    the parameter N from A to B (both included) in steps of S\n"
            "  --plot FILE       also a plot of the main figures against it, FILE.png or FILE.svg\n"

@@ -18,7 +18,7 @@ inline constexpr int exit_usage = 2;    // the command line is wrong
 inline constexpr int last_export_step = 18000;
 inline constexpr int largest_export_scale = 4;
 
-enum class CliCommand { help, version, csv, png, params, summary, study };
+enum class CliCommand { help, version, csv, png, svg, video, params, summary, study };
 
 struct CliArgs {
     CliCommand command = CliCommand::help;
@@ -30,7 +30,12 @@ struct CliArgs {
     bool json = false;            // summary
     std::string vary;             // study: NAME=FROM:TO:STEP
     std::string plot;             // study: a .png or .svg file, or empty
+    int fps = 30;                 // video: frames a second
+    double duration = 18;         // video: seconds
 };
+
+inline constexpr int largest_fps = 60;
+inline constexpr double longest_video = 600;  // seconds
 
 struct CliError {
     std::string message;

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -20,6 +21,7 @@
 #include "qt_startup.h"
 #include "study.h"
 #include "study_plot.h"
+#include "video_export.h"
 
 namespace {
 
@@ -79,14 +81,66 @@ int export_png(char* argv0, const hcci::CliArgs& args, const hcci::EngineParamet
     return write_output(args.output, png);
 }
 
+bool ends_with(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// A percentage on standard error that rewrites itself, once the work has taken a second; nothing
+// where standard error is not a terminal.
+class Progress {
+public:
+    explicit Progress(std::string what)
+        : what_(std::move(what)), shown_on_(isatty(STDERR_FILENO) == 1) {}
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+    ~Progress() {
+        if (percent_ >= 0) (void)std::fputs("\r\033[K", stderr);  // leave the line clean
+    }
+
+    void operator()(int done, int all) {
+        if (!shown_on_ || std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1))
+            return;
+        const int percent = static_cast<int>(100LL * done / std::max(all, 1));
+        if (percent == percent_) return;
+        percent_ = percent;
+        (void)std::fprintf(stderr, "\r%s: %s %3d%%", program, what_.c_str(), percent);
+        (void)std::fflush(stderr);
+    }
+
+private:
+    std::string what_;
+    bool shown_on_;
+    int percent_ = -1;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+int export_svg(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    const auto app = start_qt(argv0);
+    return write_output(args.output, hcci::render_svg(args.step, args.labels, engine));
+}
+
+int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    hcci::VideoOptions options;
+    options.format = ends_with(args.output, ".gif")    ? hcci::VideoFormat::gif
+                     : ends_with(args.output, ".webm") ? hcci::VideoFormat::webm
+                                                       : hcci::VideoFormat::mp4;
+    options.fps = args.fps;
+    options.duration = args.duration;
+    options.scale = args.scale;
+    options.labels = args.labels;
+    const auto app = start_qt(argv0);
+    std::string video;
+    {
+        Progress progress("video");
+        video = hcci::encode_video(options, engine, std::ref(progress));
+    }
+    return write_output(args.output, video);
+}
+
 int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
     const hcci::CycleAnalysis analysis = hcci::analyse_cycle(engine);
     return write_output(args.output,
                         args.json ? hcci::summary_json(analysis) : hcci::summary_text(analysis));
-}
-
-bool ends_with(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
 int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
@@ -135,6 +189,10 @@ int run(int argc, char* argv[]) {
                 return write_output(args.output, hcci::sweep_csv(engine));
             case hcci::CliCommand::png:
                 return export_png(argv[0], args, engine);
+            case hcci::CliCommand::svg:
+                return export_svg(argv[0], args, engine);
+            case hcci::CliCommand::video:
+                return export_video(argv[0], args, engine);
             case hcci::CliCommand::summary:
                 return export_summary(args, engine);
             case hcci::CliCommand::study:

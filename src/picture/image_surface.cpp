@@ -8,18 +8,6 @@
 #include "logical_mapping.h"
 
 namespace hcci {
-namespace {
-
-// Whole pixels, kept to a range that any pixel arithmetic can take; what lies beyond the image is
-// clipped anyway.
-int to_pixel(double v) {
-    constexpr double far_away = 1 << 20;
-    if (!(v > -far_away)) return -(1 << 20);  // NaN too
-    if (v > far_away) return 1 << 20;
-    return static_cast<int>(std::floor(v));
-}
-
-}  // namespace
 
 ImageSurface::ImageSurface(double scale)
     : scale_(scale),
@@ -105,8 +93,8 @@ void ImageSurface::draw(LineMode mode, float x1, float y1, float x2, float y2,
     const QRgb rgb = to_rgb(color);
     const int width = std::max(1, static_cast<int>(std::lround(draw_width_ * scale_)));
     // Whole pixels: the same call always lands on the same pixels.
-    const QPoint a(to_pixel(pixel_x(x1, scale_)), to_pixel(pixel_y(y1, scale_)));
-    const QPoint b(to_pixel(pixel_x(x2, scale_)), to_pixel(pixel_y(y2, scale_)));
+    const QPoint a(whole_pixel(pixel_x(x1, scale_)), whole_pixel(pixel_y(y1, scale_)));
+    const QPoint b(whole_pixel(pixel_x(x2, scale_)), whole_pixel(pixel_y(y2, scale_)));
     // Boxes and level or upright lines are spans of pixels written directly; only slanted
     // lines go through the painter.
     switch (mode) {

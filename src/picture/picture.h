@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <string>
 
 #include "engine_parameters.h"
@@ -20,6 +21,13 @@ QImage compose_picture(const QImage& drawing, double scale, long readout);
 // times the client area's own size.
 QImage render_picture(int step, bool labels, int scale = 1,
                       const EngineParameters& parameters = {});
+
+// Paints the eight labels, Label8 showing `readout`, for a client area at `scale`.
+void paint_labels(QPainter& painter, double scale, long readout);
+
+// The same picture as render_picture at the client area's own size, as SVG: the drawing's
+// lines and boxes as paths, the labels as text (see SvgSurface for the erasing strokes).
+std::string render_svg(int step, bool labels, const EngineParameters& parameters = {});
 
 // The picture encoded as PNG bytes.
 std::string encode_png(const QImage& image);
