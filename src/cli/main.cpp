@@ -146,7 +146,11 @@ int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engi
 int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
     const auto range = hcci::parse_study_range(args.vary);
     if (const auto* problem = std::get_if<std::string>(&range)) return refuse(*problem);
-    const auto study = hcci::run_study(engine, std::get<hcci::StudyRange>(range));
+    std::variant<hcci::Study, std::string> study;
+    {
+        Progress progress("study");
+        study = hcci::run_study(engine, std::get<hcci::StudyRange>(range), std::ref(progress));
+    }
     if (const auto* problem = std::get_if<std::string>(&study)) return refuse(*problem);
     const hcci::Study& result = std::get<hcci::Study>(study);
     std::string csv = hcci::study_csv_header(result.parameter);

@@ -2,7 +2,9 @@
 #include "study.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <optional>
 #include <thread>
@@ -71,7 +73,8 @@ std::variant<std::vector<double>, std::string> study_values(const StudyRange& ra
     return values;
 }
 
-std::variant<Study, std::string> run_study(const EngineParameters& base, const StudyRange& range) {
+std::variant<Study, std::string> run_study(const EngineParameters& base, const StudyRange& range,
+                                           const std::function<void(int, int)>& progress) {
     auto values = study_values(range);
     if (const auto* problem = std::get_if<std::string>(&values)) return *problem;
     Study study;
@@ -89,13 +92,21 @@ std::variant<Study, std::string> run_study(const EngineParameters& base, const S
     // The cycles are independent of one another: one share for each core.
     study.analyses.resize(engines.size());
     const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    std::atomic<int> done = 0;
     std::vector<std::thread> threads;
     for (std::size_t w = 0; w < workers; ++w) {
         threads.emplace_back([&, w] {
             for (std::size_t i = w; i < engines.size(); i += workers) {
                 study.analyses[i] = analyse_cycle(engines[i]);
+                ++done;
             }
         });
+    }
+    // The progress is told from this thread, now and then.
+    const int all = static_cast<int>(engines.size());
+    while (done < all) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        progress(done, all);
     }
     for (std::thread& thread : threads) thread.join();
     for (std::size_t i = 0; i < engines.size(); ++i) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -34,6 +35,9 @@ struct Study {
 
 // Every value on top of the base parameters, checked first: a value the rules refuse, or one
 // whose cycle leaves the range of numbers, stops the study with a message naming it.
-std::variant<Study, std::string> run_study(const EngineParameters& base, const StudyRange& range);
+// progress(done, all) is told now and then while the cycles are analysed.
+std::variant<Study, std::string> run_study(
+    const EngineParameters& base, const StudyRange& range,
+    const std::function<void(int, int)>& progress = [](int, int) {});
 
 }  // namespace hcci
