@@ -17,6 +17,13 @@ TEST(WindowArgs, HelpVersionOrTheEngine) {
     const auto plain = parse_window_args({});
     ASSERT_TRUE(std::holds_alternative<WindowArgs>(plain));
     EXPECT_EQ(std::get<WindowArgs>(plain).action, WindowAction::animate);
+    EXPECT_FALSE(std::get<WindowArgs>(plain).explore);
+    const auto explorer =
+        parse_window_args(std::vector<std::string_view>{"--set", "gamma=1.3", "--explore"});
+    ASSERT_TRUE(std::holds_alternative<WindowArgs>(explorer));
+    EXPECT_TRUE(std::get<WindowArgs>(explorer).explore);
+    EXPECT_EQ(std::get<WindowArgs>(explorer).parameters.settings,
+              std::vector<std::string>{"gamma=1.3"});
     const auto engine = parse_window_args(
         std::vector<std::string_view>{"--set", "gamma=1.3", "--params", "e.toml"});
     ASSERT_TRUE(std::holds_alternative<WindowArgs>(engine));
@@ -34,6 +41,7 @@ TEST(WindowArgs, MistakesAreNamed) {
         {{"-platform", "xcb"}, "unknown option '-platform'"},  // Qt's options are not ours
         {{"--set"}, "option '--set' needs a value"},
         {{"--help", "--set", "gamma=1.3"}, "option '--help' stands alone"},
+        {{"--explore", "--version"}, "option '--version' stands alone"},
         {{"--params", "a", "--params", "b"}, "option '--params' given twice"},
     };
     for (const auto& c : cases) {

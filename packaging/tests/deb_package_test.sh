@@ -61,6 +61,7 @@ files=$(awk '$1 !~ /^d/ { print $NF }' <<<"$listing" | sed 's|^\./||' | LC_ALL=C
 expected="usr/bin/hcci-cycle
 usr/bin/hcci-cycle-export
 usr/share/applications/example.torvan.hcci_cycle.desktop
+usr/share/applications/example.torvan.hcci_cycle_explorer.desktop
 usr/share/doc/hcci-cycle/changelog.gz
 usr/share/doc/hcci-cycle/copyright
 usr/share/icons/hicolor/128x128/apps/hcci-cycle.png

@@ -28,6 +28,7 @@ id=example.torvan.hcci_cycle
 expected="bin/hcci-cycle
 bin/hcci-cycle-export
 share/applications/$id.desktop
+share/applications/${id}_explorer.desktop
 share/doc/hcci-cycle/changelog.gz
 share/doc/hcci-cycle/copyright
 share/icons/hicolor/128x128/apps/hcci-cycle.png
@@ -97,6 +98,14 @@ if [ -f "$desktop" ]; then
   [ "$(key Terminal)" = false ] || fail "desktop entry must not ask for a terminal"
   # The window's class, by which docks find the entry.
   [ "$(key StartupWMClass)" = hcci-cycle ] || fail "desktop entry StartupWMClass is '$(key StartupWMClass)'"
+  explorer=$prefix/share/applications/${id}_explorer.desktop
+  if [ -f "$explorer" ]; then
+    if command -v desktop-file-validate >/dev/null; then
+      verdict=$(desktop-file-validate "$explorer" 2>&1) || fail "desktop-file-validate rejects the explorer's entry: $verdict"
+    fi
+    [ "$(sed -n 's/^Exec=//p' "$explorer")" = "hcci-cycle --explore" ] || fail "the explorer's entry does not run hcci-cycle --explore"
+    [ "$(sed -n 's/^Name=//p' "$explorer")" = "HCCI Cycle Explorer" ] || fail "the explorer's entry is not named HCCI Cycle Explorer"
+  fi
   exec_program=$(key Exec | cut -d' ' -f1)
   [ -x "$prefix/bin/$exec_program" ] || fail "desktop entry runs '$exec_program', which is not installed in bin/"
   [ -f "$prefix/share/icons/hicolor/scalable/apps/$(key Icon).svg" ] ||

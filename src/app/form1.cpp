@@ -293,7 +293,31 @@ void Form1::check_after_events() {
 void Form1::show_steps() {
     update_readout();
     const QRect dirty = surface_->take_dirty_rect();
-    if (!dirty.isEmpty()) update(to_widget(dirty));
+    if (!dirty.isEmpty()) {
+        update(to_widget(dirty));
+        emit stepped();
+    }
+}
+
+QPointF Form1::client_point(QPoint widget_point) const {
+    return QPointF(widget_point - picture_origin_) / fit_scale_;
+}
+
+void Form1::show_moment(std::unique_ptr<ImageSurface> surface, const DriverSnapshot& driver) {
+    pending_.reset();
+    surface_ = std::move(surface);
+    driver_.set_surface(*surface_);
+    driver_.restore(driver);
+    run_.stopp = 1;
+    surface_->take_dirty_rect();
+    update();
+    update_readout();
+    emit stepped();
+}
+
+void Form1::set_frozen(bool frozen) {
+    run_.stopp = frozen ? 1 : 0;
+    if (!frozen && !pacer_.armed()) check_after_events();
 }
 
 QRect Form1::to_widget(QRect image_rect) const {

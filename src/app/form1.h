@@ -41,10 +41,23 @@ public:
     QRect picture_rect() const;
     // Whether the picture is being drawn afresh at a new size.
     bool rasterising() const { return pending_ != nullptr; }
+    // The scale the picture is drawn at for the window's size and device pixel ratio.
+    double wanted_scale() const;
+    // A point of the widget as a pixel of the client area at its own size.
+    QPointF client_point(QPoint widget_point) const;
+
+    // Shows a moment of a sweep (its surface at wanted_scale(), its driver's state) and holds
+    // the animation there.
+    void show_moment(std::unique_ptr<ImageSurface> surface, const DriverSnapshot& driver);
+    // Holds or releases the animation at the current pace (Space would also drop the pace).
+    void set_frozen(bool frozen);
+    bool frozen() const { return run_.stopp == 1; }
 
 signals:
     // Escape, a double click on the window or closing it: the program is to end.
     void ended();
+    // The picture shows another step: the animation ran, or a moment was shown.
+    void stepped();
 
 protected:
     bool event(QEvent* event) override;
@@ -72,8 +85,6 @@ private:
     void lay_out(QSize size);
     // A rectangle of the surface image in widget coordinates.
     QRect to_widget(QRect image_rect) const;
-    // The scale the surface should have for the window's size and device pixel ratio.
-    double wanted_scale() const;
     // Draws the picture afresh at wanted_scale(), a slice per event until it has caught up with
     // the driver, then swaps it in.
     void start_rasterise();

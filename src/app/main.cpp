@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "explore_window.h"
 #include "form1.h"
 #include "qt_startup.h"
 #include "window_args.h"
@@ -61,7 +62,15 @@ int run(int argc, char* argv[]) {
         icon.addFile(QStringLiteral(":/icons/%1x%1/hcci-cycle.png").arg(size), QSize(size, size));
     }
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("hcci-cycle"), icon));
-    hcci::Form1 form(std::get<hcci::EngineParameters>(parameters));
+    const auto& engine = std::get<hcci::EngineParameters>(parameters);
+    if (args.explore) {
+        hcci::ExploreWindow explorer(engine);
+        QGuiApplication::setDesktopFileName(QStringLiteral(HCCI_DESKTOP_ID "_explorer"));
+        explorer.show();
+        explorer.picture().setFocus();  // the picture's keys act from the start
+        return QApplication::exec();
+    }
+    hcci::Form1 form(engine);
     form.show();
     return QApplication::exec();
 }

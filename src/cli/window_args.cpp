@@ -14,6 +14,10 @@ std::variant<WindowArgs, std::string> parse_window_args(std::span<const std::str
     for (std::size_t i = 0; i < args.size(); ++i) {
         const OptionTaken taken = take_parameter_option(args, i, result.parameters);
         if (taken.problem) return *taken.problem;
+        if (args[i] == "--explore") {
+            result.explore = true;
+            continue;
+        }
         if (!taken.taken) {
             if (args[i] == "--help" || args[i] == "--version") {
                 return "option '" + std::string(args[i]) + "' stands alone";
@@ -25,7 +29,7 @@ std::variant<WindowArgs, std::string> parse_window_args(std::span<const std::str
 }
 
 std::string window_usage_text() {
-    return "usage: hcci-cycle [--params FILE] [--set NAME=VALUE]...\n"
+    return "usage: hcci-cycle [--explore] [--params FILE] [--set NAME=VALUE]...\n"
            "       hcci-cycle --help | --version\n"
            "\n"
            "Animates one cycle of the engine, endlessly. Keys: Space freezes and unfreezes, Enter\n"
@@ -33,6 +37,8 @@ std::string window_usage_text() {
            "default\n"
            "speed, Escape or a double click quits.\n"
            "\n"
+           "  --explore         with a panel beside the picture: scrub, step, change the engine,\n"
+           "                    read its values and analysis, export\n"
            "  --params FILE     the engine's parameters from a TOML file\n"
            "  --set NAME=VALUE  one parameter, after the file; hcci-cycle-export params lists "
            "them\n";

@@ -17,6 +17,7 @@ enum class WindowAction { animate, help, version };
 
 struct WindowArgs {
     WindowAction action = WindowAction::animate;
+    bool explore = false;  // the picture with the explorer's panel beside it
     ParameterSources parameters;
 };
 

@@ -61,6 +61,23 @@ void CycleDriver::end_program() {
     state_ = DriverState::ended;
 }
 
+DriverSnapshot CycleDriver::snapshot() const {
+    return {state_,      parameters_, geometry_, model_, crank_angle_,
+            step_index_, phase_,      readout_,  cycles_};
+}
+
+void CycleDriver::restore(const DriverSnapshot& s) {
+    state_ = s.state;
+    parameters_ = s.parameters;
+    geometry_ = s.geometry;
+    model_ = s.model;
+    crank_angle_ = s.crank_angle;
+    step_index_ = s.step_index;
+    phase_ = s.phase;
+    readout_ = s.readout;
+    cycles_ = s.cycles;
+}
+
 double CycleDriver::pacing() const {
     if (state_ != DriverState::sweeping || is_first_step(crank_angle_)) return 0;
     return pacing_count(run_.stepe);

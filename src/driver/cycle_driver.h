@@ -21,6 +21,19 @@ namespace hcci {
 
 enum class DriverState { drawing_background, sweeping, frozen, waiting, ended };
 
+// Everything a driver knows between two steps, to go back to later.
+struct DriverSnapshot {
+    DriverState state = DriverState::drawing_background;
+    EngineParameters parameters;
+    EngineGeometry geometry;
+    CombustionModel model;
+    double crank_angle = 0;
+    int step_index = -1;
+    int phase = 0;
+    long readout = 0;
+    long cycles = 0;
+};
+
 enum class Advance {
     stepped,  // a step ran; its pacing follows
     frozen,   // held at a freeze point until Space is pressed again
@@ -39,6 +52,10 @@ public:
     // Draws from now on onto another surface, which must already show this cycle's picture
     // (see CycleReplay).
     void set_surface(DrawingSurface& surface) { surface_ = &surface; }
+    // Where the driver stands, and a return to it; the surface must then show the picture of
+    // that moment. The run-control values are the window's and stay as they are.
+    DriverSnapshot snapshot() const;
+    void restore(const DriverSnapshot& snapshot);
 
     DriverState state() const { return state_; }
     // The step that ran last: its accumulated angle, index in the sweep (0 first), phase, readout.

@@ -155,13 +155,16 @@ std::variant<EngineParameters, std::string> read_parameters(const ParameterSourc
 }
 
 std::string default_parameter_file() {
+    return parameter_file(EngineParameters{});
+}
+
+std::string parameter_file(const EngineParameters& parameters) {
     std::string text =
         "# Engine parameters for hcci-cycle and hcci-cycle-export: pass this file back with\n"
-        "# --params FILE. Every value here is the default; change any, and leave out what you\n"
-        "# keep. Angles are crank angles in degrees, 90 being top dead centre.\n";
-    const EngineParameters defaults;
+        "# --params FILE. Angles are crank angles in degrees, 90 being top dead centre; a\n"
+        "# parameter left out takes its default.\n";
     for (const ParameterInfo& info : parameter_table()) {
-        text += std::string(info.name) + " = " + shortest_text(defaults.*info.member) + "  # " +
+        text += std::string(info.name) + " = " + shortest_text(parameters.*info.member) + "  # " +
                 std::string(info.meaning);
         if (!info.unit.empty()) text += " (" + std::string(info.unit) + ")";
         text += "; allowed " + info.range.text();

@@ -32,7 +32,10 @@ std::optional<std::string> apply_setting(EngineParameters& parameters, std::stri
 std::optional<std::string> apply_parameter_text(EngineParameters& parameters, std::string_view text,
                                                 std::string_view file_name);
 
-// The complete parameter file of the defaults, a commented line each, ready to edit.
+// The complete parameter file of those values, a commented line each, ready to edit.
+std::string parameter_file(const EngineParameters& parameters);
+
+// The same of the defaults.
 std::string default_parameter_file();
 
 }  // namespace hcci

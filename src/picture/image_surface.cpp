@@ -18,6 +18,16 @@ ImageSurface::ImageSurface(double scale)
     dirty_ = image_.rect();
 }
 
+ImageSurface::ImageSurface(double scale, const QImage& picture) : scale_(scale), image_(picture) {
+    const QSize size(static_cast<int>(std::lround(client_width * scale)),
+                     static_cast<int>(std::lround(client_height * scale)));
+    if (image_.size() != size || image_.format() != QImage::Format_RGB32) {
+        throw std::invalid_argument("the picture does not fit a surface of that scale");
+    }
+    image_.detach();  // its own pixels from now on
+    dirty_ = image_.rect();
+}
+
 ImageSurface::~ImageSurface() {
     if (painter_.isActive()) painter_.end();
 }

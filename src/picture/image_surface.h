@@ -16,6 +16,8 @@ class ImageSurface final : public DrawingSurface {
 public:
     // scale multiplies the client size, the mapping and the pen widths.
     explicit ImageSurface(double scale = 1);
+    // Going on from a picture of this surface at that scale.
+    ImageSurface(double scale, const QImage& picture);
     ~ImageSurface() override;
     ImageSurface(const ImageSurface&) = delete;
     ImageSurface& operator=(const ImageSurface&) = delete;

@@ -6,6 +6,10 @@ Usage: hcci_cycle_e2e.py PROGRAM SCENARIO
 Exits 0 when the scenario holds, 1 when it fails, 77 when the X tools are missing.
 """
 
+import csv
+import io
+import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -31,6 +35,10 @@ class Failure(Exception):
     pass
 
 
+class Skip(Exception):
+    pass
+
+
 def check(condition, message):
     if not condition:
         raise Failure(message)
@@ -43,6 +51,7 @@ class Program:
         self.session = session
         self.log = tempfile.TemporaryFile()
         env = dict(session.env, QT_QPA_PLATFORM="xcb")
+        self.path = path
         self.process = spawn([path, *args], env, stdout=self.log, stderr=subprocess.STDOUT)
         self.window = None
 
@@ -250,6 +259,214 @@ def check_command_line(path, session):
         check(found == "", f"{args}: a window was opened")
 
 
+EXPLORER_PANEL = 440
+SLIDER_Y = 45  # the timeline's slider, from the panel's top
+# Rows of the engine's boxes, from the window's top, and a point inside the boxes from the
+# window's right edge (the list scrolled to its top, as it starts).
+MAIN_SHARE_Y = 577
+GAMMA_Y = 635
+BOX_FROM_RIGHT = 150
+# The drawing's scale: x from -10 and y from -300, in twips of 15 to a pixel.
+TWIPS_PER_X, TWIPS_PER_Y = 72.61925, 17.1
+
+
+def export_rgb(program, *args):
+    """The picture hcci-cycle-export draws, as RGB bytes (the export lies beside the program)."""
+    export = os.path.join(os.path.dirname(os.path.abspath(program.path)), "hcci-cycle-export")
+    with tempfile.TemporaryDirectory() as work:
+        png = os.path.join(work, "p.png")
+        subprocess.run([export, "png", "-o", png, *args], check=True, timeout=60)
+        return subprocess.run(["convert", png, "-depth", "8", "rgb:-"], check=True,
+                              capture_output=True, timeout=60).stdout
+
+
+def picture_part(shot, window_width):
+    """The explorer's picture, the left 616 x 741 of its window, as RGB bytes."""
+    width, height = CLIENT_SIZE
+    return b"".join(shot[3 * window_width * y:3 * (window_width * y + width)] for y in range(height))
+
+
+def differing_outside_labels(a, b):
+    """Pixels that differ, away from the labels (whose text the window's fonts may draw by a
+    shade otherwise than the export's)."""
+    width, height = CLIENT_SIZE
+    count = 0
+    for y in range(height):
+        for x in range(width):
+            i = 3 * (y * width + x)
+            if a[i:i + 3] != b[i:i + 3] and not any(
+                    left <= x < left + w and top <= y < top + h for left, top, w, h in LABEL_RECTS):
+                count += 1
+    return count
+
+
+def explorer_shows(program, *export_args):
+    window_width = program.session.window_size(program.window)[0]
+    still = program.wait_until_still(timeout=3.0)
+    check(still is not None, "the picture never holds still")
+    return differing_outside_labels(picture_part(still, window_width), export_rgb(program, *export_args))
+
+
+def scenario_explore_slider(program):
+    """Dragging the timeline's handle to the end shows what png --step 18000 shows; the keys
+    of the slider go to any step."""
+    width = program.session.window_size(program.window)[0]
+    panel = width - EXPLORER_PANEL
+    win = str(program.window)
+    # The handle to the start (Home on the slider), then dragged past the end of the groove.
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", str(panel + 180),
+                         str(SLIDER_Y), "click", "1", "key", "Home")
+    time.sleep(0.3)
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", str(panel + 30),
+                         str(SLIDER_Y), "mousedown", "1",
+                         "mousemove", "--window", win, "--sync", str(panel + 100), str(SLIDER_Y),
+                         "mousemove", "--window", win, "--sync", str(panel + 300), str(SLIDER_Y),
+                         "mousemove", "--window", win, "--sync", str(width - 5), str(SLIDER_Y),
+                         "mouseup", "1")
+    differing = explorer_shows(program, "--step", "18000")
+    check(differing == 0, f"after a drag to the end, {differing} pixels differ from png --step 18000")
+    program.press("Home", *["Prior"] * 10)  # ten pages of 50 steps: step 500
+    differing = explorer_shows(program, "--step", "500")
+    check(differing == 0, f"at step 500, {differing} pixels differ from png --step 500")
+    # The picture's keys act once it has the focus back; P plays and holds as often as pressed.
+    program.session.tool("xdotool", "mousemove", "--window", str(program.window), "--sync",
+                         "300", "450", "click", "1")
+    for press in range(1, 4):
+        program.press("p")
+        time.sleep(0.3)
+        if press % 2:
+            first = program.shot()
+            time.sleep(0.3)
+            check(program.shot() != first, f"P number {press} did not play on")
+        else:
+            check(program.wait_until_still(timeout=3.0) is not None,
+                  f"P number {press} did not hold the picture")
+    program.press("Escape")
+    program.expect_exit("Escape on the picture")
+
+
+def scenario_explore_parameter(program):
+    """A parameter typed into its box redraws the shown step for that engine."""
+    width = program.session.window_size(program.window)[0]
+    program.session.tool("xdotool", "mousemove", "--window", str(program.window), "--sync",
+                         str(width - EXPLORER_PANEL + 60), str(SLIDER_Y), "click", "1")
+    program.press("End")
+    gamma = (width - BOX_FROM_RIGHT, GAMMA_Y)
+    program.session.tool("xdotool", "mousemove", "--window", str(program.window), "--sync",
+                         str(gamma[0]), str(gamma[1]), "click", "--repeat", "3", "1")
+    program.press("ctrl+a", "1", "period", "3", "Return")
+    differing = explorer_shows(program, "--step", "18000", "--set", "gamma=1.3")
+    check(differing == 0, f"{differing} pixels differ from png --step 18000 --set gamma=1.3")
+    program.session.request_close(program.window)
+    program.expect_exit("closing the explorer")
+
+
+def scenario_explore_typing(program):
+    """Typing into the panel never reaches the picture: "0.5" and a row of "." leave the pace."""
+    def traced_in(seconds):
+        before = blue_outside_labels(picture_part(program.shot(), width))
+        time.sleep(seconds)
+        return blue_outside_labels(picture_part(program.shot(), width)) - before
+    width = program.session.window_size(program.window)[0]
+    time.sleep(0.5)
+    before = traced_in(1.5)
+    check(before > 20, f"1.5 s of sweep drew only {before} trace pixels")
+    share = (width - BOX_FROM_RIGHT, MAIN_SHARE_Y)
+    program.session.tool("xdotool", "mousemove", "--window", str(program.window), "--sync",
+                         str(share[0]), str(share[1]), "click", "1")
+    # "p" would play or hold the picture if the box let it through as a shortcut.
+    program.press("ctrl+a", "0", "period", "5", *["period"] * 20, "comma", "space", "p",
+                  delay_ms=5)
+    after = traced_in(1.5)
+    check(after > before / 2, f"typing into the panel slowed the sweep: {after} against {before}")
+    check(program.running(), "typing into the panel ended the program")
+
+
+def export_csv_rows(program):
+    """The rows of the sweep that hcci-cycle-export writes, as dictionaries."""
+    export = os.path.join(os.path.dirname(os.path.abspath(program.path)), "hcci-cycle-export")
+    text = subprocess.run([export, "csv"], check=True, capture_output=True, text=True,
+                          timeout=60).stdout
+    return list(csv.DictReader(io.StringIO(text)))
+
+
+def screen(program):
+    return program.session.tool("import", "-window", "root", "-depth", "8", "rgb:-")
+
+
+def changed_box(before, after, width, near, reach=400):
+    """The bounding box (left, top, right, bottom) of the pixels that differ within `reach`
+    pixels right of and below the point `near`, or None."""
+    left, top, right, bottom = None, None, None, None
+    x0, y0 = near
+    for y in range(max(0, y0 - 40), y0 + reach):
+        row = 3 * width * y
+        for x in range(max(0, x0 - 40), min(width, x0 + reach)):
+            i = row + 3 * x
+            if before[i:i + 3] != after[i:i + 3]:
+                left = x if left is None else min(left, x)
+                right = x if right is None else max(right, x)
+                top = y if top is None else min(top, y)
+                bottom = y
+    return None if left is None else (left, top, right, bottom)
+
+
+def read_text(rgb, width, height, box):
+    """The text in a box of the screen, read by OCR from four times its size."""
+    left, top, right, bottom = box
+    with tempfile.TemporaryDirectory() as work:
+        crop = os.path.join(work, "crop.png")
+        subprocess.run(["convert", "-size", f"{width}x{height}", "-depth", "8", "rgb:-",
+                        "-crop", f"{right - left + 1}x{bottom - top + 1}+{left}+{top}",
+                        "+repage", "-resize", "400%", "-colorspace", "Gray", crop],
+                       input=rgb, check=True, timeout=60)
+        return subprocess.run(["tesseract", crop, "-"], check=True, capture_output=True,
+                              text=True, timeout=60).stdout
+
+
+def scenario_explore_hover(program):
+    """Over the pressure diagram, the tooltip reads the trace point under the pointer: the
+    auxiliary chamber's peak, found in the export's CSV; over the bore, no tooltip."""
+    if shutil.which("tesseract") is None:
+        raise Skip("tesseract is not installed")
+    rows = [r for r in export_csv_rows(program) if r["aux_pressure"]]
+    peak = max(rows, key=lambda r: float(r["aux_pressure"]))
+    x = round((float(peak["crown_x"]) + 10) * TWIPS_PER_X / 15)
+    y = round((-145 - float(peak["aux_pressure"]) + 300) * TWIPS_PER_Y / 15)
+    width = program.session.window_size(program.window)[0]
+    win = str(program.window)
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync",
+                         str(width - EXPLORER_PANEL + 60), str(SLIDER_Y), "click", "1")
+    program.press("End")  # the whole sweep, held
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", *map(str, EMPTY_POINT))
+    time.sleep(1.0)
+    check(program.wait_until_still(timeout=3.0) is not None, "the picture never holds still")
+    screen_width, screen_height = program.session.screen_size()
+    before = screen(program)
+    # Two moves, so that the pointer is seen moving onto the point.
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", str(x + 1), str(y + 1),
+                         "mousemove", "--window", win, "--sync", str(x), str(y))
+    deadline = time.monotonic() + 5
+    box = None
+    while box is None and time.monotonic() < deadline:
+        time.sleep(0.3)
+        after = screen(program)
+        box = changed_box(before, after, screen_width, (x, y))
+    check(box is not None, f"no tooltip at the auxiliary peak ({x}, {y})")
+    time.sleep(0.3)  # the tooltip's own fade-in
+    text = read_text(screen(program), screen_width, screen_height, box)
+    step = peak["step"]
+    angle = f"{float(peak['crank_angle']) - 90:.2f}"
+    pressure = f"{float(peak['aux_pressure']):.2f}"
+    for expected in ("auxiliary pressure", pressure, f"step {step}", angle):
+        check(expected in text, f"the tooltip reads {text!r}, without {expected!r}")
+    # Away from every trace the tooltip goes.
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", *map(str, EMPTY_POINT))
+    time.sleep(1.0)
+    box = changed_box(before, screen(program), screen_width, (x, y))
+    check(box is None, f"a tooltip stays over the bore: {box}")
+
+
 SCENARIOS = {
     "window": scenario_window,
     "freeze": scenario_freeze,
@@ -261,9 +478,15 @@ SCENARIOS = {
     "other_double_click": scenario_other_double_click,
     "keys_ms_apart": scenario_keys_ms_apart,
     "another_engine": scenario_another_engine,
+    "explore_slider": scenario_explore_slider,
+    "explore_parameter": scenario_explore_parameter,
+    "explore_typing": scenario_explore_typing,
+    "explore_hover": scenario_explore_hover,
     "command_line": None,
 }
-ARGS = {"another_engine": ["--set", "gamma=1.3"]}
+ARGS = {"another_engine": ["--set", "gamma=1.3"], "explore_slider": ["--explore"],
+        "explore_parameter": ["--explore"], "explore_typing": ["--explore"],
+        "explore_hover": ["--explore"]}
 
 
 def main(argv):
@@ -290,6 +513,9 @@ def main(argv):
         try:
             program.wait_for_window()
             SCENARIOS[argv[2]](program)
+        except Skip as reason:
+            print(f"skipped: {reason}", file=sys.stderr)
+            return SKIP
         except (Failure, RuntimeError) as failure:
             print(f"FAILED: {failure}", file=sys.stderr)
             print(f"--- program output ---\n{program.output()}", file=sys.stderr)

@@ -50,7 +50,7 @@ class XSession:
     def __enter__(self):
         read_end, write_end = os.pipe()
         self.server = spawn(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
              "-nolisten", "tcp", "-noreset"],
             env=os.environ, pass_fds=(write_end,),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -106,9 +106,13 @@ class XSession:
         # Only the line end goes: the name itself may begin with spaces.
         return self.tool("xdotool", "getwindowname", str(window)).decode().removesuffix("\n")
 
+    def screen_size(self):
+        return self.window_size("root")
+
     def window_size(self, window):
         fields = {}
-        for line in self.tool("xwininfo", "-id", str(window)).decode().splitlines():
+        which = ["-root"] if window == "root" else ["-id", str(window)]
+        for line in self.tool("xwininfo", *which).decode().splitlines():
             key, _, value = line.strip().partition(":")
             fields[key] = value.strip()
         return int(fields["Width"]), int(fields["Height"])
