@@ -441,6 +441,41 @@ TEST_F(CliProgram, AStudyThatCannotBeMadeWritesNothing) {
     }
 }
 
+// A study writes its plot and its table or neither: a table that cannot be written takes the
+// new plot back, a new one away and an old one to what it was.
+TEST_F(CliProgram, AStudyWritesBothFilesOrNeither) {
+    const fs::path csv = work_ / "s.csv";
+    const fs::path png = work_ / "s.png";
+    const std::vector<std::string> study = {"study", "--vary", "gamma=1.3:1.4:0.05"};
+    const auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> args = study;
+        args.insert(args.end(), more.begin(), more.end());
+        return run(args);
+    };
+    EXPECT_EQ(with({"-o", csv.string(), "--plot", (work_ / "no" / "p.png").string()}).status,
+              failure_status);
+    EXPECT_TRUE(work_entries().empty());
+    EXPECT_EQ(with({"-o", (work_ / "no" / "s.csv").string(), "--plot", png.string()}).status,
+              failure_status);
+    EXPECT_TRUE(work_entries().empty());
+    { std::ofstream(png, std::ios::binary) << "the old plot"; }
+    EXPECT_EQ(with({"-o", (work_ / "no" / "s.csv").string(), "--plot", png.string()}).status,
+              failure_status);
+    EXPECT_EQ(read_file(png), "the old plot");
+    EXPECT_EQ(with({"-o", csv.string(), "--plot", png.string()}).status, 0);
+    EXPECT_EQ(read_file(png).substr(1, 3), "PNG");
+    EXPECT_EQ(read_file(csv).substr(0, 6), "gamma,");
+}
+
+// Each engine of a study is checked whole, with its varied value: here that value puts the
+// angles in order that the base set alone breaks.
+TEST_F(CliProgram, AStudysValueMayMendTheOrderOfTheRest) {
+    const RunResult result =
+        run({"study", "--vary", "second_split_angle=111:113:1", "--set", "first_merge_angle=110"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 4);
+}
+
 TEST_F(CliProgram, VideoAndSvgRefuseWhatTheyCannotMake) {
     const std::string mp4 = (work_ / "v.mp4").string();
     const struct {

@@ -126,6 +126,47 @@ TEST(CycleAnalysis, TheOriginalEnginesPeaksAndSteepestRise) {
     EXPECT_GT(g.gamma, 1);
 }
 
+// Work, heat release and phasing against a second implementation of the model and of the
+// definitions, written apart from this one in Python from the formulas, for the original
+// engine and another (main ratio 14, auxiliary ignition from 74, gamma 1.33).
+TEST(CycleAnalysis, WorkHeatAndPhasingAgreeWithASecondCalculation) {
+    EngineParameters other;
+    other.main_compression_ratio = 14;
+    other.aux_ignition_start = 74;
+    other.gamma = 1.33;
+    const struct {
+        const char* name;
+        EngineParameters engine;
+        double imep_bar, heat_release, ca10, ca50, ca90;
+        int united_rise_step, main_rise_step;
+    } rows[] = {
+        {"original",
+         {},
+         4.82891922956508,
+         727.329175261268,
+         -13.1956325951886,
+         -4.99431508393457,
+         -2.59652182794872,
+         8769,
+         8219},
+        {"other", other, 4.51511562773052, 743.771438671219, -13.637458796241, -5.00752489812768,
+         -2.59923264620762, 8771, 8267},
+    };
+    constexpr double close = 1e-13;  // relative: the printed digits of the second calculation
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CycleAnalysis a = analyse_cycle(row.engine);
+        EXPECT_NEAR(a.imep_bar, row.imep_bar, close * row.imep_bar);
+        EXPECT_NEAR(a.work, 100 * row.imep_bar, close * 100 * row.imep_bar);
+        EXPECT_NEAR(a.heat_release, row.heat_release, close * row.heat_release);
+        EXPECT_NEAR(a.ca10_deg, row.ca10, close * 20);
+        EXPECT_NEAR(a.ca50_deg, row.ca50, close * 20);
+        EXPECT_NEAR(a.ca90_deg, row.ca90, close * 20);
+        EXPECT_EQ(a.max_united_pressure_rise.step, row.united_rise_step);
+        EXPECT_EQ(a.max_main_pressure_rise.step, row.main_rise_step);
+    }
+}
+
 TEST(CycleAnalysis, NoHeatReleasedLeavesThePhasingUndefined) {
     EngineParameters p;
     p.aux_ignition_factor = 1;

@@ -45,7 +45,8 @@ TEST(EngineParameters, ADenormalStartTemperatureIsRefusedForWhatItWouldDo) {
     const std::optional<std::string> problem = check_parameters(p);
     ASSERT_TRUE(problem);
     EXPECT_EQ(*problem,
-              "these parameters carry the model beyond the range of numbers at step 7350");
+              "these parameters (start_temperature = 5e-324) carry the model beyond the range of "
+              "numbers at step 7350");
     p.start_temperature = 1e-300;
     EXPECT_EQ(check_parameters(p), std::nullopt);
 }
@@ -121,17 +122,20 @@ TEST(EngineParameters, RefusalsNameTheParameterItsValueAndWhatIsAllowed) {
         {"gamma_high", [](EngineParameters& p) { p.gamma = 1.7; },
          "parameter gamma is 1.7; allowed is (1, 1.67]"},
         {"nan", [](EngineParameters& p) { p.rod_length = std::nan(""); },
-         "parameter rod_length is not a finite number"},
+         "parameter rod_length is not a finite number; allowed is (50, 1000]"},
         {"infinite", [](EngineParameters& p) { p.start_temperature = inf; },
-         "parameter start_temperature is not a finite number"},
+         "parameter start_temperature is not a finite number; allowed is (0, 1000]"},
         {"split_at_the_start", [](EngineParameters& p) { p.first_split_angle = -90; },
          "parameter first_split_angle is -90; allowed is (-90, 270)"},
         {"merge_before_split", [](EngineParameters& p) { p.first_merge_angle = 56; },
-         "parameter first_merge_angle is 56; it must be at least first_split_angle (57)"},
+         "parameters first_split_angle = 57 and first_merge_angle = 56 break the rule "
+         "first_split_angle <= first_merge_angle"},
         {"second_split_at_first_merge", [](EngineParameters& p) { p.second_split_angle = 79; },
-         "parameter second_split_angle is 79; it must be above first_merge_angle (79)"},
+         "parameters first_merge_angle = 79 and second_split_angle = 79 break the rule "
+         "first_merge_angle < second_split_angle"},
         {"empty_aux_window", [](EngineParameters& p) { p.aux_ignition_end = 75; },
-         "parameter aux_ignition_end is 75; it must be above aux_ignition_start (75)"},
+         "parameters aux_ignition_start = 75 and aux_ignition_end = 75 break the rule "
+         "aux_ignition_start < aux_ignition_end"},
         {"factor_below_one", [](EngineParameters& p) { p.aux_ignition_factor = 0.9; },
          "parameter aux_ignition_factor is 0.9; allowed is [1, 10]"},
     };
@@ -141,10 +145,46 @@ TEST(EngineParameters, RefusalsNameTheParameterItsValueAndWhatIsAllowed) {
         c.change(p);
         EXPECT_EQ(check_parameters(p), std::optional<std::string>(c.message));
     }
-    // Equal split and merge angles are allowed: a division of one step.
-    EngineParameters p;
-    p.first_merge_angle = p.first_split_angle;
-    EXPECT_EQ(check_parameters(p), std::nullopt);
+}
+
+// Each division, and the united charge between them, gets a step of the sweep or the set is
+// refused: the angles accumulate 0.02 at a time, so that 57 itself is passed at
+// 57.00000000000255 and equal split and merge angles of 57 enclose no step.
+TEST(EngineParameters, EveryPhaseGetsAStep) {
+    struct Row {
+        double first_split, first_merge, second_split, second_merge;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {57, 79, 101, 123, true},
+        {56.99, 57.01, 101, 123, true},  // a division of one step
+        {57, 79, 122.99, 123.01, true},
+        {57, 57, 101, 123, false},
+        {57.001, 57.005, 101, 123, false},
+        {57, 101.001, 101.005, 123, false},  // no united step between the divisions
+        {57, 79, 101.001, 101.005, false},
+    };
+    for (const Row& row : rows) {
+        EngineParameters p;
+        p.first_split_angle = row.first_split;
+        p.first_merge_angle = row.first_merge;
+        p.second_split_angle = row.second_split;
+        p.second_merge_angle = row.second_merge;
+        SCOPED_TRACE(changed_parameters(p));
+        const std::optional<std::string> problem = check_parameters(p);
+        if (!row.accepted) {
+            ASSERT_TRUE(problem);
+            EXPECT_NE(problem->find("leave no crank step"), std::string::npos) << *problem;
+            continue;
+        }
+        EXPECT_EQ(problem, std::nullopt);
+        CombustionModel model;
+        bool seen[6] = {};
+        for (const SweepStep& step : run_model_sweep(make_engine_geometry(p), model)) {
+            seen[step.phase] = true;
+        }
+        EXPECT_TRUE(seen[1] && seen[2] && seen[3] && seen[4] && seen[5]);
+    }
 }
 
 // Random sets: those accepted sweep finitely; those refused break a range or an order.
@@ -163,7 +203,7 @@ TEST(EngineParameters, RandomSetsAreRefusedOrSweepFinitely) {
         const std::optional<std::string> problem = check_parameters(p);
         SCOPED_TRACE("round " + std::to_string(round));
         if (problem) {
-            EXPECT_EQ(problem->rfind("parameter ", 0), 0u) << *problem;
+            EXPECT_EQ(problem->rfind("parameter", 0), 0u) << *problem;
             continue;
         }
         ++accepted;

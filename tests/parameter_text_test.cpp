@@ -125,7 +125,8 @@ TEST_F(ParameterFiles, ProblemsOfTheWholeSetAndOfTheFileItself) {
     };
     // Each value within its range, but the order broken.
     EXPECT_EQ(problem_of({std::nullopt, {"first_merge_angle=50"}}),
-              "parameter first_merge_angle is 50; it must be at least first_split_angle (57)");
+              "parameters first_split_angle = 57 and first_merge_angle = 50 break the rule "
+              "first_split_angle <= first_merge_angle");
     const std::string missing = (dir_ / "missing.toml").string();
     EXPECT_EQ(problem_of({missing, {}}), "cannot read " + missing + ": No such file or directory");
     EXPECT_EQ(problem_of({dir_.string(), {}}), "cannot read " + dir_.string() + ": Is a directory");

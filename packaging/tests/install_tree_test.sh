@@ -151,6 +151,15 @@ for program in hcci-cycle hcci-cycle-export; do
   for word in $options; do
     grep -qE -- "(^|[^a-z-])$word([^a-z-]|\$)" <<<"$plain" || fail "$program.1 does not mention '$word'"
   done
+  # Every key of the summary's JSON, by its own name.
+  if [ "$program" = hcci-cycle-export ]; then
+    keys=$("$prefix/bin/$program" summary --json | grep -oE '^ *"[a-z0-9_]+"' | tr -d ' "')
+    [ -n "$keys" ] || fail "found no keys in hcci-cycle-export summary --json"
+    for key in $keys; do
+      grep -qE -- "(^|[^a-z0-9_])$key([^a-z0-9_]|\$)" <<<"$plain" ||
+        fail "$program.1 does not document the summary key '$key'"
+    done
+  fi
 done
 
 if [ "$failures" -ne 0 ]; then

@@ -41,7 +41,7 @@ int run(int argc, char* argv[]) {
     }
     const auto parameters = hcci::read_parameters(args.parameters);
     if (const auto* problem = std::get_if<std::string>(&parameters)) {
-        complain(*problem + "\n");
+        complain(*problem + "\n" + hcci::window_usage_text());
         return 2;
     }
     if (!display_named()) {

@@ -6,7 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +28,8 @@
 #include "video_export.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr const char* program = "hcci-cycle-export";
 
@@ -79,6 +85,16 @@ int export_png(char* argv0, const hcci::CliArgs& args, const hcci::EngineParamet
     const std::string png =
         hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale, engine));
     return write_output(args.output, png);
+}
+
+// All of a regular file, or nothing when there is none or it cannot be read.
+std::optional<std::string> whole_file(const std::string& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.good() && !in.eof()) return std::nullopt;
+    return bytes;
 }
 
 bool ends_with(std::string_view text, std::string_view end) {
@@ -164,9 +180,23 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
         plot = hcci::plot_study(
             result, ends_with(args.plot, ".svg") ? hcci::PlotFormat::svg : hcci::PlotFormat::png);
     }
-    if (const int status = write_output(args.output, csv); status != 0) return status;
-    if (!args.plot.empty()) return write_output(args.plot, plot);
-    return 0;
+    if (args.plot.empty()) return write_output(args.output, csv);
+    // The plot first, then the table; a table that cannot be written takes the new plot back,
+    // so that a failed study leaves both files as they were.
+    std::error_code ignored;
+    const bool plot_existed = fs::exists(args.plot, ignored);
+    const std::optional<std::string> old_plot = whole_file(args.plot);
+    if (const int status = write_output(args.plot, plot); status != 0) return status;
+    const int status = write_output(args.output, csv);
+    if (status == 0) return 0;
+    if (old_plot) {
+        if (auto error = hcci::write_file_atomically(args.plot, *old_plot)) fail(*error);
+    } else if (!plot_existed) {
+        fs::remove(fs::canonical(args.plot, ignored), ignored);
+    } else {
+        fail("the new plot stays in " + args.plot + ": the old one could not be read back");
+    }
+    return status;
 }
 
 int run(int argc, char* argv[]) {
@@ -177,8 +207,11 @@ int run(int argc, char* argv[]) {
         return hcci::exit_usage;
     }
     const auto& args = std::get<hcci::CliArgs>(parsed);
-    // A wrong parameter is a wrong command line: nothing is written.
-    const auto parameters = hcci::read_parameters(args.parameters);
+    // A wrong parameter is a wrong command line: nothing is written. A study checks each of
+    // its engines whole, since the value it varies may put the others in order.
+    const auto parameters = args.command == hcci::CliCommand::study
+                                ? hcci::read_parameter_values(args.parameters)
+                                : hcci::read_parameters(args.parameters);
     if (const auto* problem = std::get_if<std::string>(&parameters)) return refuse(*problem);
     const auto& engine = std::get<hcci::EngineParameters>(parameters);
     try {

@@ -23,6 +23,23 @@ std::optional<double> parse_number(std::string_view text) {
     return value;
 }
 
+// The places after the point that FROM and STEP need, when both are decimals of at most nine:
+// the values are then counted in whole units of the last place, so that 1.2 plus twice 0.0004
+// is 1.2008, not 1.2007999999999999.
+std::optional<int> decimal_places(const StudyRange& range) {
+    double scale = 1;
+    for (int places = 0; places <= 9; ++places, scale *= 10) {
+        const auto whole = [scale](double v) {
+            const double scaled = v * scale;
+            // Within the rounding of the product; a value of no whole units (1e-320) is none.
+            return std::abs(scaled) < 1e15 &&
+                   std::abs(scaled - std::round(scaled)) <= 1e-12 * std::abs(scaled);
+        };
+        if (whole(range.from) && whole(range.step)) return places;
+    }
+    return std::nullopt;
+}
+
 std::string value_named(const std::string& name, double value) {
     return "parameter " + name + " = " + shortest_text(value);
 }
@@ -64,11 +81,17 @@ std::variant<std::vector<double>, std::string> study_values(const StudyRange& ra
     if (count > static_cast<double>(largest_study)) {
         return "--vary " + range.name + ": more than " + std::to_string(largest_study) + " values";
     }
+    const std::optional<int> places = decimal_places(range);
+    const double unit = places ? std::pow(10.0, *places) : 1;
+    const auto value = [&](double i) {
+        if (!places) return range.from + i * range.step;
+        return (std::round(range.from * unit) + i * std::round(range.step * unit)) / unit;
+    };
     std::vector<double> values;
     for (std::size_t i = 0; static_cast<double>(i) < whole; ++i) {
-        values.push_back(range.from + static_cast<double>(i) * range.step);
+        values.push_back(value(static_cast<double>(i)));
     }
-    if (!ends_on_a_step) values.push_back(range.from + whole * range.step);
+    if (!ends_on_a_step) values.push_back(value(whole));
     values.push_back(range.to);
     return values;
 }

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "engine_parameters.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <vector>
 
 #include "combustion_model.h"
 #include "engine_geometry.h"
+#include "sweep.h"
 
 namespace hcci {
 namespace {
@@ -135,8 +138,8 @@ std::optional<std::string> check_parameters(const EngineParameters& p) {
     // Values within their ranges can still be extreme enough together (a start temperature of
     // 1e-320 K, say) to carry the model beyond the range of numbers; such a set is refused too.
     if (const int step = first_non_finite_step(make_engine_geometry(p)); step >= 0) {
-        return "these parameters carry the model beyond the range of numbers at step " +
-               std::to_string(step);
+        return "these parameters (" + changed_parameters(p) +
+               ") carry the model beyond the range of numbers at step " + std::to_string(step);
     }
     return std::nullopt;
 }
@@ -145,7 +148,8 @@ std::optional<std::string> check_parameter_values(const EngineParameters& p) {
     for (const ParameterInfo& info : table) {
         const double value = p.*info.member;
         if (!std::isfinite(value)) {
-            return "parameter " + std::string(info.name) + " is not a finite number";
+            return "parameter " + std::string(info.name) + " is not a finite number; allowed is " +
+                   info.range.text();
         }
         if (!info.range.contains(value)) {
             return "parameter " + std::string(info.name) + " is " + shortest_text(value) +
@@ -156,11 +160,59 @@ std::optional<std::string> check_parameter_values(const EngineParameters& p) {
         const double lower = p.*rule.lower;
         const double higher = p.*rule.higher;
         if (rule.equal_allowed ? lower <= higher : lower < higher) continue;
-        return "parameter " + std::string(name_of(rule.higher)) + " is " + shortest_text(higher) +
-               "; it must be " + (rule.equal_allowed ? "at least " : "above ") +
-               std::string(name_of(rule.lower)) + " (" + shortest_text(lower) + ")";
+        // Either may be the one just set: both are named, with the rule they break.
+        const std::string lower_name(name_of(rule.lower));
+        const std::string higher_name(name_of(rule.higher));
+        return "parameters " + lower_name + " = " + shortest_text(lower) + " and " + higher_name +
+               " = " + shortest_text(higher) + " break the rule " + lower_name +
+               (rule.equal_allowed ? " <= " : " < ") + higher_name;
+    }
+    return phase_without_step(p);
+}
+
+std::optional<std::string> phase_without_step(const EngineParameters& p) {
+    // Between two angles that enclose no step of the sweep, a division or the united charge
+    // between the divisions would never run, and the state it hands on would never be made.
+    // The phases as phase_of tells them: the first division from its split angle (included),
+    // each later stretch from above the angle before; each up to its own angle (included).
+    struct Stretch {
+        double EngineParameters::*from;
+        bool from_included;
+        double EngineParameters::*to;
+        const char* what;
+    };
+    constexpr Stretch stretches[] = {
+        {&P::first_split_angle, true, &P::first_merge_angle, "the first division"},
+        {&P::first_merge_angle, false, &P::second_split_angle,
+         "the united charge between the divisions"},
+        {&P::second_split_angle, false, &P::second_merge_angle, "the second division"},
+    };
+    static const std::vector<double> angles = [] {
+        std::vector<double> all;
+        for (double a = sweep_start_angle; within_sweep(a); a = a + angle_step) all.push_back(a);
+        return all;
+    }();
+    for (const Stretch& s : stretches) {
+        const double from = p.*s.from;
+        const auto first = s.from_included ? std::lower_bound(angles.begin(), angles.end(), from)
+                                           : std::upper_bound(angles.begin(), angles.end(), from);
+        if (first != angles.end() && *first <= p.*s.to) continue;
+        return "parameters " + std::string(name_of(s.from)) + " = " + shortest_text(from) +
+               " and " + std::string(name_of(s.to)) + " = " + shortest_text(p.*s.to) +
+               " leave no crank step (steps are 0.02 degrees apart) to " + s.what;
     }
     return std::nullopt;
+}
+
+std::string changed_parameters(const EngineParameters& p) {
+    const EngineParameters defaults;
+    std::string text;
+    for (const ParameterInfo& info : table) {
+        if (p.*info.member == defaults.*info.member) continue;
+        if (!text.empty()) text += ", ";
+        text += std::string(info.name) + " = " + shortest_text(p.*info.member);
+    }
+    return text.empty() ? "the defaults" : text;
 }
 
 std::string shortest_text(double value) {

@@ -74,8 +74,16 @@ std::string parameter_names();
 // numbers. Nothing when they can.
 std::optional<std::string> check_parameters(const EngineParameters& parameters);
 
-// The ranges and the order alone, for a caller that runs the sweep itself and watches it.
+// The ranges, the order and a step for every phase, for a caller that runs the sweep itself and
+// watches it.
 std::optional<std::string> check_parameter_values(const EngineParameters& parameters);
+
+// Why a division, or the united charge between them, would get no step of the sweep: split and
+// merge angles that enclose none. Nothing when every phase has a step.
+std::optional<std::string> phase_without_step(const EngineParameters& parameters);
+
+// The parameters that differ from the defaults, "name = value, ...", for a message.
+std::string changed_parameters(const EngineParameters& parameters);
 
 // A number in the shortest form that reads back to the same double.
 std::string shortest_text(double value);

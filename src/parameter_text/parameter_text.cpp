@@ -33,7 +33,7 @@ std::optional<std::string> value_problem(const ParameterInfo& info, double value
                                          std::string_view given) {
     if (!std::isfinite(value)) {
         return "parameter " + std::string(info.name) + " = " + std::string(given) +
-               " is not a finite number";
+               " is not a finite number; its range is " + info.range.text();
     }
     if (!info.range.contains(value)) {
         return "parameter " + std::string(info.name) + " = " + std::string(given) +
@@ -103,8 +103,10 @@ std::optional<std::string> apply_setting(EngineParameters& parameters, std::stri
     const ParameterInfo* info = find_parameter(name);
     if (info == nullptr) return unknown_name(name);
     const std::optional<double> value = parse_number(given);
-    if (!value)
-        return "parameter " + std::string(name) + " = " + quoted(given) + " is not a number";
+    if (!value) {
+        return "parameter " + std::string(name) + " = " + quoted(given) +
+               " is not a number; its range is " + info->range.text();
+    }
     if (auto problem = value_problem(*info, *value, given)) return problem;
     parameters.*info->member = *value;
     return std::nullopt;
@@ -125,7 +127,7 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
         const std::optional<double> value = node.value<double>();
         if (!(node.is_integer() || node.is_floating_point()) || !value) {
             return at_line(file_name, node.source()) + "parameter " + std::string(name) +
-                   " must be a number";
+                   " must be a number in its range " + info->range.text();
         }
         const std::string given =
             node.is_integer() ? std::to_string(*node.value<std::int64_t>()) : shortest_text(*value);
@@ -137,7 +139,7 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
     return std::nullopt;
 }
 
-std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources) {
+std::variant<EngineParameters, std::string> read_parameter_values(const ParameterSources& sources) {
     using Result = std::variant<EngineParameters, std::string>;
     EngineParameters parameters;
     if (sources.file) {
@@ -150,8 +152,15 @@ std::variant<EngineParameters, std::string> read_parameters(const ParameterSourc
     for (const std::string& setting : sources.settings) {
         if (auto problem = apply_setting(parameters, setting)) return *problem;
     }
-    if (auto problem = check_parameters(parameters)) return *problem;
     return parameters;
+}
+
+std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources) {
+    auto read = read_parameter_values(sources);
+    if (const auto* parameters = std::get_if<EngineParameters>(&read)) {
+        if (auto problem = check_parameters(*parameters)) return *problem;
+    }
+    return read;
 }
 
 std::string default_parameter_file() {

@@ -25,6 +25,10 @@ struct ParameterSources {
 // parameter, the value given and what is allowed.
 std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources);
 
+// The same with each value checked against its own range only, for a caller that checks the
+// whole set itself (a study, whose varied value may mend the order of the rest).
+std::variant<EngineParameters, std::string> read_parameter_values(const ParameterSources& sources);
+
 // One NAME=VALUE onto the parameters; the reason when it cannot be.
 std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting);
 

@@ -254,6 +254,7 @@ def check_command_line(path, session):
         out, err = process.communicate(timeout=20)
         check(process.returncode == 2, f"{args}: exit status {process.returncode}")
         check(message in err.decode(), f"{args}: said {err.decode()!r}")
+        check("usage: hcci-cycle" in err.decode(), f"{args}: no usage in {err.decode()!r}")
         found = subprocess.run(["xdotool", "search", "--pid", str(process.pid)],
                                env=session.env, capture_output=True, text=True).stdout
         check(found == "", f"{args}: a window was opened")
