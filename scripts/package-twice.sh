@@ -28,9 +28,12 @@ if ! cmp "$a/$deb" "$b/$deb"; then
   diff -r "$a/unpacked" "$b/unpacked" >&2 || true
   exit 1
 fi
-verdict=$(lintian --pedantic --tag-display-limit 0 "$a/$deb" 2>&1) || true
+# lintian's own status tells errors and warnings (2) from a failure of lintian itself (1).
+status=0
+verdict=$(lintian --pedantic --fail-on error,warning --tag-display-limit 0 "$a/$deb" 2>&1) ||
+  status=$?
 echo "$verdict"
-if grep -qE '^[EW]: ' <<<"$verdict"; then
-  echo "lintian finds errors or warnings in $deb" >&2
+if [ "$status" -ne 0 ] || grep -qE '^[EW]: ' <<<"$verdict"; then
+  echo "lintian finds errors or warnings in $deb, or fails (status $status)" >&2
   exit 1
 fi

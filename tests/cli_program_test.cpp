@@ -486,6 +486,9 @@ TEST_F(CliProgram, VideoAndSvgRefuseWhatTheyCannotMake) {
         {{"video", "-o", mp4, "--fps", "0"}, usage_status, "not a whole number from 1 to 60"},
         {{"video", "-o", mp4, "--fps", "61"}, usage_status, "not a whole number from 1 to 60"},
         {{"video", "-o", mp4, "--fps", "2.5"}, usage_status, "not a whole number from 1 to 60"},
+        {{"video", "-o", (work_ / "v.gif").string(), "--fps", "51"},
+         usage_status,
+         "a GIF shows at most 50 frames a second"},
         {{"video", "-o", mp4, "--duration", "0"}, usage_status, "not a number of seconds"},
         {{"video", "-o", mp4, "--duration", "nan"}, usage_status, "not a number of seconds"},
         {{"video", "-o", (work_ / "v.avi").string()},
@@ -496,6 +499,11 @@ TEST_F(CliProgram, VideoAndSvgRefuseWhatTheyCannotMake) {
         {{"video", "--duration", "0.5", "-o", "/proc/hcci-cycle.mp4"},
          failure_status,
          "cannot write /proc/hcci-cycle.mp4"},
+        // Told before the encoding, which at this size and length would take many minutes.
+        {{"video", "--duration", "600", "--fps", "60", "--scale", "4", "-o",
+          (work_ / "missing" / "v.mp4").string()},
+         failure_status,
+         "No such file or directory"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

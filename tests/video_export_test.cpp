@@ -115,6 +115,20 @@ QPoint at(double x, double y) {
             static_cast<int>(pixel_y(static_cast<float>(y)))};
 }
 
+// The types of an MP4's top-level boxes, in order: "ftypmoov..." when the index comes first.
+std::string top_level_boxes(const std::string& bytes) {
+    std::string types;
+    std::size_t at = 0;
+    while (at + 8 <= bytes.size()) {
+        std::size_t size = 0;
+        for (int i = 0; i < 4; ++i) size = size << 8 | static_cast<unsigned char>(bytes[at + i]);
+        types += bytes.substr(at + 4, 4);
+        if (size < 8) break;
+        at += size;
+    }
+    return types;
+}
+
 class VideoExport : public QtApplicationSuite {};
 
 struct FormatCase {
@@ -135,12 +149,20 @@ TEST_F(VideoExport, FramesAreTheSweepResampledAndMatchThePicturesOfTheirSteps) {
         options.fps = 10;
         options.duration = 2;
         int calls = 0;
-        const Decoded video = decode(encode_video(options, {},
-                                                  [&](int done, int all) {
-                                                      EXPECT_EQ(all, 20);
-                                                      EXPECT_EQ(done, ++calls);
-                                                  }),
-                                     c.extension);
+        const std::string bytes = encode_video(options, {}, [&](int done, int all) {
+            EXPECT_EQ(all, 20);
+            EXPECT_EQ(done, ++calls);
+        });
+        const Decoded video = decode(bytes, c.extension);
+        if (c.format == VideoFormat::mp4) {
+            // The index first, so that a browser plays the file while it loads.
+            EXPECT_EQ(top_level_boxes(bytes).substr(0, 8), "ftypmoov");
+        }
+        if (c.format == VideoFormat::gif) {
+            // The application extension that loops it, zero times meaning for ever.
+            EXPECT_NE(bytes.find(std::string("NETSCAPE2.0\x03\x01\x00\x00", 16)),
+                      std::string::npos);
+        }
         ASSERT_EQ(video.frames.size(), 20u);
         EXPECT_EQ(video.width, 616);
         EXPECT_EQ(video.height, c.height);

@@ -252,6 +252,23 @@ int write_all(int fd, std::string_view bytes) {
     return 0;
 }
 
+std::optional<std::string> unwritable_target(const std::string& path) {
+    const LinkEnd end = follow_links(path);
+    if (end.error != 0) return failure(path, end.error);
+    struct stat status {};
+    fs::path writable = directory_of(end.path);
+    if (::stat(end.path.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) return failure(path, EISDIR);
+        if (!S_ISREG(status.st_mode)) writable = end.path;  // a device, written in place
+    } else if (const int error = errno; error != ENOENT) {
+        return failure(path, error);
+    }
+    if (::faccessat(AT_FDCWD, writable.c_str(), W_OK, AT_EACCESS) != 0) {
+        return failure(path, errno);
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> write_file_atomically(const std::string& path, std::string_view bytes) {
     return write_file_atomically(path, bytes, Staging::unnamed_file);
 }

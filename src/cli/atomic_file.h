@@ -21,6 +21,11 @@ int write_all(int fd, std::string_view bytes);
 // meanwhile.
 std::optional<std::string> write_file_atomically(const std::string& path, std::string_view bytes);
 
+// Why writing to path would surely fail, told before the work that makes the bytes: a link
+// that cannot be followed, a directory, a directory to write in that is missing or closed to
+// this process. Nothing when the write may succeed; the write itself has the last word.
+std::optional<std::string> unwritable_target(const std::string& path);
+
 // Where the new content waits until it replaces the target. An unnamed file (O_TMPFILE) vanishes
 // by itself if the process dies; a named one is for file systems that have no unnamed files.
 enum class Staging { unnamed_file, named_file };

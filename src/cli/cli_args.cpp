@@ -178,6 +178,16 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
         !ends_with(result.output, ".webm") && !ends_with(result.output, ".gif")) {
         return CliError{"the video " + quoted(result.output) + " must end in .mp4, .webm or .gif"};
     }
+    // A GIF's delays are whole hundredths of a second, and players stretch a delay of one
+    // hundredth to ten: above 50 frames a second a GIF would play far slower than asked.
+    constexpr int largest_gif_fps = 50;
+    if (result.command == CliCommand::video && ends_with(result.output, ".gif") &&
+        result.fps > largest_gif_fps) {
+        return CliError{
+            "a GIF shows at most 50 frames a second (its delays are hundredths of a "
+            "second), not " +
+            std::to_string(result.fps)};
+    }
     if (result.command == CliCommand::study && !seen.vary) {
         return CliError{"study needs the parameter to vary: --vary NAME=FROM:TO:STEP"};
     }
@@ -212,7 +222,7 @@ std::string usage_text() {
            "  --step N          the step after which the picture is taken\n"
            "  --no-labels       the drawing alone, without the labels over it\n"
            "  --scale S         the picture S times larger (1 to 4, default 1), drawn afresh\n"
-           "  --fps F           video: frames a second (1 to 60, default 30)\n"
+           "  --fps F           video: frames a second (1 to 60, a GIF up to 50; default 30)\n"
            "  --duration S      video: seconds (default 18, the sweep's own time)\n"
            "  --json            the analysis as JSON, every number in full\n"
            "  --vary N=A:B:S    the parameter N from A to B (both included) in steps of S\n"

@@ -144,6 +144,10 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     options.duration = args.duration;
     options.scale = args.scale;
     options.labels = args.labels;
+    // A target that cannot be written is told before the encoding, which may take minutes.
+    if (args.output != "-") {
+        if (auto problem = hcci::unwritable_target(args.output)) return fail(*problem);
+    }
     const auto app = start_qt(argv0);
     std::string video;
     {

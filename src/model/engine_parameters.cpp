@@ -161,11 +161,15 @@ std::optional<std::string> check_parameter_values(const EngineParameters& p) {
         const double higher = p.*rule.higher;
         if (rule.equal_allowed ? lower <= higher : lower < higher) continue;
         // Either may be the one just set: both are named, with the rule they break.
-        const std::string lower_name(name_of(rule.lower));
-        const std::string higher_name(name_of(rule.higher));
-        return "parameters " + lower_name + " = " + shortest_text(lower) + " and " + higher_name +
-               " = " + shortest_text(higher) + " break the rule " + lower_name +
-               (rule.equal_allowed ? " <= " : " < ") + higher_name;
+        std::string message = "parameters ";
+        message += name_of(rule.lower);
+        message += " = " + shortest_text(lower) + " and ";
+        message += name_of(rule.higher);
+        message += " = " + shortest_text(higher) + " break the rule ";
+        message += name_of(rule.lower);
+        message += rule.equal_allowed ? " <= " : " < ";
+        message += name_of(rule.higher);
+        return message;
     }
     return phase_without_step(p);
 }

@@ -42,49 +42,93 @@ void check(int result, const char* what) {
 }
 
 // The encoded file, kept in memory until it is whole (so that an interrupted export leaves no
-// partial file), readable and seekable for the muxers that go back to fill in a header.
-struct MemoryFile {
-    std::string bytes;
+// partial file): a place in those bytes to write, read and seek, for the muxers that go back to
+// fill in a header, or (the MP4's index moved to the front) read what they wrote.
+struct MemoryCursor {
+    std::string* bytes;
     std::size_t position = 0;
 
     static int write(void* opaque, uint8_t* data, int size) {  // FFmpeg 5 passes no const
-        auto* file = static_cast<MemoryFile*>(opaque);
+        auto* cursor = static_cast<MemoryCursor*>(opaque);
+        std::string& bytes = *cursor->bytes;
         const auto count = static_cast<std::size_t>(size);
-        if (file->position + count > file->bytes.size()) file->bytes.resize(file->position + count);
-        std::memcpy(file->bytes.data() + file->position, data, count);
-        file->position += count;
+        // No exception may cross FFmpeg's C code: a failed allocation is its ENOMEM.
+        try {
+            if (cursor->position + count > bytes.size()) bytes.resize(cursor->position + count);
+        } catch (const std::bad_alloc&) {
+            return AVERROR(ENOMEM);
+        }
+        std::memcpy(bytes.data() + cursor->position, data, count);
+        cursor->position += count;
         return size;
     }
     static int read(void* opaque, uint8_t* data, int size) {
-        auto* file = static_cast<MemoryFile*>(opaque);
-        const std::size_t left = file->bytes.size() - std::min(file->position, file->bytes.size());
+        auto* cursor = static_cast<MemoryCursor*>(opaque);
+        const std::string& bytes = *cursor->bytes;
+        const std::size_t left = bytes.size() - std::min(cursor->position, bytes.size());
         const std::size_t count = std::min(left, static_cast<std::size_t>(size));
         if (count == 0) return AVERROR_EOF;
-        std::memcpy(data, file->bytes.data() + file->position, count);
-        file->position += count;
+        std::memcpy(data, bytes.data() + cursor->position, count);
+        cursor->position += count;
         return static_cast<int>(count);
     }
     static int64_t seek(void* opaque, int64_t offset, int whence) {
-        auto* file = static_cast<MemoryFile*>(opaque);
-        if (whence & AVSEEK_SIZE) return static_cast<int64_t>(file->bytes.size());
+        auto* cursor = static_cast<MemoryCursor*>(opaque);
+        const auto size = static_cast<int64_t>(cursor->bytes->size());
+        if (whence & AVSEEK_SIZE) return size;
         int64_t base = 0;
         switch (whence & ~AVSEEK_FORCE) {
             case SEEK_SET:
                 break;
             case SEEK_CUR:
-                base = static_cast<int64_t>(file->position);
+                base = static_cast<int64_t>(cursor->position);
                 break;
             case SEEK_END:
-                base = static_cast<int64_t>(file->bytes.size());
+                base = size;
                 break;
             default:
                 return -1;
         }
         if (base + offset < 0) return -1;
-        file->position = static_cast<std::size_t>(base + offset);
+        cursor->position = static_cast<std::size_t>(base + offset);
         return base + offset;
     }
 };
+
+constexpr int io_buffer_size = 1 << 16;
+
+// An AVIOContext over a cursor; nullptr when memory runs out.
+AVIOContext* open_cursor(MemoryCursor* cursor, bool writable) {
+    auto* buffer = static_cast<unsigned char*>(av_malloc(io_buffer_size));
+    if (buffer == nullptr) return nullptr;
+    AVIOContext* io =
+        avio_alloc_context(buffer, io_buffer_size, writable ? 1 : 0, cursor, MemoryCursor::read,
+                           writable ? MemoryCursor::write : nullptr, MemoryCursor::seek);
+    if (io == nullptr) av_free(buffer);
+    return io;
+}
+
+// The muxer opens its file again to read it: another cursor over the same bytes.
+int open_again(AVFormatContext* format, AVIOContext** io, const char*, int flags, AVDictionary**) {
+    if (flags & AVIO_FLAG_WRITE) return AVERROR(EINVAL);
+    const auto* writer = static_cast<const MemoryCursor*>(format->opaque);
+    auto* reader = new (std::nothrow) MemoryCursor{writer->bytes};
+    if (reader == nullptr) return AVERROR(ENOMEM);
+    *io = open_cursor(reader, false);
+    if (*io == nullptr) {
+        delete reader;
+        return AVERROR(ENOMEM);
+    }
+    return 0;
+}
+
+int close_again(AVFormatContext* format, AVIOContext* io) {
+    if (io == nullptr || io == format->pb) return 0;  // the file itself is ours to close
+    delete static_cast<MemoryCursor*>(io->opaque);
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+    return 0;
+}
 
 struct FormatContextDeleter {
     void operator()(AVFormatContext* context) const { avformat_free_context(context); }
@@ -254,19 +298,15 @@ std::string encode_video(const VideoOptions& options, const EngineParameters& pa
     check(avformat_alloc_output_context2(&raw_format, nullptr, muxer_of(options.format), nullptr),
           "cannot make the video file");
     const std::unique_ptr<AVFormatContext, FormatContextDeleter> format(raw_format);
-    MemoryFile file;
-    constexpr int io_buffer_size = 1 << 16;
-    auto* io_buffer = static_cast<unsigned char*>(av_malloc(io_buffer_size));
-    if (io_buffer == nullptr) throw std::bad_alloc();
-    const std::unique_ptr<AVIOContext, IoDeleter> io(
-        avio_alloc_context(io_buffer, io_buffer_size, 1, &file, MemoryFile::read, MemoryFile::write,
-                           MemoryFile::seek));
-    if (!io) {
-        av_free(io_buffer);
-        throw std::bad_alloc();
-    }
+    std::string bytes;
+    MemoryCursor writer{&bytes};
+    const std::unique_ptr<AVIOContext, IoDeleter> io(open_cursor(&writer, true));
+    if (!io) throw std::bad_alloc();
     format->pb = io.get();
     format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    format->opaque = &writer;
+    format->io_open = open_again;
+    format->io_close2 = close_again;
 
     const AVCodec* codec = avcodec_find_encoder_by_name(encoder_of(options.format));
     if (codec == nullptr) {
@@ -311,6 +351,9 @@ std::string encode_video(const VideoOptions& options, const EngineParameters& pa
     stream->time_base = context->time_base;
     AVDictionary* muxer_options = nullptr;
     if (gif) av_dict_set(&muxer_options, "loop", "0", 0);  // for ever
+    // The index before the frames, so that a browser plays the MP4 while it still loads.
+    if (options.format == VideoFormat::mp4)
+        av_dict_set(&muxer_options, "movflags", "+faststart", 0);
     const int header = avformat_write_header(format.get(), &muxer_options);
     av_dict_free(&muxer_options);
     check(header, "cannot write the video's header");
@@ -364,8 +407,10 @@ std::string encode_video(const VideoOptions& options, const EngineParameters& pa
         } else {
             const uint8_t* source[] = {canvas.constBits()};
             const int source_stride[] = {static_cast<int>(canvas.bytesPerLine())};
-            sws_scale(to_yuv.get(), source, source_stride, 0, coded_height, frame->data,
-                      frame->linesize);
+            if (sws_scale(to_yuv.get(), source, source_stride, 0, coded_height, frame->data,
+                          frame->linesize) != coded_height) {
+                throw std::runtime_error("cannot convert a frame for the encoder");
+            }
         }
         frame->pts = i;
         encoder.send(frame.get());
@@ -374,7 +419,7 @@ std::string encode_video(const VideoOptions& options, const EngineParameters& pa
     encoder.send(nullptr);
     check(av_write_trailer(format.get()), "cannot finish the video");
     avio_flush(io.get());
-    return std::move(file.bytes);
+    return bytes;
 }
 
 }  // namespace hcci
