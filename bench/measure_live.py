@@ -4,7 +4,7 @@
 pace, the CPU share while sweeping, frozen and waiting, the time to the first drawn frame and the
 resident memory after 1 and after 5 sweeps at full speed.
 
-Usage: bench/measure_live.py PATH/TO/hcci-cycle
+Usage: bench/measure_live.py PATH/TO/hcci-cycle [ARGUMENTS...]   (for instance --explore)
 """
 
 import os
@@ -42,10 +42,10 @@ def wait_until_still(pixels, quiet_s, limit_s):
     return x_pixels.wait_until_still(lambda: label_hash(pixels), quiet_s, limit_s, POLL_S)
 
 
-def main(program):
+def main(program, arguments):
     with XSession() as x:
         started = time.monotonic()
-        app = spawn([program], env=x.env)
+        app = spawn([program, *arguments], env=x.env)
         try:
             window = x.find_window(app)
             pixels = Pixels(x.display, window)
@@ -111,7 +111,7 @@ def main(program):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
+    if len(sys.argv) < 2:
         print(__doc__.strip(), file=sys.stderr)
         sys.exit(2)
-    sys.exit(main(sys.argv[1]))
+    sys.exit(main(sys.argv[1], sys.argv[2:]))
