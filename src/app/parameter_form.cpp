@@ -61,7 +61,7 @@ ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
     scroll->setMinimumHeight(120);
     auto* rows = new QWidget(scroll);
     auto* grid = new QGridLayout(rows);
-    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setContentsMargins(0, 0, 6, 0);  // the ranges clear of the scroll bar
     grid->setColumnStretch(1, 1);
     for (std::size_t i = 0; i < parameter_count; ++i) {
         const ParameterInfo& info = parameter_table()[i];

@@ -12,10 +12,12 @@ namespace hcci {
 
 CycleDriver::CycleDriver(DrawingSurface& surface, RunControl& run,
                          const EngineParameters& parameters)
-    : surface_(&surface), run_(run), parameters_(parameters) {}
+    : surface_(&surface), run_(run) {
+    now_.parameters = parameters;
+}
 
 Advance CycleDriver::advance() {
-    switch (state_) {
+    switch (now_.state) {
         case DriverState::drawing_background:
             begin_cycle();
             run_step();
@@ -38,62 +40,53 @@ Advance CycleDriver::advance() {
 Advance CycleDriver::pass_freeze_point() {
     // Freezing beats a pending restart.
     if (run_.stopp == 1) {
-        state_ = DriverState::frozen;
+        now_.state = DriverState::frozen;
         return Advance::frozen;
     }
-    state_ = DriverState::sweeping;
+    now_.state = DriverState::sweeping;
     if (run_.loopy == 1) {
         restart();
         return Advance::stepped;
     }
-    const double next_angle = crank_angle_ + angle_step;
+    const double next_angle = now_.crank_angle + angle_step;
     if (within_sweep(next_angle)) {
-        crank_angle_ = next_angle;
+        now_.crank_angle = next_angle;
         run_step();
         return Advance::stepped;
     }
-    state_ = DriverState::waiting;
+    now_.state = DriverState::waiting;
     return advance();
 }
 
 void CycleDriver::end_program() {
     surface_->Cls();
-    state_ = DriverState::ended;
+    now_.state = DriverState::ended;
 }
 
 DriverSnapshot CycleDriver::snapshot() const {
-    return {state_,      parameters_, geometry_, model_, crank_angle_,
-            step_index_, phase_,      readout_,  cycles_};
+    return now_;
 }
 
-void CycleDriver::restore(const DriverSnapshot& s) {
-    state_ = s.state;
-    parameters_ = s.parameters;
-    geometry_ = s.geometry;
-    model_ = s.model;
-    crank_angle_ = s.crank_angle;
-    step_index_ = s.step_index;
-    phase_ = s.phase;
-    readout_ = s.readout;
-    cycles_ = s.cycles;
+void CycleDriver::restore(const DriverSnapshot& snapshot) {
+    now_ = snapshot;
 }
 
 double CycleDriver::pacing() const {
-    if (state_ != DriverState::sweeping || is_first_step(crank_angle_)) return 0;
+    if (now_.state != DriverState::sweeping || is_first_step(now_.crank_angle)) return 0;
     return pacing_count(run_.stepe);
 }
 
 void CycleDriver::begin_cycle() {
-    geometry_ = make_engine_geometry(parameters_);
-    draw_diagram_grid(*surface_, geometry_);
-    draw_engine_outline(*surface_, geometry_);
-    draw_diagram_axes(*surface_, geometry_);
-    reset_model(model_, geometry_);
+    now_.geometry = make_engine_geometry(now_.parameters);
+    draw_diagram_grid(*surface_, now_.geometry);
+    draw_engine_outline(*surface_, now_.geometry);
+    draw_diagram_axes(*surface_, now_.geometry);
+    reset_model(now_.model, now_.geometry);
     run_.stepe = default_stepe;
-    crank_angle_ = sweep_start_angle;
-    step_index_ = -1;
-    ++cycles_;
-    state_ = DriverState::sweeping;
+    now_.crank_angle = sweep_start_angle;
+    now_.step_index = -1;
+    ++now_.cycles;
+    now_.state = DriverState::sweeping;
 }
 
 void CycleDriver::restart() {
@@ -104,15 +97,15 @@ void CycleDriver::restart() {
 }
 
 void CycleDriver::run_step() {
-    ++step_index_;
-    const CrankPosition crank = crank_position(geometry_, crank_angle_);
-    readout_ = readout_value(crank_angle_);
+    ++now_.step_index;
+    const CrankPosition crank = crank_position(now_.geometry, now_.crank_angle);
+    now_.readout = readout_value(now_.crank_angle);
     // The segments show the updated values; the hand-over that follows changes none of them.
-    phase_ = update_model(model_, geometry_, crank_angle_, crank);
-    draw_trace_segments(*surface_, geometry_, model_, crank_angle_, phase_);
-    hand_over(model_, geometry_, phase_);
-    draw_moving_parts(*surface_, geometry_, crank_angle_, model_.prev_piston_pos,
-                      model_.piston_pos);
+    now_.phase = update_model(now_.model, now_.geometry, now_.crank_angle, crank);
+    draw_trace_segments(*surface_, now_.geometry, now_.model, now_.crank_angle, now_.phase);
+    hand_over(now_.model, now_.geometry, now_.phase);
+    draw_moving_parts(*surface_, now_.geometry, now_.crank_angle, now_.model.prev_piston_pos,
+                      now_.model.piston_pos);
 }
 
 }  // namespace hcci

@@ -57,21 +57,21 @@ public:
     DriverSnapshot snapshot() const;
     void restore(const DriverSnapshot& snapshot);
 
-    DriverState state() const { return state_; }
+    DriverState state() const { return now_.state; }
     // The step that ran last: its accumulated angle, index in the sweep (0 first), phase, readout.
-    double crank_angle() const { return crank_angle_; }
-    int step_index() const { return step_index_; }
-    int phase() const { return phase_; }
-    long readout() const { return readout_; }
+    double crank_angle() const { return now_.crank_angle; }
+    int step_index() const { return now_.step_index; }
+    int phase() const { return now_.phase; }
+    long readout() const { return now_.readout; }
     // Pacing counts the last step burns: none for the first step of a sweep, otherwise the whole
     // part of stepe as it is now, so that a pace key takes effect on the delay already running.
     double pacing() const;
     // Cycles begun so far.
-    long cycles() const { return cycles_; }
+    long cycles() const { return now_.cycles; }
 
-    const EngineParameters& parameters() const { return parameters_; }
-    const EngineGeometry& geometry() const { return geometry_; }
-    const CombustionModel& model() const { return model_; }
+    const EngineParameters& parameters() const { return now_.parameters; }
+    const EngineGeometry& geometry() const { return now_.geometry; }
+    const CombustionModel& model() const { return now_.model; }
 
 private:
     Advance pass_freeze_point();
@@ -81,15 +81,7 @@ private:
 
     DrawingSurface* surface_;
     RunControl& run_;
-    EngineParameters parameters_;
-    DriverState state_ = DriverState::drawing_background;
-    EngineGeometry geometry_;
-    CombustionModel model_;
-    double crank_angle_ = 0;
-    int step_index_ = -1;
-    int phase_ = 0;
-    long readout_ = 0;
-    long cycles_ = 0;
+    DriverSnapshot now_;  // all it knows between two steps
 };
 
 }  // namespace hcci
