@@ -98,7 +98,9 @@ std::unique_ptr<QChart> make_chart(const Panel& panel, const Study& study, const
     if (low <= high) {
         const double margin =
             high > low ? 0.05 * (high - low) : std::max(1.0, std::abs(high) * 0.05);
-        y_axis->setRange(low - margin, high + margin);
+        // Values that are none of them negative get no negative axis.
+        const double bottom = low >= 0 ? std::max(0.0, low - margin) : low - margin;
+        y_axis->setRange(bottom, high + margin);
         y_axis->applyNiceNumbers();
     }
     return chart;
