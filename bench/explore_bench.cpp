@@ -7,8 +7,8 @@
 #include <memory>
 #include <random>
 
-#include "explore_window.h"
-#include "picture_timeline.h"
+#include "apps/window/explore_window.h"
+#include "qt/picture/picture_timeline.h"
 
 namespace hcci {
 namespace {

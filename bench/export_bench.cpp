@@ -5,7 +5,7 @@
 
 #include <QGuiApplication>
 
-#include "picture.h"
+#include "qt/picture/picture.h"
 
 namespace hcci {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "combustion_model.h"
-#include "cycle_analysis.h"
-#include "engine_geometry.h"
-#include "sweep.h"
+#include "core/model/combustion_model.h"
+#include "core/model/cycle_analysis.h"
+#include "core/model/engine_geometry.h"
+#include "core/model/sweep.h"
 
 // The model alone, without drawing: a whole sweep has a budget of 2 ms.
 

@@ -17,7 +17,7 @@
 #include <functional>
 #include <vector>
 
-#include "form1.h"
+#include "apps/window/form1.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "cycle_driver.h"
-#include "image_surface.h"
+#include "core/animate/cycle_driver.h"
+#include "qt/picture/image_surface.h"
 
 namespace hcci {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "analysis_report.h"
+#include "core/report/analysis_report.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "study.h"
+#include "core/model/study.h"
 
 namespace hcci {
 namespace {

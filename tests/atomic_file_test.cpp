@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "atomic_file.h"
+#include "core/report/atomic_file.h"
 
 #include <grp.h>
 #include <sys/stat.h>

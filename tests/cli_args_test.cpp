@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "cli_args.h"
+#include "apps/export/cli_args.h"
+#include "core/report/version.h"
 
 #include <gtest/gtest.h>
 
@@ -151,7 +152,7 @@ TEST(CliText, UsageNamesEveryFormAndVersionIsTheProjectVersion) {
                              "--help | --version"}) {
         EXPECT_NE(usage.find(form), std::string::npos) << form;
     }
-    EXPECT_EQ(version_text(), "hcci-cycle-export " HCCI_VERSION "\n");
+    EXPECT_EQ(version_text(), "hcci-cycle-export " + std::string(version) + "\n");
 }
 
 TEST(CliArgs, ParametersFromAFileAndSettingsInTheirOrder) {

@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "logical_mapping.h"
+#include "core/draw/logical_mapping.h"
+#include "core/report/version.h"
 
 extern char** environ;
 
@@ -125,7 +126,7 @@ TEST_F(CliProgram, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(help.err, "");
     const RunResult version = run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "hcci-cycle-export " HCCI_VERSION "\n");
+    EXPECT_EQ(version.out, "hcci-cycle-export " + std::string(hcci::version) + "\n");
 }
 
 TEST_F(CliProgram, CsvGoesToStandardOutputOrReplacesTheFile) {

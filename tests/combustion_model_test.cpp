@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "combustion_model.h"
+#include "core/model/combustion_model.h"
 
 #include <gtest/gtest.h>
 

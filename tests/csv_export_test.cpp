@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "csv_export.h"
+#include "core/report/csv_export.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "core/animate/readout.h"
 #include "model_sweep.h"
 #include "printed_value.h"
-#include "readout.h"
 
 namespace hcci {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "cycle_analysis.h"
+#include "core/model/cycle_analysis.h"
 
 #include <gtest/gtest.h>
 

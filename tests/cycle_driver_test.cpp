@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "cycle_driver.h"
+#include "core/animate/cycle_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <variant>
 
+#include "core/model/sweep.h"
 #include "recording_surface.h"
-#include "sweep.h"
 
 namespace hcci {
 namespace {

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "cycle_replay.h"
+#include "core/animate/cycle_replay.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "core/model/sweep.h"
 #include "recording_surface.h"
-#include "sweep.h"
 
 // Drawing the live cycle afresh, a slice at a time, while the live driver goes on.
 

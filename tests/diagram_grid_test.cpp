@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "diagram_grid.h"
+#include "core/draw/diagram_grid.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <string>
 
-#include "cycle_driver.h"
-#include "drawing_surface.h"
-#include "sweep.h"
+#include "core/animate/cycle_driver.h"
+#include "core/draw/drawing_surface.h"
+#include "core/model/sweep.h"
 
 namespace hcci {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine_geometry.h"
+#include "core/model/engine_geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine_outline.h"
+#include "core/draw/engine_outline.h"
 
 #include <gtest/gtest.h>
 

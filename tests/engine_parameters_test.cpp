@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine_parameters.h"
+#include "core/model/engine_parameters.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "combustion_model.h"
-#include "engine_geometry.h"
+#include "core/model/combustion_model.h"
+#include "core/model/engine_geometry.h"
 #include "model_sweep.h"
 
 namespace hcci {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "explore_window.h"
+#include "apps/window/explore_window.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,11 @@
 #include <QLineEdit>
 #include <QWheelEvent>
 
-#include "logical_mapping.h"
-#include "picture.h"
-#include "picture_timeline.h"
+#include "core/draw/logical_mapping.h"
+#include "core/draw/trace_points.h"
+#include "qt/picture/picture.h"
+#include "qt/picture/picture_timeline.h"
 #include "qt_application.h"
-#include "trace_points.h"
 
 // The explorer's panel, on Qt's offscreen platform.
 

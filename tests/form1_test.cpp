@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "form1.h"
+#include "apps/window/form1.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "image_surface.h"
+#include "qt/picture/image_surface.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "logical_mapping.h"
+#include "core/draw/logical_mapping.h"
 
 namespace hcci {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "label_text.h"
+#include "core/draw/label_text.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "combustion_model.h"
-#include "engine_geometry.h"
-#include "sweep.h"
+#include "core/model/combustion_model.h"
+#include "core/model/engine_geometry.h"
+#include "core/model/sweep.h"
 
 // One sweep of the model alone, run the way the driver runs it: the angle grows by repeated
 // addition, and each step computes the crank position and then the model step.

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "moving_parts.h"
+#include "core/draw/moving_parts.h"
 
 #include <gtest/gtest.h>
 
 #include <variant>
 #include <vector>
 
+#include "core/model/sweep.h"
 #include "recording_surface.h"
-#include "sweep.h"
 
 namespace hcci {
 namespace {

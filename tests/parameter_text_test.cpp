@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "parameter_text.h"
+#include "core/report/parameter_text.h"
 
 #include <gtest/gtest.h>
 

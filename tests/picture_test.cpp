@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
 // The exported picture, checked at known places of the drawing.
 
-#include "picture.h"
+#include "qt/picture/picture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 
-#include "form1.h"
-#include "logical_mapping.h"
+#include "apps/window/form1.h"
+#include "core/draw/logical_mapping.h"
+#include "core/draw/trace_segments.h"
 #include "model_sweep.h"
 #include "qt_application.h"
 #include "text_lines.h"
-#include "trace_segments.h"
 
 namespace hcci {
 namespace {

@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "drawing_surface.h"
+#include "core/draw/drawing_surface.h"
 
 // A surface that keeps the calls made on it, for tests and for checking the drawing order.
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "run_control.h"
+#include "core/animate/run_control.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "step_pacer.h"
+#include "core/animate/step_pacer.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/model/sweep.h"
 #include "recording_surface.h"
-#include "sweep.h"
 
 namespace hcci {
 namespace {

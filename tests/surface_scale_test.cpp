@@ -8,10 +8,10 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-#include "cycle_driver.h"
-#include "form1.h"
-#include "image_surface.h"
-#include "logical_mapping.h"
+#include "apps/window/form1.h"
+#include "core/animate/cycle_driver.h"
+#include "core/draw/logical_mapping.h"
+#include "qt/picture/image_surface.h"
 #include "qt_application.h"
 
 namespace hcci {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "svg_surface.h"
+#include "qt/picture/svg_surface.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <QSvgRenderer>
 #include <cmath>
 
-#include "cycle_driver.h"
-#include "image_surface.h"
-#include "logical_mapping.h"
-#include "picture.h"
+#include "core/animate/cycle_driver.h"
+#include "core/draw/logical_mapping.h"
+#include "qt/picture/image_surface.h"
+#include "qt/picture/picture.h"
 #include "qt_application.h"
 
 // The vector picture against the image surface's pixels, rasterised by Qt's own renderer.

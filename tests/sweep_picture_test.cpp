@@ -5,14 +5,14 @@
 #include <cmath>
 #include <vector>
 
-#include "cycle_driver.h"
-#include "diagram_grid.h"
-#include "engine_outline.h"
-#include "image_surface.h"
-#include "logical_mapping.h"
-#include "moving_parts.h"
-#include "sweep.h"
-#include "trace_segments.h"
+#include "core/animate/cycle_driver.h"
+#include "core/draw/diagram_grid.h"
+#include "core/draw/engine_outline.h"
+#include "core/draw/logical_mapping.h"
+#include "core/draw/moving_parts.h"
+#include "core/draw/trace_segments.h"
+#include "core/model/sweep.h"
+#include "qt/picture/image_surface.h"
 
 // A whole sweep drawn by the driver, checked against the picture it should leave: the static
 // background, every trace segment and the crown at its final place, with nothing of the

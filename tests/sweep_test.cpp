@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sweep.h"
+#include "core/model/sweep.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <string>
 
-#include "cycle_driver.h"
+#include "core/animate/cycle_driver.h"
+#include "core/animate/readout.h"
+#include "core/animate/run_control.h"
 #include "model_sweep.h"
-#include "readout.h"
 #include "recording_surface.h"
-#include "run_control.h"
 
 namespace hcci {
 namespace {

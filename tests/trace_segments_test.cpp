@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "trace_segments.h"
+#include "core/draw/trace_segments.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "core/model/sweep.h"
 #include "recording_surface.h"
-#include "sweep.h"
 
 namespace hcci {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "video_export.h"
+#include "qt/video/video_export.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -17,8 +17,8 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "logical_mapping.h"
-#include "picture.h"
+#include "core/draw/logical_mapping.h"
+#include "qt/picture/picture.h"
 #include "qt_application.h"
 
 namespace hcci {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "window_args.h"
+#include "apps/window/window_args.h"
+#include "core/report/version.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ TEST(WindowArgs, HelpVersionOrTheEngine) {
     ASSERT_TRUE(std::holds_alternative<WindowArgs>(engine));
     EXPECT_EQ(std::get<WindowArgs>(engine).parameters.settings,
               std::vector<std::string>{"gamma=1.3"});
-    EXPECT_EQ(window_version_text(), "hcci-cycle " HCCI_VERSION "\n");
+    EXPECT_EQ(window_version_text(), "hcci-cycle " + std::string(version) + "\n");
 }
 
 TEST(WindowArgs, MistakesAreNamed) {

@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""Fails on an include that runs up or sideways against the layers of src/.
+
+Every folder of src/ may include its own headers and those of the folders it lies on, and
+nothing else; the core includes no toolkit. Usage: scripts/check-layers.py [SOURCE_ROOT]
+"""
+import pathlib
+import re
+import sys
+
+# Each folder and the folders below it that it may use.
+CORE = ["core/model", "core/draw", "core/animate", "core/report"]
+ALLOWED = {
+    "core/model": [],
+    "core/draw": ["core/model"],
+    "core/animate": ["core/draw", "core/model"],
+    "core/report": ["core/animate", "core/draw", "core/model"],
+    "qt/picture": CORE,
+    "qt/plot": CORE,
+    "qt/video": CORE + ["qt/picture"],
+    "apps/window": CORE + ["qt/picture", "qt/plot", "qt/video"],
+    "apps/export": CORE + ["qt/picture", "qt/plot", "qt/video"],
+}
+# What the core may not include: the toolkit, and anything of FFmpeg's.
+TOOLKIT = re.compile(r"<(Q[A-Za-z]*|Qt[A-Za-z]*/.*|lib(av|sw)[a-z]*/.*)>")
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+
+
+def folder_of(path, root):
+    parts = path.relative_to(root).parts
+    return "/".join(parts[:2]) if len(parts) > 2 else None
+
+
+def problems(root):
+    for path in sorted(root.rglob("*")):
+        if path.suffix not in (".h", ".cpp", ".in") or not path.is_file():
+            continue
+        folder = folder_of(path, root)
+        if folder not in ALLOWED:
+            yield f"{path}: a source outside the layers ({', '.join(ALLOWED)})"
+            continue
+        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+            match = INCLUDE.match(line)
+            if not match:
+                continue
+            kind, name = match.groups()
+            where = f"{path}:{number}"
+            if kind == "<":
+                if folder.startswith("core/") and TOOLKIT.match(f"<{name}>"):
+                    yield f"{where}: the core includes no toolkit, but this includes <{name}>"
+                continue
+            target = "/".join(name.split("/")[:2])
+            if target not in ALLOWED:
+                yield f'{where}: "{name}" does not name its folder (core/..., qt/..., apps/...)'
+            elif target != folder and target not in ALLOWED[folder]:
+                yield f'{where}: {folder} may not include "{name}": {target} is not below it'
+
+
+def main():
+    root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else
+                        pathlib.Path(__file__).resolve().parent.parent / "src")
+    found = list(problems(root))
+    for problem in found:
+        print(problem, file=sys.stderr)
+    if found:
+        print(f"check-layers: {len(found)} include(s) against the layers", file=sys.stderr)
+        return 1
+    print("check-layers: every include points down")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/report/parameter_text.h"
+
+// The command line of hcci-cycle-export, parsed into a plain record. No toolkit here.
+
+namespace hcci {
+
+inline constexpr int exit_failure = 1;  // the work could not be done, e.g. a file not written
+inline constexpr int exit_usage = 2;    // the command line is wrong
+
+inline constexpr int last_export_step = 18000;
+inline constexpr int largest_export_scale = 4;
+
+enum class CliCommand { help, version, csv, png, svg, video, params, summary, study };
+
+struct CliArgs {
+    CliCommand command = CliCommand::help;
+    std::string output;  // empty (csv only) or "-": standard output
+    int step = last_export_step;
+    bool labels = true;
+    int scale = 1;                // png: times the client area's own size
+    ParameterSources parameters;  // every command of the engine
+    bool json = false;            // summary
+    std::string vary;             // study: NAME=FROM:TO:STEP
+    std::string plot;             // study: a .png or .svg file, or empty
+    int fps = 30;                 // video: frames a second
+    double duration = 18;         // video: seconds
+};
+
+inline constexpr int largest_fps = 60;
+inline constexpr double longest_video = 600;  // seconds
+
+struct CliError {
+    std::string message;
+};
+
+// Parses the arguments after the program name.
+std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view> args);
+
+std::string usage_text();
+std::string version_text();
+
+}  // namespace hcci

@@ -1,0 +1,257 @@
+// SPDX-License-Identifier: MIT
+#include <unistd.h>
+
+#include <QApplication>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "apps/export/cli_args.h"
+#include "core/model/cycle_analysis.h"
+#include "core/model/study.h"
+#include "core/report/analysis_report.h"
+#include "core/report/atomic_file.h"
+#include "core/report/csv_export.h"
+#include "core/report/parameter_text.h"
+#include "qt/picture/picture.h"
+#include "qt/picture/qt_startup.h"
+#include "qt/plot/study_plot.h"
+#include "qt/video/video_export.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* program = "hcci-cycle-export";
+
+// Standard error is the last place to tell of a failure; if it fails too, nothing is left.
+void complain(const std::string& text) {
+    (void)std::fputs((std::string(program) + ": " + text).c_str(), stderr);
+}
+
+int fail(const std::string& message) {
+    complain(message + "\n");
+    return hcci::exit_failure;
+}
+
+int refuse(const std::string& message) {
+    complain(message + "\n");
+    return hcci::exit_usage;
+}
+
+int write_stdout(std::string_view text) {
+    if (const int error = hcci::write_all(STDOUT_FILENO, text); error != 0) {
+        return fail(std::string("cannot write standard output: ") + std::strerror(error));
+    }
+    return 0;
+}
+
+int write_output(const std::string& path, std::string_view bytes) {
+    if (path.empty() || path == "-") return write_stdout(bytes);
+    if (auto error = hcci::write_file_atomically(path, bytes)) return fail(*error);
+    return 0;
+}
+
+// Qt for the pictures and plots: no display, and none of the screen's scaling, which (turning
+// font hinting off, too) would change the pictures.
+std::unique_ptr<QApplication> start_qt(char* argv0) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    for (const char* name :
+         {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING",
+          "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_SCALE_FACTOR_ROUNDING_POLICY", "QT_FONT_DPI",
+          "QT_USE_PHYSICAL_DPI"}) {
+        qunsetenv(name);
+    }
+    // Qt's own command-line options are not ours to pass on.
+    static int qt_argc = 1;
+    static char* qt_argv[] = {argv0, nullptr};
+    hcci::hold_qt_startup_messages(program, "cannot start Qt");
+    auto app = std::make_unique<QApplication>(qt_argc, qt_argv);
+    hcci::qt_started();
+    return app;
+}
+
+int export_png(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    const auto app = start_qt(argv0);
+    const std::string png =
+        hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale, engine));
+    return write_output(args.output, png);
+}
+
+// All of a regular file, or nothing when there is none or it cannot be read.
+std::optional<std::string> whole_file(const std::string& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.good() && !in.eof()) return std::nullopt;
+    return bytes;
+}
+
+bool ends_with(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// A percentage on standard error that rewrites itself, once the work has taken a second; nothing
+// where standard error is not a terminal.
+class Progress {
+public:
+    explicit Progress(std::string what)
+        : what_(std::move(what)), shown_on_(isatty(STDERR_FILENO) == 1) {}
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+    ~Progress() {
+        if (percent_ >= 0) (void)std::fputs("\r\033[K", stderr);  // leave the line clean
+    }
+
+    void operator()(int done, int all) {
+        if (!shown_on_ || std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1))
+            return;
+        const int percent = static_cast<int>(100LL * done / std::max(all, 1));
+        if (percent == percent_) return;
+        percent_ = percent;
+        (void)std::fprintf(stderr, "\r%s: %s %3d%%", program, what_.c_str(), percent);
+        (void)std::fflush(stderr);
+    }
+
+private:
+    std::string what_;
+    bool shown_on_;
+    int percent_ = -1;
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+int export_svg(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    const auto app = start_qt(argv0);
+    return write_output(args.output, hcci::render_svg(args.step, args.labels, engine));
+}
+
+int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    hcci::VideoOptions options;
+    options.format = ends_with(args.output, ".gif")    ? hcci::VideoFormat::gif
+                     : ends_with(args.output, ".webm") ? hcci::VideoFormat::webm
+                                                       : hcci::VideoFormat::mp4;
+    options.fps = args.fps;
+    options.duration = args.duration;
+    options.scale = args.scale;
+    options.labels = args.labels;
+    // A target that cannot be written is told before the encoding, which may take minutes.
+    if (args.output != "-") {
+        if (auto problem = hcci::unwritable_target(args.output)) return fail(*problem);
+    }
+    const auto app = start_qt(argv0);
+    std::string video;
+    {
+        Progress progress("video");
+        video = hcci::encode_video(options, engine, std::ref(progress));
+    }
+    return write_output(args.output, video);
+}
+
+int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    const hcci::CycleAnalysis analysis = hcci::analyse_cycle(engine);
+    return write_output(args.output,
+                        args.json ? hcci::summary_json(analysis) : hcci::summary_text(analysis));
+}
+
+int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    const auto range = hcci::parse_study_range(args.vary);
+    if (const auto* problem = std::get_if<std::string>(&range)) return refuse(*problem);
+    std::variant<hcci::Study, std::string> study;
+    {
+        Progress progress("study");
+        study = hcci::run_study(engine, std::get<hcci::StudyRange>(range), std::ref(progress));
+    }
+    if (const auto* problem = std::get_if<std::string>(&study)) return refuse(*problem);
+    const hcci::Study& result = std::get<hcci::Study>(study);
+    std::string csv = hcci::study_csv_header(result.parameter);
+    for (std::size_t i = 0; i < result.values.size(); ++i) {
+        csv += hcci::study_csv_row(result.values[i], result.analyses[i]);
+    }
+    // Everything is made before anything is written.
+    std::string plot;
+    if (!args.plot.empty()) {
+        const auto app = start_qt(argv0);
+        plot = hcci::plot_study(
+            result, ends_with(args.plot, ".svg") ? hcci::PlotFormat::svg : hcci::PlotFormat::png);
+    }
+    if (args.plot.empty()) return write_output(args.output, csv);
+    // The plot first, then the table; a table that cannot be written takes the new plot back,
+    // so that a failed study leaves both files as they were.
+    std::error_code ignored;
+    const bool plot_existed = fs::exists(args.plot, ignored);
+    const std::optional<std::string> old_plot = whole_file(args.plot);
+    if (const int status = write_output(args.plot, plot); status != 0) return status;
+    const int status = write_output(args.output, csv);
+    if (status == 0) return 0;
+    if (old_plot) {
+        if (auto error = hcci::write_file_atomically(args.plot, *old_plot)) fail(*error);
+    } else if (!plot_existed) {
+        fs::remove(fs::canonical(args.plot, ignored), ignored);
+    } else {
+        fail("the new plot stays in " + args.plot + ": the old one could not be read back");
+    }
+    return status;
+}
+
+int run(int argc, char* argv[]) {
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    const auto parsed = hcci::parse_cli_args(arguments);
+    if (const auto* error = std::get_if<hcci::CliError>(&parsed)) {
+        complain(error->message + "\n" + hcci::usage_text());
+        return hcci::exit_usage;
+    }
+    const auto& args = std::get<hcci::CliArgs>(parsed);
+    // A wrong parameter is a wrong command line: nothing is written. A study checks each of
+    // its engines whole, since the value it varies may put the others in order.
+    const auto parameters = args.command == hcci::CliCommand::study
+                                ? hcci::read_parameter_values(args.parameters)
+                                : hcci::read_parameters(args.parameters);
+    if (const auto* problem = std::get_if<std::string>(&parameters)) return refuse(*problem);
+    const auto& engine = std::get<hcci::EngineParameters>(parameters);
+    try {
+        switch (args.command) {
+            case hcci::CliCommand::help:
+                return write_stdout(hcci::usage_text());
+            case hcci::CliCommand::version:
+                return write_stdout(hcci::version_text());
+            case hcci::CliCommand::params:
+                return write_output(args.output, hcci::default_parameter_file());
+            case hcci::CliCommand::csv:
+                return write_output(args.output, hcci::sweep_csv(engine));
+            case hcci::CliCommand::png:
+                return export_png(argv[0], args, engine);
+            case hcci::CliCommand::svg:
+                return export_svg(argv[0], args, engine);
+            case hcci::CliCommand::video:
+                return export_video(argv[0], args, engine);
+            case hcci::CliCommand::summary:
+                return export_summary(args, engine);
+            case hcci::CliCommand::study:
+                return export_study(argv[0], args, engine);
+        }
+    } catch (const std::exception& e) {
+        return fail(e.what());
+    }
+    return hcci::exit_failure;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    try {
+        return run(argc, argv);
+    } catch (...) {
+        complain("unknown error\n");
+    }
+    return hcci::exit_failure;
+}

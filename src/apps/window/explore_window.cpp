@@ -1,0 +1,420 @@
+// SPDX-License-Identifier: MIT
+#include "apps/window/explore_window.h"
+
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "core/draw/logical_mapping.h"
+#include "core/model/cycle_analysis.h"
+#include "core/model/sweep.h"
+#include "core/report/analysis_report.h"
+#include "core/report/atomic_file.h"
+#include "core/report/csv_export.h"
+#include "core/report/parameter_text.h"
+#include "qt/picture/picture.h"
+
+namespace hcci {
+namespace {
+
+constexpr int panel_width = 440;
+constexpr int steps_a_degree = 50;
+// How near a trace the pointer must come to read it, in pixels of the client area.
+constexpr double hover_reach = 6;
+constexpr double build_slice_ns = 4e6;
+constexpr int last_step = steps_per_sweep - 1;
+
+const char* const phase_names[] = {"",
+                                   "united compression",
+                                   "first division, auxiliary ignition",
+                                   "united again, main combustion",
+                                   "second division",
+                                   "united expansion"};
+
+QString number(double value, int decimals) {
+    if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0;
+    return QString::number(value, 'f', decimals);
+}
+
+QLabel* monospace_label(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QGroupBox* group(const QString& title, QWidget* parent) {
+    auto* box = new QGroupBox(title, parent);
+    new QVBoxLayout(box);
+    return box;
+}
+
+QPushButton* button(const QString& text, QWidget* parent, QLayout* layout) {
+    auto* b = new QPushButton(text, parent);
+    b->setFocusPolicy(Qt::TabFocus);  // a click leaves the focus where it was
+    b->setMinimumWidth(40);
+    b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layout->addWidget(b);
+    return b;
+}
+
+}  // namespace
+
+ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent)
+    : QWidget(parent), parameters_(parameters) {
+    setWindowTitle(QStringLiteral("HCCI Cycle Explorer"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    form_ = new Form1(parameters, this);
+    form_->setMouseTracking(true);
+    form_->installEventFilter(this);
+    layout->addWidget(form_, 1);
+    layout->addWidget(make_panel());
+    resize(client_width + panel_width, client_height);
+    // While the animation runs, the panel follows it ten times a second, not every frame.
+    follow_timer_.setSingleShot(true);
+    follow_timer_.setInterval(100);
+    connect(&follow_timer_, &QTimer::timeout, this, &ExploreWindow::follow_picture);
+    connect(form_, &Form1::stepped, this, [this] {
+        if (!follow_timer_.isActive()) follow_timer_.start();
+    });
+    build_timer_.setSingleShot(true);
+    connect(&build_timer_, &QTimer::timeout, this, &ExploreWindow::build_slice);
+    trace_points_ = trace_points(parameters_);
+    update_analysis();
+    follow_picture();
+    build_timer_.start(0);
+}
+
+ExploreWindow::~ExploreWindow() = default;
+
+QWidget* ExploreWindow::make_panel() {
+    auto* scroll = new QScrollArea(this);
+    scroll->setFixedWidth(panel_width);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* panel = new QWidget(scroll);
+    auto* column = new QVBoxLayout(panel);
+
+    QGroupBox* time = group(QStringLiteral("Timeline"), panel);
+    slider_ = new QSlider(Qt::Horizontal, time);
+    slider_->setObjectName(QStringLiteral("timeline"));
+    slider_->setRange(0, last_step);
+    slider_->setSingleStep(1);
+    slider_->setPageStep(steps_a_degree);
+    time->layout()->addWidget(slider_);
+    step_label_ = new QLabel(time);
+    time->layout()->addWidget(step_label_);
+    auto* buttons = new QHBoxLayout;
+    const auto stepping = [&](const QString& text, const QString& key, int steps) {
+        QPushButton* b = button(text, time, buttons);
+        b->setToolTip(key);
+        connect(b, &QPushButton::clicked, this, [this, steps] { step_by(steps); });
+    };
+    stepping(QStringLiteral("-1\u00b0"), QStringLiteral("A degree back (Page Down)"),
+             -steps_a_degree);
+    stepping(QStringLiteral("-1 step"), QStringLiteral("A step back (Left)"), -1);
+    play_ = button(QStringLiteral("Freeze"), time, buttons);
+    play_->setObjectName(QStringLiteral("play"));
+    // P: a key that the picture does nothing with and a box takes as typing. Not the button's
+    // own shortcut, which each new caption would reset.
+    connect(new QShortcut(QKeySequence(Qt::Key_P), this), &QShortcut::activated, this,
+            &ExploreWindow::play_or_freeze);
+    play_->setToolTip(QStringLiteral("Play on at the pace, or hold the picture (P)"));
+    connect(play_, &QPushButton::clicked, this, &ExploreWindow::play_or_freeze);
+    stepping(QStringLiteral("+1 step"), QStringLiteral("A step on (Right)"), 1);
+    stepping(QStringLiteral("+1\u00b0"), QStringLiteral("A degree on (Page Up)"), steps_a_degree);
+    static_cast<QVBoxLayout*>(time->layout())->addLayout(buttons);
+    connect(slider_, &QSlider::valueChanged, this, [this](int step) { show_step(step); });
+    column->addWidget(time);
+
+    QGroupBox* now = group(QStringLiteral("At this step"), panel);
+    values_ = monospace_label(now);
+    now->layout()->addWidget(values_);
+    column->addWidget(now);
+
+    QGroupBox* figures = group(QStringLiteral("Analysis"), panel);
+    analysis_ = monospace_label(figures);
+    figures->layout()->addWidget(analysis_);
+    column->addWidget(figures);
+
+    QGroupBox* exports = group(QStringLiteral("Export"), panel);
+    auto* saves = new QHBoxLayout;
+    connect(
+        button(QStringLiteral("CSV\u2026"), exports, saves), &QPushButton::clicked, this, [this] {
+            export_file(QStringLiteral("Save the sweep as CSV"), QStringLiteral("sweep.csv"),
+                        QStringLiteral("CSV (*.csv)"), [this] { return sweep_csv(parameters_); });
+        });
+    connect(
+        button(QStringLiteral("PNG\u2026"), exports, saves), &QPushButton::clicked, this, [this] {
+            const int step = std::max(0, form_->driver().step_index());
+            export_file(
+                QStringLiteral("Save the picture as PNG"), QStringLiteral("step-%1.png").arg(step),
+                QStringLiteral("PNG (*.png)"),
+                [this, step] { return encode_png(render_picture(step, true, 1, parameters_)); });
+        });
+    connect(button(QStringLiteral("Summary\u2026"), exports, saves), &QPushButton::clicked, this,
+            [this] {
+                export_file(QStringLiteral("Save the analysis"), QStringLiteral("summary.txt"),
+                            QStringLiteral("Text (*.txt)"),
+                            [this] { return summary_text(analyse_cycle(parameters_)); });
+            });
+    static_cast<QVBoxLayout*>(exports->layout())->addLayout(saves);
+    column->addWidget(exports);
+    QGroupBox* engine = group(QStringLiteral("Engine"), panel);
+    parameters_form_ = new ParameterForm(engine);
+    parameters_form_->set_parameters(parameters_);
+    engine->layout()->addWidget(parameters_form_);
+    connect(parameters_form_, &ParameterForm::changed, this,
+            [this](const EngineParameters& p) { set_parameters(p); });
+    auto* files = new QHBoxLayout;
+    connect(button(QStringLiteral("Document's engine"), engine, files), &QPushButton::clicked, this,
+            [this] { set_parameters(EngineParameters{}); });
+    connect(button(QStringLiteral("Open\u2026"), engine, files), &QPushButton::clicked, this,
+            &ExploreWindow::open_parameters);
+    connect(button(QStringLiteral("Save\u2026"), engine, files), &QPushButton::clicked, this,
+            &ExploreWindow::save_parameters);
+    static_cast<QVBoxLayout*>(engine->layout())->addLayout(files);
+    column->addWidget(engine, 1);  // the boxes take what room is left
+
+    scroll->setWidget(panel);
+    return scroll;
+}
+
+PictureTimeline& ExploreWindow::timeline_for_now() {
+    const double scale = form_->wanted_scale();
+    if (!timeline_ || std::abs(timeline_->scale() - scale) > 1e-9 ||
+        timeline_->parameters() != parameters_) {
+        timeline_ = std::make_unique<PictureTimeline>(parameters_, scale);
+        build_timer_.start(0);
+    }
+    return *timeline_;
+}
+
+void ExploreWindow::show_step(int step) {
+    step = std::clamp(step, 0, last_step);
+    PictureTimeline::Moment moment = timeline_for_now().at(step);
+    form_->show_moment(std::move(moment.surface), moment.driver);
+    follow_picture();
+}
+
+void ExploreWindow::step_by(int steps) {
+    show_step(std::max(0, form_->driver().step_index()) + steps);
+}
+
+void ExploreWindow::play_or_freeze() {
+    form_->set_frozen(!form_->frozen());
+    follow_picture();
+}
+
+void ExploreWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Down:
+            step_by(-1);
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+            step_by(1);
+            break;
+        case Qt::Key_PageDown:
+            step_by(-steps_a_degree);
+            break;
+        case Qt::Key_PageUp:
+            step_by(steps_a_degree);
+            break;
+        case Qt::Key_Home:
+            show_step(0);
+            break;
+        case Qt::Key_End:
+            show_step(last_step);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            break;
+    }
+}
+
+void ExploreWindow::set_parameters(const EngineParameters& parameters) {
+    const bool running = !form_->frozen();
+    parameters_ = parameters;
+    if (parameters_form_->parameters() != parameters) parameters_form_->set_parameters(parameters);
+    trace_points_ = trace_points(parameters_);
+    update_analysis();
+    show_step(std::max(0, form_->driver().step_index()));
+    if (running) form_->set_frozen(false);
+    follow_picture();
+}
+
+void ExploreWindow::follow_picture() {
+    const int step = std::max(0, form_->driver().step_index());
+    {
+        const QSignalBlocker quiet(slider_);
+        slider_->setValue(step);
+    }
+    step_label_->setText(QStringLiteral("step %1 of %2, %3\u00b0 after top dead centre")
+                             .arg(step)
+                             .arg(last_step)
+                             .arg(number(form_->driver().crank_angle() - 90, 2)));
+    play_->setText(form_->frozen() ? QStringLiteral("Play") : QStringLiteral("Freeze"));
+    values_->setText(values_text());
+}
+
+QString ExploreWindow::values_text() const {
+    const CycleDriver& driver = form_->driver();
+    if (driver.step_index() < 0) return QStringLiteral("(not started)");
+    const CombustionModel& m = driver.model();
+    const int phase = std::clamp(driver.phase(), 1, 5);
+    const auto row = [](const char* what, double pressure, double temperature) {
+        return QStringLiteral("%1 %2 bar  %3 K\n")
+            .arg(QString::fromLatin1(what), -7)
+            .arg(number(pressure, 2), 8)
+            .arg(number(temperature, 1), 7);
+    };
+    QString text =
+        QStringLiteral("phase   %1, %2\n").arg(phase).arg(QString::fromLatin1(phase_names[phase]));
+    text += QStringLiteral("angle   %1 deg after TDC\n").arg(number(driver.crank_angle() - 90, 2));
+    text += QStringLiteral("travel  %1\n").arg(number(crown_x(driver.geometry(), m.piston_pos), 4));
+    text += row("united", m.united_pressure, m.united_temperature);
+    if (is_divided_phase(phase)) {
+        text += row("main", m.main_pressure, m.main_temperature);
+        text += row("aux", m.aux_pressure, m.aux_temperature);
+    } else {
+        text += QStringLiteral("main    (united)\naux     (united)\n");
+    }
+    return text.trimmed();
+}
+
+void ExploreWindow::update_analysis() {
+    const CycleAnalysis a = analyse_cycle(parameters_);
+    const auto three = [](const Peak& united, const Peak& main, const Peak& aux, int decimals) {
+        return number(united.value, decimals) + " / " + number(main.value, decimals) + " / " +
+               number(aux.value, decimals);
+    };
+    QString text;
+    text += QStringLiteral("IMEP              %1 bar\n").arg(number(a.imep_bar, 3));
+    text += QStringLiteral("efficiency        %1 (Otto %2)\n")
+                .arg(std::isnan(a.indicated_efficiency) ? QStringLiteral("-")
+                                                        : number(a.indicated_efficiency, 3))
+                .arg(number(a.otto_efficiency, 3));
+    if (std::isnan(a.ca50_deg)) {
+        text += QStringLiteral("CA10/50/90        (no heat released)\n");
+    } else {
+        text += QStringLiteral("CA10/50/90        %1 / %2 / %3 deg\n")
+                    .arg(number(a.ca10_deg, 2), number(a.ca50_deg, 2), number(a.ca90_deg, 2));
+        text += QStringLiteral("burn duration     %1 deg\n").arg(number(a.burn_duration_deg, 2));
+    }
+    text += QStringLiteral("peak pressure     %1 bar\n")
+                .arg(three(a.peak_united_pressure, a.peak_main_pressure, a.peak_aux_pressure, 2));
+    text += QStringLiteral("peak temperature  %1 K\n")
+                .arg(three(a.peak_united_temperature, a.peak_main_temperature,
+                           a.peak_aux_temperature, 0));
+    text += QStringLiteral("largest rise      %1 bar/deg\n")
+                .arg(three(a.max_united_pressure_rise, a.max_main_pressure_rise,
+                           a.max_aux_pressure_rise, 2));
+    text += QStringLiteral("                  (united / main / auxiliary)");
+    analysis_->setText(text);
+}
+
+QString ExploreWindow::analysis_text() const {
+    return analysis_->text();
+}
+
+QString ExploreWindow::hover_text(QPoint widget_point) const {
+    const int step = form_->driver().step_index();
+    if (step < 1) return {};
+    const QPointF at = form_->client_point(widget_point);
+    const auto point = nearest_trace_point(trace_points_, step, at.x(), at.y(), hover_reach);
+    if (!point) return {};
+    const bool pressure = is_pressure(point->trace);
+    const std::string_view name = trace_name(point->trace);
+    return QStringLiteral("%1: %2 %3\nstep %4, %5\u00b0 after top dead centre\ntravel %6")
+        .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+        .arg(number(point->value, pressure ? 2 : 1))
+        .arg(pressure ? QStringLiteral("bar") : QStringLiteral("K"))
+        .arg(point->step)
+        .arg(number(point->crank_angle - 90, 2))
+        .arg(number(point->crown_x, 3));
+}
+
+bool ExploreWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == form_ && event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        const QString text = hover_text(move->position().toPoint());
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(move->globalPosition().toPoint(), text, form_);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ExploreWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    form_->close();  // ends the program as the window's own close does
+}
+
+void ExploreWindow::build_slice() {
+    if (!timeline_) timeline_for_now();
+    QElapsedTimer clock;
+    clock.start();
+    if (!timeline_->build([&] { return clock.nsecsElapsed() > build_slice_ns; })) {
+        build_timer_.start(0);
+    }
+}
+
+void ExploreWindow::export_file(const QString& title, const QString& name, const QString& filter,
+                                const std::function<std::string()>& content) {
+    const QString path = QFileDialog::getSaveFileName(this, title, name, filter);
+    if (path.isEmpty()) return;
+    try {
+        if (const auto error = write_file_atomically(path.toStdString(), content())) {
+            QMessageBox::critical(this, title, QString::fromStdString(*error));
+        }
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, title, QString::fromUtf8(e.what()));
+    }
+}
+
+void ExploreWindow::open_parameters() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open parameters"), {},
+                                     QStringLiteral("TOML (*.toml);;All files (*)"));
+    if (path.isEmpty()) return;
+    const auto read = read_parameters({path.toStdString(), {}});
+    if (const auto* problem = std::get_if<std::string>(&read)) {
+        QMessageBox::critical(this, QStringLiteral("Open parameters"),
+                              QString::fromStdString(*problem));
+        return;
+    }
+    set_parameters(std::get<EngineParameters>(read));
+}
+
+void ExploreWindow::save_parameters() {
+    export_file(QStringLiteral("Save the parameters"), QStringLiteral("engine.toml"),
+                QStringLiteral("TOML (*.toml)"), [this] { return parameter_file(parameters_); });
+}
+
+}  // namespace hcci

@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: MIT
+#include "apps/window/parameter_form.h"
+
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <cmath>
+
+namespace hcci {
+namespace {
+
+constexpr int decimals = 4;
+// An open end of a range, as near as the spin box's decimals come.
+constexpr double open_margin = 1e-4;
+
+QString text_of(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A parameter's box: its value without trailing zeros ("12", not "12.0000"), and the mouse
+// wheel for the panel's scrolling unless the box has the focus, so that scrolling past the
+// boxes never changes the engine.
+class ParameterBox final : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+
+    QString textFromValue(double value) const override {
+        QString text = locale().toString(value, 'f', decimals());
+        text.remove(locale().groupSeparator());
+        const QString point = locale().decimalPoint();
+        if (text.contains(point)) {
+            while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+            if (text.endsWith(point)) text.chop(point.size());
+        }
+        return text;
+    }
+
+protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (!hasFocus()) {
+            event->ignore();  // on to the scroll area
+            return;
+        }
+        QDoubleSpinBox::wheelEvent(event);
+    }
+};
+
+}  // namespace
+
+ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    // The boxes scroll by themselves, so that what stands around them stays in view.
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setMinimumHeight(120);
+    auto* rows = new QWidget(scroll);
+    auto* grid = new QGridLayout(rows);
+    grid->setContentsMargins(0, 0, 6, 0);  // the ranges clear of the scroll bar
+    grid->setColumnStretch(1, 1);
+    for (std::size_t i = 0; i < parameter_count; ++i) {
+        const ParameterInfo& info = parameter_table()[i];
+        auto* box = new ParameterBox(rows);
+        box->setObjectName(text_of(info.name));
+        box->setFocusPolicy(Qt::StrongFocus);  // not taken by the wheel
+        box->setDecimals(decimals);
+        box->setMinimumWidth(110);  // not as wide as the longest value it could show
+        box->setRange(info.range.lowest + (info.range.lowest_included ? 0 : open_margin),
+                      info.range.highest - (info.range.highest_included ? 0 : open_margin));
+        box->setSingleStep(info.unit == "degrees" ? 0.25
+                                                  : std::max(0.01, info.range.highest / 100));
+        // A value counts once it is complete: Enter, a click elsewhere or the arrows.
+        box->setKeyboardTracking(false);
+        if (!info.unit.empty()) box->setSuffix(QLatin1Char(' ') + text_of(info.unit));
+        const QString range = QString::fromStdString(info.range.text());
+        QString tip = text_of(info.meaning) + QStringLiteral("; allowed ") + range;
+        if (!info.rule.empty()) tip += QStringLiteral(", ") + text_of(info.rule);
+        box->setToolTip(tip);
+        auto* name = new QLabel(text_of(info.name), rows);
+        name->setBuddy(box);
+        name->setToolTip(tip);
+        auto* allowed = new QLabel(range, rows);
+        allowed->setToolTip(tip);
+        allowed->setForegroundRole(QPalette::PlaceholderText);
+        const int row = static_cast<int>(i);
+        grid->addWidget(name, row, 0);
+        grid->addWidget(box, row, 1);
+        grid->addWidget(allowed, row, 2);
+        boxes_[i] = box;
+        connect(box, &QDoubleSpinBox::valueChanged, this,
+                [this, i](double value) { take(i, value); });
+    }
+    scroll->setWidget(rows);
+    layout->addWidget(scroll, 1);
+    problem_ = new QLabel(this);
+    problem_->setWordWrap(true);
+    problem_->setStyleSheet(QStringLiteral("color: #c00000"));
+    layout->addWidget(problem_);
+    set_parameters(EngineParameters{});
+}
+
+void ParameterForm::set_parameters(const EngineParameters& parameters) {
+    parameters_ = parameters;
+    for (std::size_t i = 0; i < parameter_count; ++i) {
+        const QSignalBlocker quiet(boxes_[i]);
+        boxes_[i]->setValue(parameters.*parameter_table()[i].member);
+    }
+    problem_->clear();
+}
+
+void ParameterForm::take(std::size_t index, double value) {
+    EngineParameters candidate = parameters_;
+    candidate.*parameter_table()[index].member = value;
+    if (const auto problem = check_parameters(candidate)) {
+        // Not an engine that can be drawn: the box goes back to what it showed.
+        problem_->setText(QString::fromStdString(*problem));
+        const QSignalBlocker quiet(boxes_[index]);
+        boxes_[index]->setValue(parameters_.*parameter_table()[index].member);
+        return;
+    }
+    problem_->clear();
+    parameters_ = candidate;
+    emit changed(parameters_);
+}
+
+}  // namespace hcci

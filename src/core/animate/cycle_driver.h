@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/animate/run_control.h"
+#include "core/draw/drawing_surface.h"
+#include "core/model/combustion_model.h"
+#include "core/model/engine_geometry.h"
+
+// The endless animation as a state machine. Each advance() passes the freeze point of the step
+// before (the window has handled its events by then) and runs the next step:
+//
+//   drawing_background ──► sweeping ──(stopp = 1)──► frozen ──(stopp = 0)──► sweeping
+//                             │  ▲
+//      (the sweep is complete)│  │(loopy = 1: Cls, the next cycle, its first step)
+//                             ▼  │
+//                           waiting ──(loopy = 1)──► (the same restart)
+//
+// Escape or a double click ends it from any state (ended).
+
+namespace hcci {
+
+enum class DriverState { drawing_background, sweeping, frozen, waiting, ended };
+
+// Everything a driver knows between two steps, to go back to later.
+struct DriverSnapshot {
+    DriverState state = DriverState::drawing_background;
+    EngineParameters parameters;
+    EngineGeometry geometry;
+    CombustionModel model;
+    double crank_angle = 0;
+    int step_index = -1;
+    int phase = 0;
+    long readout = 0;
+    long cycles = 0;
+};
+
+enum class Advance {
+    stepped,  // a step ran; its pacing follows
+    frozen,   // held at a freeze point until Space is pressed again
+    waiting,  // the sweep is complete; held until Enter
+    ended,
+};
+
+class CycleDriver {
+public:
+    // Every cycle is one of the engine the parameters describe (they must pass check_parameters).
+    CycleDriver(DrawingSurface& surface, RunControl& run, const EngineParameters& parameters = {});
+
+    Advance advance();
+    // Escape or a double click: clear the drawing and end.
+    void end_program();
+    // Draws from now on onto another surface, which must already show this cycle's picture
+    // (see CycleReplay).
+    void set_surface(DrawingSurface& surface) { surface_ = &surface; }
+    // Where the driver stands, and a return to it; the surface must then show the picture of
+    // that moment. The run-control values are the window's and stay as they are.
+    DriverSnapshot snapshot() const;
+    void restore(const DriverSnapshot& snapshot);
+
+    DriverState state() const { return now_.state; }
+    // The step that ran last: its accumulated angle, index in the sweep (0 first), phase, readout.
+    double crank_angle() const { return now_.crank_angle; }
+    int step_index() const { return now_.step_index; }
+    int phase() const { return now_.phase; }
+    long readout() const { return now_.readout; }
+    // Pacing counts the last step burns: none for the first step of a sweep, otherwise the whole
+    // part of stepe as it is now, so that a pace key takes effect on the delay already running.
+    double pacing() const;
+    // Cycles begun so far.
+    long cycles() const { return now_.cycles; }
+
+    const EngineParameters& parameters() const { return now_.parameters; }
+    const EngineGeometry& geometry() const { return now_.geometry; }
+    const CombustionModel& model() const { return now_.model; }
+
+private:
+    Advance pass_freeze_point();
+    void begin_cycle();
+    void restart();
+    void run_step();
+
+    DrawingSurface* surface_;
+    RunControl& run_;
+    DriverSnapshot now_;  // all it knows between two steps
+};
+
+}  // namespace hcci

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#include "core/model/engine_geometry.h"
+
+#include <cmath>
+
+namespace hcci {
+
+EngineGeometry make_engine_geometry(const EngineParameters& p) {
+    EngineGeometry g;
+    g.pi = 4.0 * std::atan(1.0);
+    g.crank_radius = 50;
+    g.rod_length = p.rod_length;
+    g.gamma = p.gamma;
+    g.kelvin_per_unit = 11;
+    g.temperature_base_y = 145;
+    g.pressure_base_y = -145;
+    g.half_bore = g.crank_radius * 2.5;
+    g.main_share = p.main_share;
+    // The divisors are 11 and 49 for the ratios 12 and 50, exactly.
+    g.main_clearance = ((g.main_share * 2) * g.crank_radius) / (p.main_compression_ratio - 1);
+    g.aux_clearance = (((1 - g.main_share) * 2) * g.crank_radius) / (p.aux_compression_ratio - 1);
+    g.total_clearance = g.main_clearance + g.aux_clearance;
+    g.bdc_height = g.total_clearance + 2 * g.crank_radius;
+    g.start_temperature = p.start_temperature;
+    g.first_split_angle = p.first_split_angle;
+    g.first_merge_angle = p.first_merge_angle;
+    g.second_split_angle = p.second_split_angle;
+    g.second_merge_angle = p.second_merge_angle;
+    g.aux_ignition_start = p.aux_ignition_start;
+    g.aux_ignition_end = p.aux_ignition_end;
+    g.aux_ignition_factor = p.aux_ignition_factor;
+    g.main_ignition_start = p.main_ignition_start;
+    g.main_ignition_end = p.main_ignition_end;
+    g.main_ignition_rise = p.main_ignition_rise;
+    return g;
+}
+
+CrankPosition crank_position(const EngineGeometry& g, double crank_angle) {
+    const double crank_angle_rad = (crank_angle * g.pi) / 180;
+    return {g.crank_radius * std::cos(crank_angle_rad), g.crank_radius * std::sin(crank_angle_rad)};
+}
+
+double piston_position(const EngineGeometry& g, const CrankPosition& crank) {
+    return ((g.crank_radius + g.rod_length) + g.total_clearance) -
+           (crank.crank_y + std::sqrt(std::pow(g.rod_length, 2) - std::pow(crank.crank_x, 2)));
+}
+
+}  // namespace hcci

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/model/combustion_model.h"
+#include "core/model/engine_geometry.h"
+
+// One sweep's values as comma-separated text: a header line, then a row per crank step. No toolkit
+// here.
+
+namespace hcci {
+
+inline constexpr std::string_view csv_header =
+    "step,crank_angle,phase,readout,piston_pos,crown_x,united_pressure,united_temperature,"
+    "main_pressure,main_temperature,aux_pressure,aux_temperature,main_volume,aux_volume";
+
+// Appends a number in the shortest form that reads back to the same double.
+void append_number(std::string& out, double value);
+
+// Appends the row of the step that just ran; the chamber cells stay empty while the chambers are
+// united.
+void append_csv_row(std::string& out, int step, double crank_angle, int phase,
+                    const EngineGeometry& geometry, const CombustionModel& model);
+
+// The header and the 18001 rows of the first sweep of a fresh start of that engine, each line
+// ending in "\n".
+std::string sweep_csv(const EngineParameters& parameters = {});
+
+}  // namespace hcci

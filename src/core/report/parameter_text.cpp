@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: MIT
+#include "core/report/parameter_text.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <toml++/toml.h>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace hcci {
+namespace {
+
+// A parameter file is a few lines; anything much larger is not one.
+constexpr std::size_t largest_file = 1 << 20;
+
+std::string quoted(std::string_view text) {
+    std::string result = "'";
+    result += text;
+    result += '\'';
+    return result;
+}
+
+std::string unknown_name(std::string_view name) {
+    return "unknown parameter " + quoted(name) + "; the parameters are " + parameter_names();
+}
+
+// The value's own check: a finite number within its range. `given` is the value as written.
+std::optional<std::string> value_problem(const ParameterInfo& info, double value,
+                                         std::string_view given) {
+    if (!std::isfinite(value)) {
+        return "parameter " + std::string(info.name) + " = " + std::string(given) +
+               " is not a finite number; its range is " + info.range.text();
+    }
+    if (!info.range.contains(value)) {
+        return "parameter " + std::string(info.name) + " = " + std::string(given) +
+               " is outside its range " + info.range.text();
+    }
+    return std::nullopt;
+}
+
+// A decimal number, all of the text: an optional sign, digits, a point, an exponent.
+std::optional<double> parse_number(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::variant<std::string, std::string> read_text_file(const std::string& path) {
+    using Result = std::variant<std::string, std::string>;
+    const auto failure = [&path](int error) {
+        return Result(std::in_place_index<1>, "cannot read " + path + ": " + std::strerror(error));
+    };
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return failure(errno);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+        const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return failure(error);
+    }
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            const int error = errno;
+            ::close(fd);
+            return failure(error);
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+        if (text.size() > largest_file) {
+            ::close(fd);
+            return Result(std::in_place_index<1>,
+                          "cannot read " + path + ": larger than a parameter file can be (1 MiB)");
+        }
+    }
+    ::close(fd);
+    return Result(std::in_place_index<0>, std::move(text));
+}
+
+std::string at_line(std::string_view file_name, const toml::source_region& where) {
+    return std::string(file_name) + " line " + std::to_string(where.begin.line) + ": ";
+}
+
+}  // namespace
+
+std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting) {
+    const std::size_t equals = setting.find('=');
+    if (equals == std::string_view::npos) {
+        return "--set needs NAME=VALUE, not " + quoted(setting);
+    }
+    const std::string_view name = setting.substr(0, equals);
+    const std::string_view given = setting.substr(equals + 1);
+    const ParameterInfo* info = find_parameter(name);
+    if (info == nullptr) return unknown_name(name);
+    const std::optional<double> value = parse_number(given);
+    if (!value) {
+        return "parameter " + std::string(name) + " = " + quoted(given) +
+               " is not a number; its range is " + info->range.text();
+    }
+    if (auto problem = value_problem(*info, *value, given)) return problem;
+    parameters.*info->member = *value;
+    return std::nullopt;
+}
+
+std::optional<std::string> apply_parameter_text(EngineParameters& parameters, std::string_view text,
+                                                std::string_view file_name) {
+    toml::table table;
+    try {
+        table = toml::parse(text, file_name);
+    } catch (const toml::parse_error& error) {
+        return at_line(file_name, error.source()) + std::string(error.description());
+    }
+    for (const auto& [key, node] : table) {
+        const std::string_view name = key.str();
+        const ParameterInfo* info = find_parameter(name);
+        if (info == nullptr) return at_line(file_name, key.source()) + unknown_name(name);
+        const std::optional<double> value = node.value<double>();
+        if (!(node.is_integer() || node.is_floating_point()) || !value) {
+            return at_line(file_name, node.source()) + "parameter " + std::string(name) +
+                   " must be a number in its range " + info->range.text();
+        }
+        const std::string given =
+            node.is_integer() ? std::to_string(*node.value<std::int64_t>()) : shortest_text(*value);
+        if (auto problem = value_problem(*info, *value, given)) {
+            return at_line(file_name, node.source()) + *problem;
+        }
+        parameters.*info->member = *value;
+    }
+    return std::nullopt;
+}
+
+std::variant<EngineParameters, std::string> read_parameter_values(const ParameterSources& sources) {
+    using Result = std::variant<EngineParameters, std::string>;
+    EngineParameters parameters;
+    if (sources.file) {
+        auto text = read_text_file(*sources.file);
+        if (text.index() == 1) return Result(std::in_place_index<1>, std::get<1>(text));
+        if (auto problem = apply_parameter_text(parameters, std::get<0>(text), *sources.file)) {
+            return *problem;
+        }
+    }
+    for (const std::string& setting : sources.settings) {
+        if (auto problem = apply_setting(parameters, setting)) return *problem;
+    }
+    return parameters;
+}
+
+std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources) {
+    auto read = read_parameter_values(sources);
+    if (const auto* parameters = std::get_if<EngineParameters>(&read)) {
+        if (auto problem = check_parameters(*parameters)) return *problem;
+    }
+    return read;
+}
+
+std::string default_parameter_file() {
+    return parameter_file(EngineParameters{});
+}
+
+std::string parameter_file(const EngineParameters& parameters) {
+    std::string text =
+        "# Engine parameters for hcci-cycle and hcci-cycle-export: pass this file back with\n"
+        "# --params FILE. Angles are crank angles in degrees, 90 being top dead centre; a\n"
+        "# parameter left out takes its default.\n";
+    for (const ParameterInfo& info : parameter_table()) {
+        text += std::string(info.name) + " = " + shortest_text(parameters.*info.member) + "  # " +
+                std::string(info.meaning);
+        if (!info.unit.empty()) text += " (" + std::string(info.unit) + ")";
+        text += "; allowed " + info.range.text();
+        if (!info.rule.empty()) text += ", " + std::string(info.rule);
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace hcci

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "core/model/engine_parameters.h"
+
+// The engine's parameters as text: a TOML file of the flat names, and NAME=VALUE settings from
+// the command line. Shared by both programs.
+
+namespace hcci {
+
+// Where a run's parameters come from: the file is read first, then every setting on top, the
+// last one of a name winning. Neither given: the defaults.
+struct ParameterSources {
+    std::optional<std::string> file;
+    std::vector<std::string> settings;  // NAME=VALUE
+};
+
+// The parameters, or why there are none: one line naming the file and its line, or the
+// parameter, the value given and what is allowed.
+std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources);
+
+// The same with each value checked against its own range only, for a caller that checks the
+// whole set itself (a study, whose varied value may mend the order of the rest).
+std::variant<EngineParameters, std::string> read_parameter_values(const ParameterSources& sources);
+
+// One NAME=VALUE onto the parameters; the reason when it cannot be.
+std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting);
+
+// TOML text onto the parameters; file_name names it in messages.
+std::optional<std::string> apply_parameter_text(EngineParameters& parameters, std::string_view text,
+                                                std::string_view file_name);
+
+// The complete parameter file of those values, a commented line each, ready to edit.
+std::string parameter_file(const EngineParameters& parameters);
+
+// The same of the defaults.
+std::string default_parameter_file();
+
+}  // namespace hcci

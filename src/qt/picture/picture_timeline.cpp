@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+#include "qt/picture/picture_timeline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "core/model/sweep.h"
+
+namespace hcci {
+
+int PictureTimeline::snapshot_interval(double scale) {
+    constexpr int interval_at_scale_1 = 1000;
+    return static_cast<int>(std::lround(interval_at_scale_1 * std::max(1.0, scale)));
+}
+
+PictureTimeline::PictureTimeline(const EngineParameters& parameters, double scale)
+    : parameters_(parameters),
+      scale_(scale),
+      interval_(snapshot_interval(scale)),
+      builder_surface_(scale),
+      builder_(builder_surface_, builder_run_, parameters) {}
+
+bool PictureTimeline::build(const std::function<bool()>& out_of_time) {
+    constexpr int steps_between_looks = 64;
+    int steps = 0;
+    while (!complete()) {
+        build_step();
+        if (++steps % steps_between_looks == 0 && out_of_time()) break;
+    }
+    return complete();
+}
+
+bool PictureTimeline::complete() const {
+    return builder_.step_index() == steps_per_sweep - 1;
+}
+
+void PictureTimeline::build_step() {
+    builder_.advance();
+    if (builder_.step_index() % interval_ == 0) {
+        snapshots_.push_back({builder_surface_.image().copy(), builder_.snapshot()});
+    }
+}
+
+PictureTimeline::Moment PictureTimeline::at(int step) {
+    if (step < 0 || step >= steps_per_sweep) throw std::out_of_range("no such step in a sweep");
+    // A snapshot not made yet is made now: the background build then goes on from there.
+    const auto wanted = static_cast<std::size_t>(step / interval_);
+    while (snapshots_.size() <= wanted) build_step();
+    const Snapshot& from = snapshots_[wanted];
+    Moment moment;
+    moment.surface = std::make_unique<ImageSurface>(scale_, from.picture);
+    RunControl run;
+    CycleDriver replay(*moment.surface, run, parameters_);
+    replay.restore(from.driver);
+    while (replay.step_index() < step) replay.advance();
+    moment.driver = replay.snapshot();
+    return moment;
+}
+
+std::size_t PictureTimeline::snapshot_bytes() const {
+    std::size_t bytes = 0;
+    for (const Snapshot& s : snapshots_) bytes += static_cast<std::size_t>(s.picture.sizeInBytes());
+    return bytes;
+}
+
+}  // namespace hcci

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/model/engine_parameters.h"
+
+// One sweep as it looks in the window, as a video: H.264 in MP4, VP9 in WebM, or an animated
+// GIF, encoded with FFmpeg's libraries. Needs a QGuiApplication for the labels' fonts.
+
+namespace hcci {
+
+enum class VideoFormat { mp4, webm, gif };
+
+struct VideoOptions {
+    VideoFormat format = VideoFormat::mp4;
+    int fps = 30;
+    double duration = 18;  // seconds
+    int scale = 1;
+    bool labels = true;
+};
+
+// The number of frames, and the step each shows: the sweep resampled evenly, the last frame
+// always step 18000.
+int video_frame_count(const VideoOptions& options);
+int video_frame_step(int frame, int frame_count);
+
+// The file's bytes. progress(done, all) is called after every frame.
+std::string encode_video(const VideoOptions& options, const EngineParameters& parameters,
+                         const std::function<void(int, int)>& progress);
+
+}  // namespace hcci

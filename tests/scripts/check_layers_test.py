@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""The layer check finds each kind of wrong include, and passes a tree that has none."""
+import pathlib
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CHECK = pathlib.Path(__file__).resolve().parents[2] / "scripts" / "check-layers.py"
+
+# (file, its text, what the check must say; None: nothing to say)
+CASES = [
+    ("core/model/a.cpp", '#include "core/model/b.h"\n#include <cmath>\n', None),
+    ("apps/window/a.cpp", '#include "qt/picture/p.h"\n#include <QWidget>\n', None),
+    ("core/model/a.cpp", '#include "core/draw/d.h"\n', "core/draw is not below it"),
+    ("core/draw/a.h", '#include "core/animate/x.h"\n', "core/animate is not below it"),
+    ("core/report/a.cpp", '#include "qt/picture/image_surface.h"\n', "qt/picture is not below"),
+    ("qt/plot/a.cpp", '#include "qt/picture/labels.h"\n', "qt/picture is not below it"),
+    ("qt/picture/a.cpp", '#include "apps/window/form1.h"\n', "apps/window is not below it"),
+    ("apps/export/a.cpp", '#include "apps/window/form1.h"\n', "apps/window is not below it"),
+    ("core/animate/a.cpp", '  #  include "sweep.h"\n', "does not name its folder"),
+    ("core/draw/a.cpp", "#include <QPainter>\n", "includes no toolkit"),
+    ("core/report/a.cpp", "#include <QtCore/QString>\n", "includes no toolkit"),
+    ("core/report/a.cpp", "#include <libavcodec/avcodec.h>\n", "includes no toolkit"),
+    ("misc/tool/a.cpp", "int x;\n", "outside the layers"),
+]
+
+
+class CheckLayersTest(unittest.TestCase):
+    def test_each_case(self):
+        for name, text, expected in CASES:
+            with self.subTest(file=name, text=text), tempfile.TemporaryDirectory() as root:
+                path = pathlib.Path(root, name)
+                path.parent.mkdir(parents=True)
+                path.write_text(text)
+                result = subprocess.run([sys.executable, str(CHECK), root],
+                                        capture_output=True, text=True)
+                if expected is None:
+                    self.assertEqual(result.returncode, 0, result.stderr)
+                else:
+                    self.assertEqual(result.returncode, 1)
+                    self.assertIn(expected, result.stderr)
+                    self.assertIn(f"{name}:", result.stderr.replace("\\", "/"))
+
+
+if __name__ == "__main__":
+    unittest.main()
