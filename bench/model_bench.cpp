@@ -6,7 +6,7 @@
 #include "core/model/combustion_model.h"
 #include "core/model/cycle_analysis.h"
 #include "core/model/engine_geometry.h"
-#include "core/model/sweep.h"
+#include "core/model/stepper.h"
 
 // The model alone, without drawing: a whole sweep has a budget of 2 ms.
 
@@ -14,16 +14,11 @@ namespace hcci {
 namespace {
 
 void BM_ModelSweep(benchmark::State& state) {
-    const EngineGeometry geometry = make_engine_geometry();
-    CombustionModel model;
     for (auto _ : state) {
-        reset_model(model, geometry);
+        Stepper stepper;
         int steps = 0;
-        for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
-            step_model(model, geometry, angle, crank_position(geometry, angle));
-            ++steps;
-        }
-        benchmark::DoNotOptimize(model);
+        while (stepper.step()) ++steps;
+        benchmark::DoNotOptimize(stepper.state());
         benchmark::DoNotOptimize(steps);
     }
     state.SetItemsProcessed(state.iterations() * steps_per_sweep);
@@ -45,13 +40,12 @@ BENCHMARK(BM_AnalysedSweep)->Unit(benchmark::kMicrosecond);
 void BM_ModelStep(benchmark::State& state) {
     constexpr double angle_of_phase[] = {0, 0, 76.5, 88.5, 110, 180};
     const double target = angle_of_phase[state.range(0)];
-    const EngineGeometry geometry = make_engine_geometry();
-    CombustionModel model;
-    reset_model(model, geometry);
-    double angle = sweep_start_angle;
-    for (; angle < target; angle = angle + angle_step) {
-        step_model(model, geometry, angle, crank_position(geometry, angle));
+    Stepper stepper;
+    while (stepper.crank_angle() < target && stepper.step()) {
     }
+    const EngineGeometry& geometry = stepper.geometry();
+    CombustionModel model = stepper.state();
+    const double angle = stepper.crank_angle();
     for (auto _ : state) {
         benchmark::DoNotOptimize(angle);
         const int phase = step_model(model, geometry, angle, crank_position(geometry, angle));

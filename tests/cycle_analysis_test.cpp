@@ -52,8 +52,7 @@ TEST(CycleAnalysis, WithoutIgnitionTheWorkIsThatOfItsAdiabaticPhases) {
     p.main_ignition_rise = 0;
     p.gamma = 1.3;
     const EngineGeometry g = make_engine_geometry(p);
-    CombustionModel model;
-    const std::vector<SweepStep> s = run_model_sweep(g, model);
+    const std::vector<SweepStep> s = run_model_sweep(p);
     const auto adiabatic = [&](double p1, double v1, double p2, double v2) {
         return (p1 * v1 - p2 * v2) / (p.gamma - 1);
     };

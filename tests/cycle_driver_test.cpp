@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <variant>
 
 #include "core/model/sweep.h"
@@ -186,6 +187,33 @@ TEST(CycleDriver, ReadoutFollowsTheAccumulatedAngle) {
         }
     }
     EXPECT_EQ(next, std::size(rows));
+}
+
+// run_to is the advance() loop that every picture, video frame, timeline and replay uses.
+TEST(CycleDriver, RunToIsAsManyAdvancesAndLooksAtTheClockEvery64Steps) {
+    Rig stepped, ran;
+    for (int i = 0; i <= 777; ++i) ASSERT_EQ(stepped.driver.advance(), Advance::stepped);
+    int looks = 0;
+    const auto out_of_time = [&looks] { return ++looks == 5; };
+    EXPECT_FALSE(ran.driver.run_to(777, out_of_time));
+    EXPECT_EQ(ran.driver.step_index(), 5 * steps_per_time_check - 1);
+    EXPECT_TRUE(ran.driver.run_to(777, out_of_time));
+    EXPECT_EQ(ran.driver.step_index(), 777);
+    EXPECT_EQ(ran.surface.calls(), stepped.surface.calls());
+    EXPECT_EQ(ran.driver.readout(), stepped.driver.readout());
+    // Where it stands already, it stays.
+    EXPECT_TRUE(ran.driver.run_to(777, [] { return true; }));
+    EXPECT_EQ(ran.surface.calls().size(), stepped.surface.calls().size());
+}
+
+TEST(CycleDriver, RunToRefusesAStepItCannotReach) {
+    Rig rig;
+    EXPECT_THROW(rig.driver.run_to(last_step + 1), std::logic_error);
+    ASSERT_TRUE(rig.driver.run_to(100));
+    EXPECT_THROW(rig.driver.run_to(99), std::logic_error);
+    rig.run.stopp = 1;
+    EXPECT_THROW(rig.driver.run_to(200), std::logic_error);
+    EXPECT_EQ(rig.driver.state(), DriverState::frozen);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,7 @@ constexpr double inf = std::numeric_limits<double>::infinity();
 
 // The first value of a sweep of that engine that is not a finite number, or "".
 std::string first_non_finite(const EngineParameters& parameters) {
-    const EngineGeometry geometry = make_engine_geometry(parameters);
-    CombustionModel model;
-    for (const SweepStep& step : run_model_sweep(geometry, model)) {
+    for (const SweepStep& step : run_model_sweep(parameters)) {
         const CombustionModel& m = step.model;
         for (const double value :
              {m.piston_pos, m.united_pressure, m.united_temperature, m.main_pressure,
@@ -31,6 +30,13 @@ std::string first_non_finite(const EngineParameters& parameters) {
         }
     }
     return "";
+}
+
+std::string text(double value) {
+    std::ostringstream out;
+    out.precision(17);
+    out << value;
+    return out.str();
 }
 
 // The values just inside each end of a range.
@@ -42,17 +48,17 @@ std::vector<double> ends_of(const ParameterRange& range) {
 TEST(EngineParameters, ADenormalStartTemperatureIsRefusedForWhatItWouldDo) {
     EngineParameters p;
     p.start_temperature = std::nextafter(0.0, 1.0);
-    const std::optional<std::string> problem = check_parameters(p);
+    const std::optional<ParameterProblem> problem = check_parameters(p);
     ASSERT_TRUE(problem);
-    EXPECT_EQ(*problem,
-              "these parameters (start_temperature = 5e-324) carry the model beyond the range of "
-              "numbers at step 7350");
+    EXPECT_EQ(problem->kind, ProblemKind::beyond_numbers);
+    EXPECT_EQ(problem->step, 7350);
+    EXPECT_EQ(first_non_finite_step(p), 7350);
     p.start_temperature = 1e-300;
-    EXPECT_EQ(check_parameters(p), std::nullopt);
+    EXPECT_FALSE(check_parameters(p));
 }
 
 TEST(EngineParameters, TheDefaultsAreTheOriginalEngine) {
-    EXPECT_EQ(check_parameters(EngineParameters{}), std::nullopt);
+    EXPECT_FALSE(check_parameters(EngineParameters{}));
     const EngineGeometry g = make_engine_geometry(EngineParameters{});
     EXPECT_EQ(g.main_clearance, 6.818181818181818);
     EXPECT_EQ(g.aux_clearance, 0.5102040816326531);
@@ -67,11 +73,11 @@ TEST(EngineParameters, EveryEndOfEveryRangeGivesAFiniteSweep) {
         for (const double value : ends_of(info.range)) {
             EngineParameters p;
             p.*info.member = value;
-            SCOPED_TRACE(std::string(info.name) + " = " + shortest_text(value));
-            const std::optional<std::string> problem = check_parameters(p);
+            SCOPED_TRACE(std::string(info.name) + " = " + text(value));
+            const std::optional<ParameterProblem> problem = check_parameters(p);
             if (!problem) {
                 EXPECT_EQ(first_non_finite(p), "");
-            } else if (problem->find("range of numbers") != std::string::npos) {
+            } else if (problem->kind == ProblemKind::beyond_numbers) {
                 // Only a denormal start temperature is too extreme to be of use.
                 EXPECT_EQ(info.name, "start_temperature");
                 EXPECT_NE(first_non_finite(p), "");
@@ -98,52 +104,55 @@ TEST(EngineParameters, TheHarshestCombinationsStayFinite) {
                 p.second_merge_angle = std::nextafter(270.0, -inf);
                 p.aux_ignition_factor = 10;
                 p.main_ignition_rise = 10;
-                SCOPED_TRACE("ratio " + shortest_text(ratio) + ", share " + shortest_text(share) +
-                             ", gamma " + shortest_text(gamma));
-                ASSERT_EQ(check_parameters(p), std::nullopt);
+                SCOPED_TRACE("ratio " + text(ratio) + ", share " + text(share) + ", gamma " +
+                             text(gamma));
+                ASSERT_FALSE(check_parameters(p));
                 EXPECT_EQ(first_non_finite(p), "");
             }
         }
     }
 }
 
-struct RejectedCase {
-    const char* name;
-    void (*change)(EngineParameters&);
-    const char* message;
-};
-
-TEST(EngineParameters, RefusalsNameTheParameterItsValueAndWhatIsAllowed) {
-    const RejectedCase cases[] = {
-        {"ratio_one", [](EngineParameters& p) { p.main_compression_ratio = 1; },
-         "parameter main_compression_ratio is 1; allowed is (1, 100]"},
-        {"share_one", [](EngineParameters& p) { p.main_share = 1; },
-         "parameter main_share is 1; allowed is (0, 1)"},
-        {"gamma_high", [](EngineParameters& p) { p.gamma = 1.7; },
-         "parameter gamma is 1.7; allowed is (1, 1.67]"},
-        {"nan", [](EngineParameters& p) { p.rod_length = std::nan(""); },
-         "parameter rod_length is not a finite number; allowed is (50, 1000]"},
-        {"infinite", [](EngineParameters& p) { p.start_temperature = inf; },
-         "parameter start_temperature is not a finite number; allowed is (0, 1000]"},
-        {"split_at_the_start", [](EngineParameters& p) { p.first_split_angle = -90; },
-         "parameter first_split_angle is -90; allowed is (-90, 270)"},
-        {"merge_before_split", [](EngineParameters& p) { p.first_merge_angle = 56; },
-         "parameters first_split_angle = 57 and first_merge_angle = 56 break the rule "
-         "first_split_angle <= first_merge_angle"},
-        {"second_split_at_first_merge", [](EngineParameters& p) { p.second_split_angle = 79; },
-         "parameters first_merge_angle = 79 and second_split_angle = 79 break the rule "
-         "first_merge_angle < second_split_angle"},
-        {"empty_aux_window", [](EngineParameters& p) { p.aux_ignition_end = 75; },
-         "parameters aux_ignition_start = 75 and aux_ignition_end = 75 break the rule "
-         "aux_ignition_start < aux_ignition_end"},
-        {"factor_below_one", [](EngineParameters& p) { p.aux_ignition_factor = 0.9; },
-         "parameter aux_ignition_factor is 0.9; allowed is [1, 10]"},
+// Each refusal names the parameters the set breaks the rules with (their words are the
+// report's, tested there).
+TEST(EngineParameters, ARefusalNamesTheParametersItBreaks) {
+    struct Row {
+        const char* name;
+        void (*change)(EngineParameters&);
+        ProblemKind kind;
+        const char* parameter;
+        const char* other;
     };
-    for (const RejectedCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    const Row rows[] = {
+        {"ratio_one", [](EngineParameters& p) { p.main_compression_ratio = 1; },
+         ProblemKind::out_of_range, "main_compression_ratio", nullptr},
+        {"nan", [](EngineParameters& p) { p.rod_length = std::nan(""); }, ProblemKind::not_finite,
+         "rod_length", nullptr},
+        {"merge_before_split", [](EngineParameters& p) { p.first_merge_angle = 56; },
+         ProblemKind::broken_order, "first_split_angle", "first_merge_angle"},
+        {"empty_aux_window", [](EngineParameters& p) { p.aux_ignition_end = 75; },
+         ProblemKind::broken_order, "aux_ignition_start", "aux_ignition_end"},
+        {"no_united_step",
+         [](EngineParameters& p) {
+             p.first_merge_angle = 101.001;
+             p.second_split_angle = 101.005;
+         },
+         ProblemKind::phase_without_step, "first_merge_angle", "second_split_angle"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         EngineParameters p;
-        c.change(p);
-        EXPECT_EQ(check_parameters(p), std::optional<std::string>(c.message));
+        row.change(p);
+        const std::optional<ParameterProblem> problem = check_parameters(p);
+        ASSERT_TRUE(problem);
+        EXPECT_EQ(problem->kind, row.kind);
+        EXPECT_EQ(problem->parameter->name, row.parameter);
+        if (row.other != nullptr) {
+            EXPECT_EQ(problem->other->name, row.other);
+        }
+        if (std::isfinite(p.rod_length)) {  // NaN equals nothing
+            EXPECT_EQ(problem->parameters, p);
+        }
     }
 }
 
@@ -170,17 +179,17 @@ TEST(EngineParameters, EveryPhaseGetsAStep) {
         p.first_merge_angle = row.first_merge;
         p.second_split_angle = row.second_split;
         p.second_merge_angle = row.second_merge;
-        SCOPED_TRACE(changed_parameters(p));
-        const std::optional<std::string> problem = check_parameters(p);
+        SCOPED_TRACE(text(row.first_split) + " " + text(row.first_merge) + " " +
+                     text(row.second_split) + " " + text(row.second_merge));
+        const std::optional<ParameterProblem> problem = check_parameters(p);
         if (!row.accepted) {
             ASSERT_TRUE(problem);
-            EXPECT_NE(problem->find("leave no crank step"), std::string::npos) << *problem;
+            EXPECT_EQ(problem->kind, ProblemKind::phase_without_step);
             continue;
         }
-        EXPECT_EQ(problem, std::nullopt);
-        CombustionModel model;
+        EXPECT_FALSE(problem);
         bool seen[6] = {};
-        for (const SweepStep& step : run_model_sweep(make_engine_geometry(p), model)) {
+        for (const SweepStep& step : run_model_sweep(p)) {
             seen[step.phase] = true;
         }
         EXPECT_TRUE(seen[1] && seen[2] && seen[3] && seen[4] && seen[5]);
@@ -200,10 +209,10 @@ TEST(EngineParameters, RandomSetsAreRefusedOrSweepFinitely) {
                                                          info.range.highest + 0.05 * span);
             p.*info.member = value(random);
         }
-        const std::optional<std::string> problem = check_parameters(p);
+        const std::optional<ParameterProblem> problem = check_parameters(p);
         SCOPED_TRACE("round " + std::to_string(round));
         if (problem) {
-            EXPECT_EQ(problem->rfind("parameter", 0), 0u) << *problem;
+            EXPECT_NE(problem->kind, ProblemKind::beyond_numbers);
             continue;
         }
         ++accepted;

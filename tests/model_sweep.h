@@ -5,10 +5,10 @@
 
 #include "core/model/combustion_model.h"
 #include "core/model/engine_geometry.h"
-#include "core/model/sweep.h"
+#include "core/model/stepper.h"
 
-// One sweep of the model alone, run the way the driver runs it: the angle grows by repeated
-// addition, and each step computes the crank position and then the model step.
+// One sweep of the model alone, as the stepper runs it for every consumer: the angle grows by
+// repeated addition, and each step computes the crank position and then the model step.
 
 namespace hcci {
 
@@ -20,24 +20,14 @@ struct SweepStep {
     CombustionModel model;  // the state after the step
 };
 
-inline std::vector<SweepStep> run_model_sweep(const EngineGeometry& geometry,
-                                              CombustionModel& model) {
+inline std::vector<SweepStep> run_model_sweep(const EngineParameters& parameters = {}) {
     std::vector<SweepStep> steps;
     steps.reserve(steps_per_sweep);
-    reset_model(model, geometry);
-    int index = 0;
-    for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
-        const CrankPosition crank = crank_position(geometry, angle);
-        const int phase = step_model(model, geometry, angle, crank);
-        steps.push_back({index++, angle, phase, crank, model});
-    }
+    Stepper stepper(parameters);
+    run_sweep(stepper, no_look, [&steps](const Stepper& s) {
+        steps.push_back({s.step_index(), s.crank_angle(), s.phase(), s.crank(), s.state()});
+    });
     return steps;
-}
-
-inline std::vector<SweepStep> run_model_sweep() {
-    const EngineGeometry geometry = make_engine_geometry();
-    CombustionModel model;
-    return run_model_sweep(geometry, model);
 }
 
 // The sweep is the same for every test: computed once.

@@ -20,14 +20,19 @@ struct LineCall {
     int draw_width;
 
     Color color() const { return explicit_color.value_or(fore_color); }
+    bool operator==(const LineCall&) const = default;
 };
 struct ForeColorCall {
     Color color;
+    bool operator==(const ForeColorCall&) const = default;
 };
 struct DrawWidthCall {
     int pixels;
+    bool operator==(const DrawWidthCall&) const = default;
 };
-struct ClsCall {};
+struct ClsCall {
+    bool operator==(const ClsCall&) const = default;
+};
 
 using SurfaceCall = std::variant<LineCall, ForeColorCall, DrawWidthCall, ClsCall>;
 

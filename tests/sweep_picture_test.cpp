@@ -11,7 +11,7 @@
 #include "core/draw/logical_mapping.h"
 #include "core/draw/moving_parts.h"
 #include "core/draw/trace_segments.h"
-#include "core/model/sweep.h"
+#include "core/model/stepper.h"
 #include "qt/picture/image_surface.h"
 
 // A whole sweep drawn by the driver, checked against the picture it should leave: the static
@@ -53,15 +53,17 @@ Pictures make_pictures() {
     ImageSurface expected;
     draw_background(expected, g);
     ImageSurface path;
-    CombustionModel m;
-    reset_model(m, g);
-    for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
-        const int phase = update_model(m, g, angle, crank_position(g, angle));
-        draw_trace_segments(expected, g, m, angle, phase);
-        hand_over(m, g, phase);
-        path.DrawWidth(1);
-        draw_piston_outline(path, g, crown_x(g, m.piston_pos));
-    }
+    Stepper stepper;
+    run_sweep(
+        stepper,
+        [&](const Stepper& s) {
+            draw_trace_segments(expected, g, s.state(), s.crank_angle(), s.phase());
+        },
+        [&](const Stepper& s) {
+            path.DrawWidth(1);
+            draw_piston_outline(path, g, crown_x(g, s.state().piston_pos));
+        });
+    const CombustionModel& m = stepper.state();
     EXPECT_EQ(m.piston_pos, driver.model().piston_pos);
     expected.DrawWidth(1);
     expected.ForeColor(black);

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/model/sweep.h"
+#include "core/model/stepper.h"
 #include "recording_surface.h"
 
 namespace hcci {
@@ -26,19 +26,18 @@ struct StepCalls {
 // One sweep of the real model, with each step's trace drawing recorded separately.
 const std::vector<StepCalls>& traced_sweep() {
     static const std::vector<StepCalls> steps = [] {
-        const EngineGeometry g = make_engine_geometry();
-        CombustionModel m;
-        reset_model(m, g);
+        Stepper stepper;
         RecordingSurface surface;
         std::vector<StepCalls> result;
         result.reserve(steps_per_sweep);
-        for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
-            surface.clear();
-            const int phase = update_model(m, g, angle, crank_position(g, angle));
-            draw_trace_segments(surface, g, m, angle, phase);
-            hand_over(m, g, phase);
-            result.push_back({angle, phase, surface.calls()});
-        }
+        run_sweep(
+            stepper,
+            [&](const Stepper& s) {
+                surface.clear();
+                draw_trace_segments(surface, s.geometry(), s.state(), s.crank_angle(), s.phase());
+                result.push_back({s.crank_angle(), s.phase(), surface.calls()});
+            },
+            no_look);
         return result;
     }();
     return steps;

@@ -22,6 +22,7 @@
 #include "core/report/atomic_file.h"
 #include "core/report/csv_export.h"
 #include "core/report/parameter_text.h"
+#include "core/report/study_text.h"
 #include "qt/picture/picture.h"
 #include "qt/picture/qt_startup.h"
 #include "qt/plot/study_plot.h"
@@ -166,14 +167,18 @@ int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engi
 int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
     const auto range = hcci::parse_study_range(args.vary);
     if (const auto* problem = std::get_if<std::string>(&range)) return refuse(*problem);
-    std::variant<hcci::Study, std::string> study;
+    const auto& studied = std::get<hcci::StudyRange>(range);
+    std::variant<hcci::Study, hcci::StudyProblem> study;
     {
         Progress progress("study");
-        study = hcci::run_study(engine, std::get<hcci::StudyRange>(range), std::ref(progress));
+        study = hcci::run_study(engine, studied, std::ref(progress));
     }
-    if (const auto* problem = std::get_if<std::string>(&study)) return refuse(*problem);
+    if (const auto* problem = std::get_if<hcci::StudyProblem>(&study)) {
+        const std::string text = hcci::study_problem_text(studied, *problem);
+        return problem->kind == hcci::StudyProblem::Kind::failed ? fail(text) : refuse(text);
+    }
     const hcci::Study& result = std::get<hcci::Study>(study);
-    std::string csv = hcci::study_csv_header(result.parameter);
+    std::string csv = hcci::study_csv_header(result.parameter->name);
     for (std::size_t i = 0; i < result.values.size(); ++i) {
         csv += hcci::study_csv_row(result.values[i], result.analyses[i]);
     }

@@ -36,7 +36,6 @@ constexpr int steps_a_degree = 50;
 // How near a trace the pointer must come to read it, in pixels of the client area.
 constexpr double hover_reach = 6;
 constexpr double build_slice_ns = 4e6;
-constexpr int last_step = steps_per_sweep - 1;
 
 const char* const phase_names[] = {"",
                                    "united compression",

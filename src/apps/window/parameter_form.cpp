@@ -9,6 +9,8 @@
 #include <QWheelEvent>
 #include <cmath>
 
+#include "core/report/parameter_messages.h"
+
 namespace hcci {
 namespace {
 
@@ -77,9 +79,11 @@ ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
         // A value counts once it is complete: Enter, a click elsewhere or the arrows.
         box->setKeyboardTracking(false);
         if (!info.unit.empty()) box->setSuffix(QLatin1Char(' ') + text_of(info.unit));
-        const QString range = QString::fromStdString(info.range.text());
+        const QString range = QString::fromStdString(range_text(info.range));
         QString tip = text_of(info.meaning) + QStringLiteral("; allowed ") + range;
-        if (!info.rule.empty()) tip += QStringLiteral(", ") + text_of(info.rule);
+        if (const std::string rule = rule_text(info); !rule.empty()) {
+            tip += QStringLiteral(", ") + QString::fromStdString(rule);
+        }
         box->setToolTip(tip);
         auto* name = new QLabel(text_of(info.name), rows);
         name->setBuddy(box);
@@ -116,7 +120,7 @@ void ParameterForm::set_parameters(const EngineParameters& parameters) {
 void ParameterForm::take(std::size_t index, double value) {
     EngineParameters candidate = parameters_;
     candidate.*parameter_table()[index].member = value;
-    if (const auto problem = check_parameters(candidate)) {
+    if (const auto problem = parameter_problem(candidate)) {
         // Not an engine that can be drawn: the box goes back to what it showed.
         problem_->setText(QString::fromStdString(*problem));
         const QSignalBlocker quiet(boxes_[index]);

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "core/animate/cycle_driver.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "core/animate/readout.h"
 #include "core/draw/diagram_grid.h"
 #include "core/draw/engine_outline.h"
 #include "core/draw/moving_parts.h"
 #include "core/draw/trace_segments.h"
-#include "core/model/sweep.h"
 
 namespace hcci {
 
@@ -48,14 +50,24 @@ Advance CycleDriver::pass_freeze_point() {
         restart();
         return Advance::stepped;
     }
-    const double next_angle = now_.crank_angle + angle_step;
-    if (within_sweep(next_angle)) {
-        now_.crank_angle = next_angle;
-        run_step();
-        return Advance::stepped;
-    }
+    if (run_step()) return Advance::stepped;
     now_.state = DriverState::waiting;
     return advance();
+}
+
+bool CycleDriver::run_to(int step, const std::function<bool()>& out_of_time) {
+    if (step < step_index() || step > last_step) {
+        throw std::logic_error("no step " + std::to_string(step) + " ahead in this sweep");
+    }
+    for (int steps = 1; step_index() < step; ++steps) {
+        if (advance() != Advance::stepped) {
+            throw std::logic_error("the cycle stopped before step " + std::to_string(step));
+        }
+        if (steps % steps_per_time_check == 0 && step_index() < step && out_of_time()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void CycleDriver::end_program() {
@@ -72,19 +84,16 @@ void CycleDriver::restore(const DriverSnapshot& snapshot) {
 }
 
 double CycleDriver::pacing() const {
-    if (now_.state != DriverState::sweeping || is_first_step(now_.crank_angle)) return 0;
+    if (now_.state != DriverState::sweeping || is_first_step(crank_angle())) return 0;
     return pacing_count(run_.stepe);
 }
 
 void CycleDriver::begin_cycle() {
-    now_.geometry = make_engine_geometry(now_.parameters);
-    draw_diagram_grid(*surface_, now_.geometry);
-    draw_engine_outline(*surface_, now_.geometry);
-    draw_diagram_axes(*surface_, now_.geometry);
-    reset_model(now_.model, now_.geometry);
+    now_.stepper = Stepper(now_.parameters);
+    draw_diagram_grid(*surface_, geometry());
+    draw_engine_outline(*surface_, geometry());
+    draw_diagram_axes(*surface_, geometry());
     run_.stepe = default_stepe;
-    now_.crank_angle = sweep_start_angle;
-    now_.step_index = -1;
     ++now_.cycles;
     now_.state = DriverState::sweeping;
 }
@@ -96,16 +105,16 @@ void CycleDriver::restart() {
     run_step();
 }
 
-void CycleDriver::run_step() {
-    ++now_.step_index;
-    const CrankPosition crank = crank_position(now_.geometry, now_.crank_angle);
-    now_.readout = readout_value(now_.crank_angle);
+bool CycleDriver::run_step() {
+    Stepper& stepper = now_.stepper;
+    if (!stepper.update()) return false;
+    now_.readout = readout_value(stepper.crank_angle());
     // The segments show the updated values; the hand-over that follows changes none of them.
-    now_.phase = update_model(now_.model, now_.geometry, now_.crank_angle, crank);
-    draw_trace_segments(*surface_, now_.geometry, now_.model, now_.crank_angle, now_.phase);
-    hand_over(now_.model, now_.geometry, now_.phase);
-    draw_moving_parts(*surface_, now_.geometry, now_.crank_angle, now_.model.prev_piston_pos,
-                      now_.model.piston_pos);
+    draw_trace_segments(*surface_, geometry(), model(), crank_angle(), phase());
+    stepper.hand_over();
+    draw_moving_parts(*surface_, geometry(), crank_angle(), model().prev_piston_pos,
+                      model().piston_pos);
+    return true;
 }
 
 }  // namespace hcci

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include "core/animate/run_control.h"
+
 #include "core/draw/drawing_surface.h"
-#include "core/model/combustion_model.h"
-#include "core/model/engine_geometry.h"
+#include "core/model/stepper.h"
 
 // The endless animation as a state machine. Each advance() passes the freeze point of the step
 // before (the window has handled its events by then) and runs the next step:
@@ -25,14 +26,14 @@ enum class DriverState { drawing_background, sweeping, frozen, waiting, ended };
 struct DriverSnapshot {
     DriverState state = DriverState::drawing_background;
     EngineParameters parameters;
-    EngineGeometry geometry;
-    CombustionModel model;
-    double crank_angle = 0;
-    int step_index = -1;
-    int phase = 0;
+    Stepper stepper;  // the sweep so far
     long readout = 0;
     long cycles = 0;
 };
+
+// Steps between two looks at the clock while steps are run as fast as they can be: a few
+// hundred microseconds of drawing at any scale.
+inline constexpr int steps_per_time_check = 64;
 
 enum class Advance {
     stepped,  // a step ran; its pacing follows
@@ -47,6 +48,12 @@ public:
     CycleDriver(DrawingSurface& surface, RunControl& run, const EngineParameters& parameters = {});
 
     Advance advance();
+    // Runs steps, without pacing, until step `step` of this cycle has run (from a fresh start:
+    // the background and steps 0 to `step`), or until out_of_time() says so (asked every
+    // steps_per_time_check steps). Returns whether it got there. A step this cycle has passed,
+    // or cannot reach (frozen, waiting after the sweep, ended), is a logic error.
+    bool run_to(
+        int step, const std::function<bool()>& out_of_time = [] { return false; });
     // Escape or a double click: clear the drawing and end.
     void end_program();
     // Draws from now on onto another surface, which must already show this cycle's picture
@@ -59,9 +66,9 @@ public:
 
     DriverState state() const { return now_.state; }
     // The step that ran last: its accumulated angle, index in the sweep (0 first), phase, readout.
-    double crank_angle() const { return now_.crank_angle; }
-    int step_index() const { return now_.step_index; }
-    int phase() const { return now_.phase; }
+    double crank_angle() const { return now_.stepper.crank_angle(); }
+    int step_index() const { return now_.stepper.step_index(); }
+    int phase() const { return now_.stepper.phase(); }
     long readout() const { return now_.readout; }
     // Pacing counts the last step burns: none for the first step of a sweep, otherwise the whole
     // part of stepe as it is now, so that a pace key takes effect on the delay already running.
@@ -70,14 +77,14 @@ public:
     long cycles() const { return now_.cycles; }
 
     const EngineParameters& parameters() const { return now_.parameters; }
-    const EngineGeometry& geometry() const { return now_.geometry; }
-    const CombustionModel& model() const { return now_.model; }
+    const EngineGeometry& geometry() const { return now_.stepper.geometry(); }
+    const CombustionModel& model() const { return now_.stepper.state(); }
 
 private:
     Advance pass_freeze_point();
     void begin_cycle();
     void restart();
-    void run_step();
+    bool run_step();  // false once the sweep is complete
 
     DrawingSurface* surface_;
     RunControl& run_;

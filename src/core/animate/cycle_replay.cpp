@@ -2,12 +2,6 @@
 #include "core/animate/cycle_replay.h"
 
 namespace hcci {
-namespace {
-
-// Steps between two looks at the clock: a few hundred microseconds of drawing at any scale.
-constexpr int steps_per_time_check = 64;
-
-}  // namespace
 
 CycleReplay::CycleReplay(DrawingSurface& surface) : surface_(surface) {}
 
@@ -21,20 +15,15 @@ bool CycleReplay::catch_up(const CycleDriver& live, const std::function<bool()>&
         case DriverState::waiting:
             break;
     }
-    if (!driver_ || cycle_ != live.cycles() || driver_->parameters() != live.parameters()) {
+    // A live driver put back to an earlier step (the explorer does) is replayed afresh too.
+    if (!driver_ || cycle_ != live.cycles() || driver_->parameters() != live.parameters() ||
+        driver_->step_index() > live.step_index()) {
         if (driver_) surface_.Cls();
         run_ = RunControl{};
         driver_.emplace(surface_, run_, live.parameters());
         cycle_ = live.cycles();
     }
-    int steps = 0;
-    while (driver_->step_index() < live.step_index()) {
-        driver_->advance();
-        if (++steps % steps_per_time_check == 0 && out_of_time()) {
-            return driver_->step_index() >= live.step_index();
-        }
-    }
-    return true;
+    return driver_->run_to(live.step_index(), out_of_time);
 }
 
 void replay_cycle(DrawingSurface& surface, const CycleDriver& live) {

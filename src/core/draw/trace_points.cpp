@@ -3,8 +3,7 @@
 
 #include "core/draw/logical_mapping.h"
 #include "core/draw/trace_segments.h"
-#include "core/model/combustion_model.h"
-#include "core/model/sweep.h"
+#include "core/model/stepper.h"
 
 namespace hcci {
 
@@ -32,16 +31,15 @@ bool is_pressure(Trace trace) {
 }
 
 std::vector<TracePoint> trace_points(const EngineParameters& parameters) {
-    const EngineGeometry g = make_engine_geometry(parameters);
-    CombustionModel m;
-    reset_model(m, g);
     std::vector<TracePoint> points;
     points.reserve(2 * static_cast<std::size_t>(steps_per_sweep) + std::size_t{4} * 2500);
-    int step = 0;
-    for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
-        const int phase = update_model(m, g, angle, crank_position(g, angle));
-        const double x = crown_x(g, m.piston_pos);
-        if (is_divided_phase(phase)) {
+    Stepper stepper(parameters);
+    const auto add = [&points](const Stepper& s) {
+        const CombustionModel& m = s.state();
+        const int step = s.step_index();
+        const double angle = s.crank_angle();
+        const double x = crown_x(s.geometry(), m.piston_pos);
+        if (is_divided_phase(s.phase())) {
             points.push_back({Trace::aux_pressure, step, angle, x, m.aux_pressure});
             points.push_back({Trace::main_pressure, step, angle, x, m.main_pressure});
             points.push_back({Trace::aux_temperature, step, angle, x, m.aux_temperature});
@@ -50,9 +48,8 @@ std::vector<TracePoint> trace_points(const EngineParameters& parameters) {
             points.push_back({Trace::united_pressure, step, angle, x, m.united_pressure});
             points.push_back({Trace::united_temperature, step, angle, x, m.united_temperature});
         }
-        hand_over(m, g, phase);
-        ++step;
-    }
+    };
+    run_sweep(stepper, add, no_look);
     return points;
 }
 

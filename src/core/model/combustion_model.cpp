@@ -3,8 +3,6 @@
 
 #include <cmath>
 
-#include "core/model/sweep.h"
-
 namespace hcci {
 namespace {
 
@@ -190,18 +188,6 @@ bool state_is_finite(const CombustionModel& m) {
         if (!std::isfinite(value)) return false;
     }
     return true;
-}
-
-int first_non_finite_step(const EngineGeometry& g) {
-    CombustionModel m;
-    reset_model(m, g);
-    int step = 0;
-    for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
-        step_model(m, g, angle, crank_position(g, angle));
-        if (!state_is_finite(m)) return step;
-        ++step;
-    }
-    return -1;
 }
 
 }  // namespace hcci

@@ -73,10 +73,6 @@ void hand_over(CombustionModel& model, const EngineGeometry& geometry, int phase
 // Whether every quantity of the current state is a finite number.
 bool state_is_finite(const CombustionModel& model);
 
-// The first step of a sweep of that geometry at which a value of the model is not a finite
-// number, or -1 when there is none.
-int first_non_finite_step(const EngineGeometry& geometry);
-
 // The whole step without drawing. Returns the phase that ran.
 int step_model(CombustionModel& model, const EngineGeometry& geometry, double crank_angle,
                const CrankPosition& crank);

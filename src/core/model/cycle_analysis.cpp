@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "core/model/sweep.h"
+#include "core/model/stepper.h"
 
 namespace hcci {
 namespace {
@@ -117,15 +117,12 @@ CycleAnalysis CycleAnalyser::result() const {
 }
 
 CycleAnalysis analyse_cycle(const EngineParameters& parameters) {
-    const EngineGeometry geometry = make_engine_geometry(parameters);
-    CombustionModel model;
-    reset_model(model, geometry);
-    CycleAnalyser analyser(geometry);
-    for (double angle = sweep_start_angle; within_sweep(angle); angle = angle + angle_step) {
-        const int phase = update_model(model, geometry, angle, crank_position(geometry, angle));
-        analyser.add_step(model, angle, phase);
-        hand_over(model, geometry, phase);
-    }
+    Stepper stepper(parameters);
+    CycleAnalyser analyser(stepper.geometry());
+    run_sweep(
+        stepper,
+        [&analyser](const Stepper& s) { analyser.add_step(s.state(), s.crank_angle(), s.phase()); },
+        no_look);
     return analyser.result();
 }
 

@@ -3,7 +3,7 @@
 
 #include <array>
 #include <optional>
-#include <string>
+#include <span>
 #include <string_view>
 
 // The numbers that shape the cycle, by name, with the engine of the original program as the
@@ -46,7 +46,6 @@ struct ParameterRange {
     bool highest_included;
 
     bool contains(double value) const;
-    std::string text() const;  // "(1, 100]"
 };
 
 struct ParameterInfo {
@@ -55,7 +54,6 @@ struct ParameterInfo {
     std::string_view unit;  // empty for a plain number
     std::string_view meaning;
     ParameterRange range;
-    std::string_view rule;  // a further rule, or empty
 };
 
 inline constexpr std::size_t parameter_count = 16;
@@ -65,27 +63,50 @@ const std::array<ParameterInfo, parameter_count>& parameter_table();
 
 // The parameter of that name, or nothing.
 const ParameterInfo* find_parameter(std::string_view name);
+// The parameter of that member of the record.
+const ParameterInfo& parameter_of(double EngineParameters::*member);
 
-// The names, comma separated, for a message.
-std::string parameter_names();
+// The order of the schedule: lower <= higher, or lower < higher.
+struct OrderRule {
+    const ParameterInfo* lower;
+    const ParameterInfo* higher;
+    bool equal_allowed;
+};
+std::span<const OrderRule> order_rules();
 
-// Why the values cannot make a cycle: the first range or order they break, as one sentence
-// naming the parameter, its value and what is allowed, or a sweep that would leave the range of
-// numbers. Nothing when they can.
-std::optional<std::string> check_parameters(const EngineParameters& parameters);
+// What makes a set of parameters unfit for a cycle; the report layer tells it in words.
+enum class ProblemKind {
+    not_finite,          // parameter's value is not a finite number
+    out_of_range,        // parameter's value lies outside its range
+    broken_order,        // parameter and other break their OrderRule
+    phase_without_step,  // the angles parameter and other enclose no step for the stretch
+    beyond_numbers,      // the sweep leaves the range of numbers at step
+};
+
+struct ParameterProblem {
+    ProblemKind kind;
+    const ParameterInfo* parameter = nullptr;
+    const ParameterInfo* other = nullptr;
+    bool equal_allowed = false;     // broken_order
+    std::string_view stretch = {};  // phase_without_step: "the first division"
+    int step = -1;                  // beyond_numbers
+    EngineParameters parameters = {};
+};
+
+// The first range or order the values break, or a sweep that would leave the range of
+// numbers. Nothing when they can make a cycle.
+std::optional<ParameterProblem> check_parameters(const EngineParameters& parameters);
 
 // The ranges, the order and a step for every phase, for a caller that runs the sweep itself and
 // watches it.
-std::optional<std::string> check_parameter_values(const EngineParameters& parameters);
+std::optional<ParameterProblem> check_parameter_values(const EngineParameters& parameters);
 
-// Why a division, or the united charge between them, would get no step of the sweep: split and
-// merge angles that enclose none. Nothing when every phase has a step.
-std::optional<std::string> phase_without_step(const EngineParameters& parameters);
+// A division, or the united charge between them, that would get no step of the sweep: split
+// and merge angles that enclose none. Nothing when every phase has a step.
+std::optional<ParameterProblem> phase_without_step(const EngineParameters& parameters);
 
-// The parameters that differ from the defaults, "name = value, ...", for a message.
-std::string changed_parameters(const EngineParameters& parameters);
-
-// A number in the shortest form that reads back to the same double.
-std::string shortest_text(double value);
+// The first step of a sweep of that engine at which a value of the model is not a finite
+// number, or -1 when there is none.
+int first_non_finite_step(const EngineParameters& parameters);
 
 }  // namespace hcci

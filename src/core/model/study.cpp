@@ -3,25 +3,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
-#include <chrono>
 #include <cmath>
-#include <optional>
+#include <exception>
+#include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace hcci {
 namespace {
-
-std::optional<double> parse_number(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 // The places after the point that FROM and STEP need, when both are decimals of at most nine:
 // the values are then counted in whole units of the last place, so that 1.2 plus twice 0.0004
@@ -40,47 +29,51 @@ std::optional<int> decimal_places(const StudyRange& range) {
     return std::nullopt;
 }
 
-std::string value_named(const std::string& name, double value) {
-    return "parameter " + name + " = " + shortest_text(value);
+// Runs analyse(i) for every i below count on every core, the calling thread among them; it
+// alone tells the progress, after each of its own. The first failure is kept, and stops the
+// rest from starting.
+void for_each_in_parallel(std::size_t count, const std::function<void(std::size_t)>& analyse,
+                          const std::function<void(int, int)>& progress,
+                          std::string& first_failure) {
+    std::atomic<std::size_t> next = 0;
+    std::atomic<int> done = 0;
+    std::atomic<bool> failed = false;
+    std::mutex failure_lock;
+    const auto work = [&](bool tells_progress) {
+        for (std::size_t i = next++; i < count && !failed; i = next++) {
+            try {
+                analyse(i);
+            } catch (const std::exception& e) {
+                const std::lock_guard lock(failure_lock);
+                if (!failed.exchange(true)) first_failure = e.what();
+            }
+            ++done;
+            if (tells_progress) progress(done, static_cast<int>(count));
+        }
+    };
+    const std::size_t helpers =
+        std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8) - 1;
+    std::vector<std::jthread> threads;
+    for (std::size_t t = 0; t < helpers && t + 1 < count; ++t) {
+        try {
+            threads.emplace_back(work, false);
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: fewer do the work
+        }
+    }
+    work(true);
 }
 
 }  // namespace
 
-std::variant<StudyRange, std::string> parse_study_range(std::string_view text) {
-    const std::string form = "--vary needs NAME=FROM:TO:STEP, not '" + std::string(text) + "'";
-    const std::size_t equals = text.find('=');
-    if (equals == std::string_view::npos) return form;
-    StudyRange range;
-    range.name = std::string(text.substr(0, equals));
-    if (find_parameter(range.name) == nullptr) {
-        return "unknown parameter '" + range.name + "'; the parameters are " + parameter_names();
-    }
-    std::string_view rest = text.substr(equals + 1);
-    double* const fields[] = {&range.from, &range.to, &range.step};
-    for (std::size_t i = 0; i < 3; ++i) {
-        const std::size_t colon = i < 2 ? rest.find(':') : rest.size();
-        if (colon == std::string_view::npos) return form;
-        const std::optional<double> value = parse_number(rest.substr(0, colon));
-        if (!value) return form;
-        *fields[i] = *value;
-        rest.remove_prefix(std::min(colon + 1, rest.size()));
-    }
-    if (!(range.step > 0) || range.to < range.from) {
-        return "--vary " + std::string(text) + ": the step must be above 0 and FROM not above TO";
-    }
-    return range;
-}
-
-std::variant<std::vector<double>, std::string> study_values(const StudyRange& range) {
+std::optional<std::vector<double>> study_values(const StudyRange& range) {
     const double steps = (range.to - range.from) / range.step;
     // A whole number of steps, give or take rounding, ends on TO; otherwise TO comes after the
     // last whole step.
     const double whole = std::floor(steps + 1e-9);
     const bool ends_on_a_step = steps - whole < 1e-9;
     const double count = whole + (ends_on_a_step ? 1 : 2);
-    if (count > static_cast<double>(largest_study)) {
-        return "--vary " + range.name + ": more than " + std::to_string(largest_study) + " values";
-    }
+    if (count > static_cast<double>(largest_study)) return std::nullopt;
     const std::optional<int> places = decimal_places(range);
     const double unit = places ? std::pow(10.0, *places) : 1;
     const auto value = [&](double i) {
@@ -96,47 +89,34 @@ std::variant<std::vector<double>, std::string> study_values(const StudyRange& ra
     return values;
 }
 
-std::variant<Study, std::string> run_study(const EngineParameters& base, const StudyRange& range,
-                                           const std::function<void(int, int)>& progress) {
+std::variant<Study, StudyProblem> run_study(const EngineParameters& base, const StudyRange& range,
+                                            const std::function<void(int, int)>& progress) {
     auto values = study_values(range);
-    if (const auto* problem = std::get_if<std::string>(&values)) return *problem;
+    if (!values) return StudyProblem{.kind = StudyProblem::Kind::too_many_values};
     Study study;
-    study.parameter = range.name;
-    study.values = std::move(std::get<std::vector<double>>(values));
-    const ParameterInfo& info = *find_parameter(range.name);
+    study.parameter = range.parameter;
+    study.values = std::move(*values);
     std::vector<EngineParameters> engines(study.values.size(), base);
     for (std::size_t i = 0; i < engines.size(); ++i) {
-        engines[i].*info.member = study.values[i];
+        engines[i].*range.parameter->member = study.values[i];
         if (auto problem = check_parameter_values(engines[i])) {
-            return "the study stops at " + value_named(range.name, study.values[i]) + ": " +
-                   *problem;
+            return StudyProblem{.kind = StudyProblem::Kind::refused_value,
+                                .value = study.values[i],
+                                .problem = std::move(problem)};
         }
     }
-    // The cycles are independent of one another: one share for each core.
     study.analyses.resize(engines.size());
-    const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
-    std::atomic<int> done = 0;
-    std::vector<std::thread> threads;
-    for (std::size_t w = 0; w < workers; ++w) {
-        threads.emplace_back([&, w] {
-            for (std::size_t i = w; i < engines.size(); i += workers) {
-                study.analyses[i] = analyse_cycle(engines[i]);
-                ++done;
-            }
-        });
+    std::string failure;
+    for_each_in_parallel(
+        engines.size(), [&](std::size_t i) { study.analyses[i] = analyse_cycle(engines[i]); },
+        progress, failure);
+    if (!failure.empty()) {
+        return StudyProblem{.kind = StudyProblem::Kind::failed, .failure = failure};
     }
-    // The progress is told from this thread, now and then.
-    const int all = static_cast<int>(engines.size());
-    while (done < all) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        progress(done, all);
-    }
-    for (std::thread& thread : threads) thread.join();
     for (std::size_t i = 0; i < engines.size(); ++i) {
-        if (study.analyses[i].first_non_finite_step >= 0) {
-            return "the study stops at " + value_named(range.name, study.values[i]) +
-                   ": these parameters carry the model beyond the range of numbers at step " +
-                   std::to_string(study.analyses[i].first_non_finite_step);
+        if (const int step = study.analyses[i].first_non_finite_step; step >= 0) {
+            return StudyProblem{
+                .kind = StudyProblem::Kind::beyond_numbers, .value = study.values[i], .step = step};
         }
     }
     return study;

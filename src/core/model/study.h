@@ -2,8 +2,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -17,26 +17,39 @@ namespace hcci {
 inline constexpr std::size_t largest_study = 10000;
 
 struct StudyRange {
-    std::string name;
-    double from = 0, to = 0, step = 0;
+    const ParameterInfo* parameter = nullptr;
+    double from = 0, to = 0, step = 0;  // step > 0, from <= to
 };
 
-// NAME=FROM:TO:STEP; the reason when it is not one.
-std::variant<StudyRange, std::string> parse_study_range(std::string_view text);
-
-// FROM, FROM + STEP, ... and TO itself: both ends included, at most largest_study values.
-std::variant<std::vector<double>, std::string> study_values(const StudyRange& range);
+// FROM, FROM + STEP, ... and TO itself: both ends included; nothing when that is more than
+// largest_study values.
+std::optional<std::vector<double>> study_values(const StudyRange& range);
 
 struct Study {
-    std::string parameter;
+    const ParameterInfo* parameter = nullptr;
     std::vector<double> values;
     std::vector<CycleAnalysis> analyses;  // one for each value
 };
 
-// Every value on top of the base parameters, checked first: a value the rules refuse, or one
-// whose cycle leaves the range of numbers, stops the study with a message naming it.
-// progress(done, all) is told now and then while the cycles are analysed.
-std::variant<Study, std::string> run_study(
+// Why a study stops, with nothing made.
+struct StudyProblem {
+    enum class Kind {
+        too_many_values,  // more than largest_study
+        refused_value,    // the value, on top of the base, breaks a rule: problem
+        beyond_numbers,   // the value's cycle leaves the range of numbers at step
+        failed,           // the analysis of the value failed: failure
+    };
+    Kind kind;
+    double value = 0;
+    std::optional<ParameterProblem> problem = {};
+    int step = -1;
+    std::string failure = {};
+};
+
+// Every value on top of the base parameters, each engine checked whole first; the cycles are
+// then analysed on every core. progress(done, all) is told now and then, from the calling
+// thread.
+std::variant<Study, StudyProblem> run_study(
     const EngineParameters& base, const StudyRange& range,
     const std::function<void(int, int)>& progress = [](int, int) {});
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <span>
+
 // The crank sweep: -90 to 270 degrees by repeated addition of 0.02, 18001 steps.
 
 namespace hcci {
@@ -9,6 +11,7 @@ inline constexpr double sweep_start_angle = -90;
 inline constexpr double angle_step = 0.02;           // 0x3F947AE147AE147B
 inline constexpr double sweep_upper_bound = 270.01;  // 0x4070E028F5C28F5C
 inline constexpr int steps_per_sweep = 18001;
+inline constexpr int last_step = steps_per_sweep - 1;
 
 // Whether a step at this accumulated angle belongs to the sweep.
 inline bool within_sweep(double crank_angle) {
@@ -19,5 +22,9 @@ inline bool within_sweep(double crank_angle) {
 inline bool is_first_step(double crank_angle) {
     return !(crank_angle > sweep_start_angle);
 }
+
+// The accumulated angle of every step, from step 0 at -90: 57 itself, for one, is passed at
+// 57.00000000000255.
+std::span<const double> sweep_angles();
 
 }  // namespace hcci

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/model/engine_parameters.h"
+#include "core/report/number_text.h"
 
 namespace hcci {
 namespace {
@@ -36,11 +36,7 @@ std::string number_or(const Metric& metric, const char* undefined) {
 
 std::string fixed(double value, int decimals) {
     if (std::isnan(value)) return "not defined";
-    // No "-0.00" for a value that rounds to nothing.
-    if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0;
-    char buffer[64];
-    (void)std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);  // fits: a double
-    return buffer;
+    return fixed_text(value, decimals);
 }
 
 std::string line(const char* what, const std::string& value, const char* unit) {

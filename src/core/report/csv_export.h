@@ -16,9 +16,6 @@ inline constexpr std::string_view csv_header =
     "step,crank_angle,phase,readout,piston_pos,crown_x,united_pressure,united_temperature,"
     "main_pressure,main_temperature,aux_pressure,aux_temperature,main_volume,aux_volume";
 
-// Appends a number in the shortest form that reads back to the same double.
-void append_number(std::string& out, double value);
-
 // Appends the row of the step that just ran; the chamber cells stay empty while the chambers are
 // united.
 void append_csv_row(std::string& out, int step, double crank_angle, int phase,

@@ -7,9 +7,11 @@
 
 #include <toml++/toml.h>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstring>
+
+#include "core/report/number_text.h"
+#include "core/report/parameter_messages.h"
 
 namespace hcci {
 namespace {
@@ -33,23 +35,13 @@ std::optional<std::string> value_problem(const ParameterInfo& info, double value
                                          std::string_view given) {
     if (!std::isfinite(value)) {
         return "parameter " + std::string(info.name) + " = " + std::string(given) +
-               " is not a finite number; its range is " + info.range.text();
+               " is not a finite number; its range is " + range_text(info.range);
     }
     if (!info.range.contains(value)) {
         return "parameter " + std::string(info.name) + " = " + std::string(given) +
-               " is outside its range " + info.range.text();
+               " is outside its range " + range_text(info.range);
     }
     return std::nullopt;
-}
-
-// A decimal number, all of the text: an optional sign, digits, a point, an exponent.
-std::optional<double> parse_number(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.front() == '+') return std::nullopt;
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
 }
 
 std::variant<std::string, std::string> read_text_file(const std::string& path) {
@@ -102,10 +94,10 @@ std::optional<std::string> apply_setting(EngineParameters& parameters, std::stri
     const std::string_view given = setting.substr(equals + 1);
     const ParameterInfo* info = find_parameter(name);
     if (info == nullptr) return unknown_name(name);
-    const std::optional<double> value = parse_number(given);
+    const std::optional<double> value = parse_decimal(given);
     if (!value) {
         return "parameter " + std::string(name) + " = " + quoted(given) +
-               " is not a number; its range is " + info->range.text();
+               " is not a number; its range is " + range_text(info->range);
     }
     if (auto problem = value_problem(*info, *value, given)) return problem;
     parameters.*info->member = *value;
@@ -127,7 +119,7 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
         const std::optional<double> value = node.value<double>();
         if (!(node.is_integer() || node.is_floating_point()) || !value) {
             return at_line(file_name, node.source()) + "parameter " + std::string(name) +
-                   " must be a number in its range " + info->range.text();
+                   " must be a number in its range " + range_text(info->range);
         }
         const std::string given =
             node.is_integer() ? std::to_string(*node.value<std::int64_t>()) : shortest_text(*value);
@@ -158,7 +150,7 @@ std::variant<EngineParameters, std::string> read_parameter_values(const Paramete
 std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources) {
     auto read = read_parameter_values(sources);
     if (const auto* parameters = std::get_if<EngineParameters>(&read)) {
-        if (auto problem = check_parameters(*parameters)) return *problem;
+        if (auto problem = parameter_problem(*parameters)) return *problem;
     }
     return read;
 }
@@ -176,8 +168,8 @@ std::string parameter_file(const EngineParameters& parameters) {
         text += std::string(info.name) + " = " + shortest_text(parameters.*info.member) + "  # " +
                 std::string(info.meaning);
         if (!info.unit.empty()) text += " (" + std::string(info.unit) + ")";
-        text += "; allowed " + info.range.text();
-        if (!info.rule.empty()) text += ", " + std::string(info.rule);
+        text += "; allowed " + range_text(info.range);
+        if (const std::string rule = rule_text(info); !rule.empty()) text += ", " + rule;
         text += '\n';
     }
     return text;

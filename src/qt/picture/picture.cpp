@@ -9,6 +9,7 @@
 #include "core/animate/cycle_driver.h"
 #include "core/animate/readout.h"
 #include "core/draw/logical_mapping.h"
+#include "core/model/sweep.h"
 #include "qt/picture/image_surface.h"
 #include "qt/picture/labels.h"
 #include "qt/picture/svg_surface.h"
@@ -39,17 +40,26 @@ QImage compose_picture(const QImage& drawing, double scale, long readout) {
     return picture;
 }
 
-QImage render_picture(int step, bool labels, int scale, const EngineParameters& parameters) {
-    ImageSurface surface(scale);
+namespace {
+
+// A fresh start of that engine, run to the step with no key pressed; returns the readout.
+long draw_to_step(DrawingSurface& surface, int step, const EngineParameters& parameters) {
+    if (step < 0 || step > last_step) {
+        throw std::out_of_range("no step " + std::to_string(step) + " in a sweep");
+    }
     RunControl run;
     CycleDriver driver(surface, run, parameters);
-    for (int i = 0; i <= step; ++i) {
-        if (driver.advance() != Advance::stepped) {
-            throw std::runtime_error("the sweep ended before step " + std::to_string(step));
-        }
-    }
+    driver.run_to(step);
+    return driver.readout();
+}
+
+}  // namespace
+
+QImage render_picture(int step, bool labels, int scale, const EngineParameters& parameters) {
+    ImageSurface surface(scale);
+    const long readout = draw_to_step(surface, step, parameters);
     if (!labels) return surface.image().copy();
-    return compose_picture(surface.image(), scale, driver.readout());
+    return compose_picture(surface.image(), scale, readout);
 }
 
 std::string encode_png(const QImage& image) {
@@ -62,13 +72,7 @@ std::string encode_png(const QImage& image) {
 
 std::string render_svg(int step, bool labels, const EngineParameters& parameters) {
     SvgSurface surface;
-    RunControl run;
-    CycleDriver driver(surface, run, parameters);
-    for (int i = 0; i <= step; ++i) {
-        if (driver.advance() != Advance::stepped) {
-            throw std::runtime_error("the sweep ended before step " + std::to_string(step));
-        }
-    }
+    const long readout = draw_to_step(surface, step, parameters);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -81,7 +85,7 @@ std::string render_svg(int step, bool labels, const EngineParameters& parameters
     QPainter painter;
     if (!painter.begin(&svg)) throw std::runtime_error("cannot draw the picture as SVG");
     surface.paint(painter);
-    if (labels) paint_labels(painter, 1, driver.readout());
+    if (labels) paint_labels(painter, 1, readout);
     painter.end();
     // The generator names one font; viewers without it should take the labels' second choice.
     return bytes

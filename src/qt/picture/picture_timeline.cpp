@@ -22,38 +22,40 @@ PictureTimeline::PictureTimeline(const EngineParameters& parameters, double scal
       builder_(builder_surface_, builder_run_, parameters) {}
 
 bool PictureTimeline::build(const std::function<bool()>& out_of_time) {
-    constexpr int steps_between_looks = 64;
-    int steps = 0;
     while (!complete()) {
-        build_step();
-        if (++steps % steps_between_looks == 0 && out_of_time()) break;
+        if (!build_to(next_snapshot_step(), out_of_time)) return false;
     }
-    return complete();
+    return true;
 }
 
 bool PictureTimeline::complete() const {
-    return builder_.step_index() == steps_per_sweep - 1;
+    return builder_.step_index() == last_step;
 }
 
-void PictureTimeline::build_step() {
-    builder_.advance();
-    if (builder_.step_index() % interval_ == 0) {
+int PictureTimeline::next_snapshot_step() const {
+    return std::min(last_step, static_cast<int>(snapshots_.size()) * interval_);
+}
+
+bool PictureTimeline::build_to(int step, const std::function<bool()>& out_of_time) {
+    if (!builder_.run_to(step, out_of_time)) return false;
+    if (static_cast<std::size_t>(step) == snapshots_.size() * static_cast<std::size_t>(interval_)) {
         snapshots_.push_back({builder_surface_.image().copy(), builder_.snapshot()});
     }
+    return true;
 }
 
 PictureTimeline::Moment PictureTimeline::at(int step) {
-    if (step < 0 || step >= steps_per_sweep) throw std::out_of_range("no such step in a sweep");
+    if (step < 0 || step > last_step) throw std::out_of_range("no such step in a sweep");
     // A snapshot not made yet is made now: the background build then goes on from there.
     const auto wanted = static_cast<std::size_t>(step / interval_);
-    while (snapshots_.size() <= wanted) build_step();
+    while (snapshots_.size() <= wanted) build_to(next_snapshot_step());
     const Snapshot& from = snapshots_[wanted];
     Moment moment;
     moment.surface = std::make_unique<ImageSurface>(scale_, from.picture);
     RunControl run;
     CycleDriver replay(*moment.surface, run, parameters_);
     replay.restore(from.driver);
-    while (replay.step_index() < step) replay.advance();
+    replay.run_to(step);
     moment.driver = replay.snapshot();
     return moment;
 }

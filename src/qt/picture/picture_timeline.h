@@ -44,7 +44,11 @@ public:
     std::size_t snapshot_bytes() const;
 
 private:
-    void build_step();
+    // The step of the next snapshot to make (the last step once they are all made).
+    int next_snapshot_step() const;
+    // Draws on to the step, and takes its snapshot when one is due there.
+    bool build_to(
+        int step, const std::function<bool()>& out_of_time = [] { return false; });
 
     struct Snapshot {
         QImage picture;

@@ -110,9 +110,12 @@ std::unique_ptr<QChart> make_chart(const Panel& panel, const Study& study, const
 
 std::string plot_study(const Study& study, PlotFormat format) {
     const std::vector<Panel> all = panels();
-    const ParameterInfo* info = find_parameter(study.parameter);
-    QString x_title = QString::fromStdString(study.parameter);
-    if (info != nullptr && !info->unit.empty()) {
+    const ParameterInfo* info = study.parameter;
+    const auto text = [](std::string_view t) {
+        return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
+    };
+    QString x_title = text(info->name);
+    if (!info->unit.empty()) {
         x_title += QStringLiteral(" (") +
                    QString::fromUtf8(info->unit.data(), static_cast<qsizetype>(info->unit.size())) +
                    QLatin1Char(')');
@@ -133,8 +136,7 @@ std::string plot_study(const Study& study, PlotFormat format) {
         svg.setOutputDevice(&buffer);
         svg.setSize(area.size().toSize());
         svg.setViewBox(area);
-        svg.setTitle(QStringLiteral("hcci-cycle study of ") +
-                     QString::fromStdString(study.parameter));
+        svg.setTitle(QStringLiteral("hcci-cycle study of ") + text(info->name));
         QPainter painter;
         if (!painter.begin(&svg)) throw std::runtime_error("cannot draw the plot as SVG");
         scene.render(&painter, area, area);

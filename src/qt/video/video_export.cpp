@@ -23,13 +23,12 @@ extern "C" {
 
 #include "core/animate/cycle_driver.h"
 #include "core/draw/logical_mapping.h"
+#include "core/model/sweep.h"
 #include "qt/picture/image_surface.h"
 #include "qt/picture/picture.h"
 
 namespace hcci {
 namespace {
-
-constexpr int last_step = 18000;
 
 std::string av_message(int error) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -385,10 +384,7 @@ std::string encode_video(const VideoOptions& options, const EngineParameters& pa
     Encoder encoder(format.get(), context.get(), stream);
     for (int i = 0; i < frames; ++i) {
         const int step = video_frame_step(i, frames);
-        while (driver.step_index() < step) {
-            if (driver.advance() != Advance::stepped)
-                throw std::runtime_error("the sweep ended early");
-        }
+        driver.run_to(step);
         const QImage picture =
             options.labels ? compose_picture(surface.image(), options.scale, driver.readout())
                            : surface.image();

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Numbers as a person reads and types them: the one place where numbers become text and text
+// becomes numbers.
+
+namespace hcci {
+
+// The shortest text that reads back to the same double ("0.1", "1e-05", "57.00000000000255").
+std::string shortest_text(double value);
+void append_shortest(std::string& out, double value);
+
+// A fixed number of decimals; never "-0.00" for a value that rounds to nothing.
+std::string fixed_text(double value, int decimals);
+
+// A decimal number making up the whole text: an optional sign, digits with or without a point,
+// an optional exponent ("inf" and "nan" are spelled-out numbers, not finite ones). Nothing for
+// any other text, or for a number beyond the range of doubles.
+std::optional<double> parse_decimal(std::string_view text);
+
+// A whole number of decimal digits only (no sign, no space, no exponent) from 0 to largest.
+std::optional<int> parse_whole(std::string_view text, int largest);
+
+}  // namespace hcci

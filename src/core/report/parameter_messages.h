@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/model/engine_parameters.h"
+
+// The parameters and their rules in words, for messages, parameter files and tooltips.
+
+namespace hcci {
+
+std::string range_text(const ParameterRange& range);  // "(1, 100]"
+// The order rules that start at this parameter ("first_split_angle <= first_merge_angle"),
+// or "".
+std::string rule_text(const ParameterInfo& parameter);
+// Every name, comma separated.
+std::string parameter_names();
+// The parameters that differ from the defaults, "name = value, ...", or "the defaults".
+std::string changed_parameters(const EngineParameters& parameters);
+
+// One sentence naming the parameters, their values and what is allowed.
+std::string problem_text(const ParameterProblem& problem);
+// check_parameters, in words.
+std::optional<std::string> parameter_problem(const EngineParameters& parameters);
+
+}  // namespace hcci

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#include "core/report/study_text.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/report/number_text.h"
+#include "core/report/parameter_messages.h"
+
+namespace hcci {
+
+std::variant<StudyRange, std::string> parse_study_range(std::string_view text) {
+    const std::string form = "--vary needs NAME=FROM:TO:STEP, not '" + std::string(text) + "'";
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) return form;
+    StudyRange range;
+    const std::string_view name = text.substr(0, equals);
+    range.parameter = find_parameter(name);
+    if (range.parameter == nullptr) {
+        return "unknown parameter '" + std::string(name) + "'; the parameters are " +
+               parameter_names();
+    }
+    std::string_view rest = text.substr(equals + 1);
+    double* const fields[] = {&range.from, &range.to, &range.step};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::size_t colon = i < 2 ? rest.find(':') : rest.size();
+        if (colon == std::string_view::npos) return form;
+        const std::optional<double> value = parse_decimal(rest.substr(0, colon));
+        if (!value || !std::isfinite(*value)) return form;
+        *fields[i] = *value;
+        rest.remove_prefix(std::min(colon + 1, rest.size()));
+    }
+    if (!(range.step > 0) || range.to < range.from) {
+        return "--vary " + std::string(text) + ": the step must be above 0 and FROM not above TO";
+    }
+    return range;
+}
+
+std::string study_problem_text(const StudyRange& range, const StudyProblem& problem) {
+    const std::string name(range.parameter->name);
+    const std::string stops_at =
+        "the study stops at parameter " + name + " = " + shortest_text(problem.value) + ": ";
+    switch (problem.kind) {
+        case StudyProblem::Kind::too_many_values:
+            return "--vary " + name + ": more than " + std::to_string(largest_study) + " values";
+        case StudyProblem::Kind::refused_value:
+            return stops_at + problem_text(*problem.problem);
+        case StudyProblem::Kind::beyond_numbers:
+            return stops_at +
+                   "these parameters carry the model beyond the range of numbers at step " +
+                   std::to_string(problem.step);
+        case StudyProblem::Kind::failed:
+            return "the study failed: " + problem.failure;
+    }
+    return "the study failed";
+}
+
+}  // namespace hcci

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/model/study.h"
+
+// A study as a person asks for it and is told about it.
+
+namespace hcci {
+
+// NAME=FROM:TO:STEP; the reason when it is not one.
+std::variant<StudyRange, std::string> parse_study_range(std::string_view text);
+
+// Why the study of that range stopped, in one sentence.
+std::string study_problem_text(const StudyRange& range, const StudyProblem& problem);
+
+}  // namespace hcci
