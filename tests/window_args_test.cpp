@@ -31,6 +31,11 @@ TEST(WindowArgs, HelpVersionOrTheEngine) {
     EXPECT_EQ(std::get<WindowArgs>(engine).parameters.settings,
               std::vector<std::string>{"gamma=1.3"});
     EXPECT_EQ(window_version_text(), "hcci-cycle " + std::string(version) + "\n");
+    // A file may be named like an option: it is the value, not the option.
+    const auto odd_name = parse_window_args(std::vector<std::string_view>{"--params", "--explore"});
+    ASSERT_TRUE(std::holds_alternative<WindowArgs>(odd_name));
+    EXPECT_FALSE(std::get<WindowArgs>(odd_name).explore);
+    EXPECT_EQ(std::get<WindowArgs>(odd_name).parameters.file, "--explore");
 }
 
 TEST(WindowArgs, MistakesAreNamed) {

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "apps/export/cli_args.h"
 
-#include <charconv>
+#include <algorithm>
+#include <array>
 #include <optional>
 
-#include "core/report/parameter_options.h"
+#include "core/report/command_line.h"
+#include "core/report/number_text.h"
 #include "core/report/version.h"
 
 namespace hcci {
@@ -14,125 +16,149 @@ std::string quoted(std::string_view text) {
     return "'" + std::string(text) + "'";
 }
 
-// A whole number of decimal digits only, from 0 to largest: no sign, no space, no exponent.
-std::optional<int> parse_whole(std::string_view text, int largest) {
-    if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if (value > static_cast<unsigned>(largest)) return std::nullopt;
-    return static_cast<int>(value);
-}
-
-struct SeenOptions {
-    bool output = false;
-    bool step = false;
-    bool scale = false;
-    bool vary = false;
-    bool plot = false;
-    bool fps = false;
-    bool duration = false;
-};
-
-// A positive decimal number of seconds, no more than the longest video.
-std::optional<double> parse_seconds(std::string_view text) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    if (!(value > 0) || value > longest_video) return std::nullopt;
-    return value;
-}
-
 bool ends_with(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-std::optional<CliError> parse_option(CliArgs& args, std::span<const std::string_view> rest,
-                                     std::size_t& i, SeenOptions& seen) {
-    const std::string_view option = rest[i];
-    const CliCommand command = args.command;
-    const bool picture = command == CliCommand::png || command == CliCommand::svg;
-    const bool video = command == CliCommand::video;
-    const bool study = command == CliCommand::study;
-    if (args.command != CliCommand::params) {
-        const OptionTaken taken = take_parameter_option(rest, i, args.parameters);
-        if (taken.problem) return CliError{*taken.problem};
-        if (taken.taken) return std::nullopt;
+struct CommandInfo {
+    CliCommand command;
+    std::string_view name;
+    std::string_view what;
+};
+
+// The commands that do something, in the order the usage shows them.
+constexpr std::array<CommandInfo, 7> commands{{
+    {CliCommand::csv, "csv",
+     "one sweep's values, a row per crank step (standard output by default)"},
+    {CliCommand::png, "png", "the window's client area after step N (0 to 18000, default 18000)"},
+    {CliCommand::summary, "summary",
+     "the cycle's analysis: work, IMEP, heat release, CA10/50/90, peaks"},
+    {CliCommand::study, "study", "the analysis for each value of one parameter, a CSV row each"},
+    {CliCommand::svg, "svg", "the same picture as vector graphics"},
+    {CliCommand::video, "video",
+     "one sweep as it looks in the window: FILE.mp4 (H.264), FILE.webm (VP9) or FILE.gif"},
+    {CliCommand::params, "params", "the parameter file of the default engine, ready to edit"},
+}};
+
+constexpr std::uint32_t bit(CliCommand command) {
+    return command_bit(static_cast<int>(command));
+}
+constexpr std::uint32_t picture = bit(CliCommand::png) | bit(CliCommand::svg);
+constexpr std::uint32_t video = bit(CliCommand::video);
+constexpr std::uint32_t study = bit(CliCommand::study);
+constexpr std::uint32_t every_command = bit(CliCommand::csv) | picture | video |
+                                        bit(CliCommand::summary) | study | bit(CliCommand::params);
+constexpr std::uint32_t every_engine = every_command & ~bit(CliCommand::params);
+
+enum Option { output, step, no_labels, scale, fps, duration, json, vary, plot, params, set };
+
+constexpr std::array<OptionSpec, 11> options{{
+    {output, "-o", "FILE", "the file to write; - for standard output", every_command,
+     picture | video, "an output file"},
+    {step, "--step", "N", "the step after which the picture is taken", picture, 0},
+    {no_labels, "--no-labels", "", "the drawing alone, without the labels over it", picture | video,
+     0},
+    {scale, "--scale", "S", "the picture S times larger (1 to 4, default 1), drawn afresh",
+     bit(CliCommand::png) | video, 0},
+    {fps, "--fps", "F", "video: frames a second (1 to 60, a GIF up to 50; default 30)", video, 0},
+    {duration, "--duration", "S", "video: seconds (default 18, the sweep's own time)", video, 0},
+    {json, "--json", "", "the analysis as JSON, every number in full", bit(CliCommand::summary), 0},
+    {vary, "--vary", "NAME=FROM:TO:STEP",
+     "the parameter NAME from FROM to TO (both included) in steps of STEP", study, study,
+     "the parameter to vary"},
+    {plot, "--plot", "FILE", "also a plot of the main figures against it, FILE.png or FILE.svg",
+     study, 0},
+    {params, "--params", "FILE", "the engine's parameters from a TOML file", every_engine, 0},
+    {set,
+     "--set",
+     "NAME=VALUE",
+     "one parameter, after the file; see the params command for them all",
+     every_engine,
+     0,
+     {},
+     true},
+}};
+
+// A positive decimal number of seconds, no more than the longest video.
+std::optional<double> parse_seconds(std::string_view text) {
+    const std::optional<double> value = parse_decimal(text);
+    if (!value || !(*value > 0) || *value > longest_video) return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
+    const std::string_view value = given.value;
+    switch (static_cast<Option>(given.spec->id)) {
+        case output:
+            if (value.empty()) return "option '-o' needs a file name";
+            args.output = std::string(value);
+            return std::nullopt;
+        case step:
+            if (const auto n = parse_whole(value, last_step)) {
+                args.step = *n;
+                return std::nullopt;
+            }
+            return "step " + quoted(value) + " is not a whole number from 0 to 18000";
+        case no_labels:
+            args.labels = false;
+            return std::nullopt;
+        case scale:
+            if (const auto n = parse_whole(value, largest_export_scale); n && *n >= 1) {
+                args.scale = *n;
+                return std::nullopt;
+            }
+            return "scale " + quoted(value) + " is not a whole number from 1 to 4";
+        case fps:
+            if (const auto n = parse_whole(value, largest_fps); n && *n >= 1) {
+                args.fps = *n;
+                return std::nullopt;
+            }
+            return "fps " + quoted(value) + " is not a whole number from 1 to 60";
+        case duration:
+            if (const auto seconds = parse_seconds(value)) {
+                args.duration = *seconds;
+                return std::nullopt;
+            }
+            return "duration " + quoted(value) +
+                   " is not a number of seconds above 0 and up to 600";
+        case json:
+            args.json = true;
+            return std::nullopt;
+        case vary:
+            args.vary = std::string(value);
+            return std::nullopt;
+        case plot:
+            if (!ends_with(value, ".png") && !ends_with(value, ".svg")) {
+                return "the plot " + quoted(value) + " must end in .png or .svg";
+            }
+            args.plot = std::string(value);
+            return std::nullopt;
+        case params:
+            if (value.empty()) return "option '--params' needs a file name";
+            args.parameters.file = std::string(value);
+            return std::nullopt;
+        case set:
+            args.parameters.settings.emplace_back(value);
+            return std::nullopt;
     }
-    if (args.command == CliCommand::summary && option == "--json") {
-        args.json = true;
-        return std::nullopt;
+    return std::nullopt;
+}
+
+// What the options cannot say alone.
+std::optional<std::string> check_together(const CliArgs& args) {
+    if (args.command != CliCommand::video) return std::nullopt;
+    if (!ends_with(args.output, ".mp4") && !ends_with(args.output, ".webm") &&
+        !ends_with(args.output, ".gif")) {
+        return "the video " + quoted(args.output) + " must end in .mp4, .webm or .gif";
     }
-    if ((picture || video) && option == "--no-labels") {
-        args.labels = false;
-        return std::nullopt;
+    // A GIF's delays are whole hundredths of a second, and players stretch a delay of one
+    // hundredth to ten: above 50 frames a second a GIF would play far slower than asked.
+    constexpr int largest_gif_fps = 50;
+    if (ends_with(args.output, ".gif") && args.fps > largest_gif_fps) {
+        return "a GIF shows at most 50 frames a second (its delays are hundredths of a second), "
+               "not " +
+               std::to_string(args.fps);
     }
-    const bool takes_value = option == "-o" || (picture && option == "--step") ||
-                             ((command == CliCommand::png || video) && option == "--scale") ||
-                             (video && (option == "--fps" || option == "--duration")) ||
-                             (study && (option == "--vary" || option == "--plot"));
-    if (!takes_value) return CliError{"unknown option " + quoted(option)};
-    if (i + 1 >= rest.size()) return CliError{"option " + quoted(option) + " needs a value"};
-    const std::string_view value = rest[++i];
-    if (option == "-o") {
-        if (seen.output) return CliError{"option '-o' given twice"};
-        if (value.empty()) return CliError{"option '-o' needs a file name"};
-        seen.output = true;
-        args.output = std::string(value);
-        return std::nullopt;
-    }
-    if (option == "--vary") {
-        if (seen.vary) return CliError{"option '--vary' given twice: a study varies one parameter"};
-        seen.vary = true;
-        args.vary = std::string(value);
-        return std::nullopt;
-    }
-    if (option == "--plot") {
-        if (seen.plot) return CliError{"option '--plot' given twice"};
-        if (!ends_with(value, ".png") && !ends_with(value, ".svg")) {
-            return CliError{"the plot " + quoted(value) + " must end in .png or .svg"};
-        }
-        seen.plot = true;
-        args.plot = std::string(value);
-        return std::nullopt;
-    }
-    if (option == "--fps") {
-        if (seen.fps) return CliError{"option '--fps' given twice"};
-        const std::optional<int> fps = parse_whole(value, largest_fps);
-        if (!fps || *fps < 1) {
-            return CliError{"fps " + quoted(value) + " is not a whole number from 1 to 60"};
-        }
-        seen.fps = true;
-        args.fps = *fps;
-        return std::nullopt;
-    }
-    if (option == "--duration") {
-        if (seen.duration) return CliError{"option '--duration' given twice"};
-        const std::optional<double> seconds = parse_seconds(value);
-        if (!seconds) {
-            return CliError{"duration " + quoted(value) +
-                            " is not a number of seconds above 0 and up to 600"};
-        }
-        seen.duration = true;
-        args.duration = *seconds;
-        return std::nullopt;
-    }
-    if (option == "--scale") {
-        if (seen.scale) return CliError{"option '--scale' given twice"};
-        const std::optional<int> scale = parse_whole(value, largest_export_scale);
-        if (!scale || *scale < 1) {
-            return CliError{"scale " + quoted(value) + " is not a whole number from 1 to 4"};
-        }
-        seen.scale = true;
-        args.scale = *scale;
-        return std::nullopt;
-    }
-    if (seen.step) return CliError{"option '--step' given twice"};
-    const std::optional<int> step = parse_whole(value, last_export_step);
-    if (!step) return CliError{"step " + quoted(value) + " is not a whole number from 0 to 18000"};
-    seen.step = true;
-    args.step = *step;
     return std::nullopt;
 }
 
@@ -141,96 +167,42 @@ std::optional<CliError> parse_option(CliArgs& args, std::span<const std::string_
 std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view> args) {
     if (args.empty()) return CliError{"no command given"};
     CliArgs result;
-    const std::string_view command = args.front();
-    if (command == "--help" || command == "--version") {
+    const std::string_view name = args.front();
+    if (name == "--help" || name == "--version") {
         if (args.size() > 1) return CliError{"unexpected argument " + quoted(args[1])};
-        result.command = command == "--help" ? CliCommand::help : CliCommand::version;
+        result.command = name == "--help" ? CliCommand::help : CliCommand::version;
         return result;
     }
-    if (command == "csv") {
-        result.command = CliCommand::csv;
-    } else if (command == "png") {
-        result.command = CliCommand::png;
-    } else if (command == "svg") {
-        result.command = CliCommand::svg;
-    } else if (command == "video") {
-        result.command = CliCommand::video;
-    } else if (command == "params") {
-        result.command = CliCommand::params;
-    } else if (command == "summary") {
-        result.command = CliCommand::summary;
-    } else if (command == "study") {
-        result.command = CliCommand::study;
-    } else {
-        return CliError{"unknown command " + quoted(command)};
+    const auto command = std::find_if(commands.begin(), commands.end(),
+                                      [name](const CommandInfo& c) { return c.name == name; });
+    if (command == commands.end()) return CliError{"unknown command " + quoted(name)};
+    result.command = command->command;
+    const auto given =
+        parse_options(args.subspan(1), options, static_cast<int>(result.command), name);
+    if (const auto* problem = std::get_if<std::string>(&given)) return CliError{*problem};
+    for (const GivenOption& option : std::get<std::vector<GivenOption>>(given)) {
+        if (auto problem = take(result, option)) return CliError{*problem};
     }
-    const std::span<const std::string_view> rest = args.subspan(1);
-    SeenOptions seen;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (auto error = parse_option(result, rest, i, seen)) return *error;
-    }
-    const bool needs_file = result.command == CliCommand::png ||
-                            result.command == CliCommand::svg ||
-                            result.command == CliCommand::video;
-    if (needs_file && !seen.output) {
-        return CliError{std::string(command) + " needs an output file: -o FILE"};
-    }
-    if (result.command == CliCommand::video && !ends_with(result.output, ".mp4") &&
-        !ends_with(result.output, ".webm") && !ends_with(result.output, ".gif")) {
-        return CliError{"the video " + quoted(result.output) + " must end in .mp4, .webm or .gif"};
-    }
-    // A GIF's delays are whole hundredths of a second, and players stretch a delay of one
-    // hundredth to ten: above 50 frames a second a GIF would play far slower than asked.
-    constexpr int largest_gif_fps = 50;
-    if (result.command == CliCommand::video && ends_with(result.output, ".gif") &&
-        result.fps > largest_gif_fps) {
-        return CliError{
-            "a GIF shows at most 50 frames a second (its delays are hundredths of a "
-            "second), not " +
-            std::to_string(result.fps)};
-    }
-    if (result.command == CliCommand::study && !seen.vary) {
-        return CliError{"study needs the parameter to vary: --vary NAME=FROM:TO:STEP"};
-    }
+    if (auto problem = check_together(result)) return CliError{*problem};
     return result;
 }
 
 std::string usage_text() {
-    return "usage: hcci-cycle-export csv [-o FILE] [--params FILE] [--set NAME=VALUE]...\n"
-           "       hcci-cycle-export png -o FILE [--step N] [--no-labels] [--scale S]\n"
-           "                             [--params FILE] [--set NAME=VALUE]...\n"
-           "       hcci-cycle-export summary [--json] [-o FILE] [--params FILE] [--set "
-           "NAME=VALUE]...\n"
-           "       hcci-cycle-export study --vary NAME=FROM:TO:STEP [-o FILE] [--plot FILE]\n"
-           "                             [--params FILE] [--set NAME=VALUE]...\n"
-           "       hcci-cycle-export svg -o FILE [--step N] [--no-labels] [--params FILE] [--set "
-           "...]\n"
-           "       hcci-cycle-export video -o FILE.mp4|FILE.webm|FILE.gif [--fps F] [--duration "
-           "S]\n"
-           "                             [--scale S] [--no-labels] [--params FILE] [--set ...]\n"
-           "       hcci-cycle-export params [-o FILE]\n"
-           "       hcci-cycle-export --help | --version\n"
-           "\n"
-           "  csv               one sweep's values, a row per crank step (standard output by "
-           "default)\n"
-           "  png               the window's client area after step N (0 to 18000, default 18000)\n"
-           "  svg               the same picture as vector graphics\n"
-           "  video             one sweep as it looks in the window, as H.264, VP9 or GIF\n"
-           "  summary           the cycle's analysis: work, IMEP, heat release, CA10/50/90, peaks\n"
-           "  study             the analysis for each value of one parameter, a CSV row each\n"
-           "  params            the parameter file of the default engine, ready to edit\n"
-           "  -o FILE           the file to write; - for standard output\n"
-           "  --step N          the step after which the picture is taken\n"
-           "  --no-labels       the drawing alone, without the labels over it\n"
-           "  --scale S         the picture S times larger (1 to 4, default 1), drawn afresh\n"
-           "  --fps F           video: frames a second (1 to 60, a GIF up to 50; default 30)\n"
-           "  --duration S      video: seconds (default 18, the sweep's own time)\n"
-           "  --json            the analysis as JSON, every number in full\n"
-           "  --vary N=A:B:S    the parameter N from A to B (both included) in steps of S\n"
-           "  --plot FILE       also a plot of the main figures against it, FILE.png or FILE.svg\n"
-           "  --params FILE     the engine's parameters from a TOML file\n"
-           "  --set NAME=VALUE  one parameter, after the file; see the params command for them "
-           "all\n";
+    constexpr std::string_view program = "hcci-cycle-export ";
+    std::string text;
+    for (const CommandInfo& c : commands) {
+        const std::string line = std::string(text.empty() ? "usage: " : "       ") +
+                                 std::string(program) + std::string(c.name) + " " +
+                                 options_synopsis(options, static_cast<int>(c.command));
+        text += wrapped(line, 100, 29);
+    }
+    text += "       " + std::string(program) + "--help | --version\n\n";
+    for (const CommandInfo& c : commands) {
+        std::string line = "  " + std::string(c.name);
+        line.resize(20, ' ');
+        text += line + std::string(c.what) + "\n";
+    }
+    return text + options_help(options, 18, 100);
 }
 
 std::string version_text() {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <variant>
 
+#include "core/model/sweep.h"
 #include "core/report/parameter_text.h"
 
 // The command line of hcci-cycle-export, parsed into a plain record. No toolkit here.
@@ -15,7 +16,6 @@ namespace hcci {
 inline constexpr int exit_failure = 1;  // the work could not be done, e.g. a file not written
 inline constexpr int exit_usage = 2;    // the command line is wrong
 
-inline constexpr int last_export_step = 18000;
 inline constexpr int largest_export_scale = 4;
 
 enum class CliCommand { help, version, csv, png, svg, video, params, summary, study };
@@ -23,7 +23,7 @@ enum class CliCommand { help, version, csv, png, svg, video, params, summary, st
 struct CliArgs {
     CliCommand command = CliCommand::help;
     std::string output;  // empty (csv only) or "-": standard output
-    int step = last_export_step;
+    int step = last_step;
     bool labels = true;
     int scale = 1;                // png: times the client area's own size
     ParameterSources parameters;  // every command of the engine

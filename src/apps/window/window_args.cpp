@@ -1,48 +1,80 @@
 // SPDX-License-Identifier: MIT
 #include "apps/window/window_args.h"
 
-#include "core/report/parameter_options.h"
+#include <array>
+
+#include "core/report/command_line.h"
 #include "core/report/version.h"
 
 namespace hcci {
+namespace {
+
+enum Option { explore, params, set, help, version_option };
+
+// The window has no commands: its options are those of command 0.
+constexpr std::uint32_t window = command_bit(0);
+
+constexpr std::array<OptionSpec, 5> options{{
+    {explore, "--explore", "",
+     "with a panel beside the picture: scrub, step, change the engine, read its values and "
+     "analysis, export",
+     window, 0},
+    {params, "--params", "FILE", "the engine's parameters from a TOML file", window, 0},
+    {set,
+     "--set",
+     "NAME=VALUE",
+     "one parameter, after the file; hcci-cycle-export params lists them",
+     window,
+     0,
+     {},
+     true},
+    {help, "--help", "", "", window, 0},
+    {version_option, "--version", "", "", window, 0},
+}};
+
+}  // namespace
 
 std::variant<WindowArgs, std::string> parse_window_args(std::span<const std::string_view> args) {
+    const auto given = parse_options(args, options, 0, "hcci-cycle");
+    if (const auto* problem = std::get_if<std::string>(&given)) return *problem;
     WindowArgs result;
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "--version")) {
-        result.action = args[0] == "--help" ? WindowAction::help : WindowAction::version;
-        return result;
-    }
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const OptionTaken taken = take_parameter_option(args, i, result.parameters);
-        if (taken.problem) return *taken.problem;
-        if (args[i] == "--explore") {
-            result.explore = true;
-            continue;
-        }
-        if (!taken.taken) {
-            if (args[i] == "--help" || args[i] == "--version") {
-                return "option '" + std::string(args[i]) + "' stands alone";
-            }
-            return "unknown option '" + std::string(args[i]) + "'";
+    for (const GivenOption& option : std::get<std::vector<GivenOption>>(given)) {
+        switch (static_cast<Option>(option.spec->id)) {
+            case explore:
+                result.explore = true;
+                break;
+            case params:
+                if (option.value.empty()) return std::string("option '--params' needs a file name");
+                result.parameters.file = std::string(option.value);
+                break;
+            case set:
+                result.parameters.settings.emplace_back(option.value);
+                break;
+            case help:
+            case version_option:
+                if (args.size() > 1) {
+                    return "option '" + std::string(option.spec->name) + "' stands alone";
+                }
+                result.action =
+                    option.spec->id == help ? WindowAction::help : WindowAction::version;
+                break;
         }
     }
     return result;
 }
 
 std::string window_usage_text() {
-    return "usage: hcci-cycle [--explore] [--params FILE] [--set NAME=VALUE]...\n"
+    const std::span<const OptionSpec> engine(options.data(), 3);
+    return "usage: hcci-cycle " + options_synopsis(engine, 0) +
+           "\n"
            "       hcci-cycle --help | --version\n"
            "\n"
            "Animates one cycle of the engine, endlessly. Keys: Space freezes and unfreezes, Enter\n"
            "restarts, \",\" and \".\" make it a tenth faster or slower, \"/\" five times the "
            "default\n"
            "speed, Escape or a double click quits.\n"
-           "\n"
-           "  --explore         with a panel beside the picture: scrub, step, change the engine,\n"
-           "                    read its values and analysis, export\n"
-           "  --params FILE     the engine's parameters from a TOML file\n"
-           "  --set NAME=VALUE  one parameter, after the file; hcci-cycle-export params lists "
-           "them\n";
+           "\n" +
+           options_help(engine, 18, 90);
 }
 
 std::string window_version_text() {
