@@ -2,6 +2,7 @@
 #include "core/report/atomic_file.h"
 
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <variant>
 
 namespace hcci {
 namespace {
@@ -192,6 +194,39 @@ TEST_P(AtomicFileStaged, AnInterruptedWriteLeavesTheOldOrTheNewFileAndNothingEls
         EXPECT_TRUE(WIFSIGNALED(status) ? WTERMSIG(status) == signal : WEXITSTATUS(status) == 0);
         const std::string content = read_file(target);
         EXPECT_TRUE(content == "old" || content == fresh) << content.size() << " bytes";
+        EXPECT_EQ(entry_count(), 1u);
+    }
+}
+
+// A file staged for minutes (a video) and never committed, or ended by a signal while it is
+// written, leaves the old content and no other file.
+TEST_P(AtomicFileStaged, AStagedFileLeftOrCutShortLeavesTheOldFileAlone) {
+    const fs::path target = dir_ / "sweep.mp4";
+    std::ofstream(target) << "old";
+    {
+        auto staged = ReplacementFile::stage(target.string(), GetParam());
+        ASSERT_TRUE(std::holds_alternative<ReplacementFile>(staged));
+        ASSERT_EQ(write_all(std::get<ReplacementFile>(staged).fd(), "part of a video"), 0);
+    }
+    EXPECT_EQ(read_file(target), "old");
+    EXPECT_EQ(entry_count(), 1u);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const struct rlimit no_core {};  // SIGQUIT would dump one
+            ::setrlimit(RLIMIT_CORE, &no_core);
+            auto staged = ReplacementFile::stage(target.string(), GetParam());
+            if (!std::holds_alternative<ReplacementFile>(staged)) ::_exit(3);
+            (void)write_all(std::get<ReplacementFile>(staged).fd(), "part of a video");
+            ::raise(signal);
+            ::_exit(4);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(read_file(target), "old");
         EXPECT_EQ(entry_count(), 1u);
     }
 }

@@ -145,17 +145,18 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     options.duration = args.duration;
     options.scale = args.scale;
     options.labels = args.labels;
-    // A target that cannot be written is told before the encoding, which may take minutes.
-    if (args.output != "-") {
-        if (auto problem = hcci::unwritable_target(args.output)) return fail(*problem);
-    }
+    // The file is staged before the encoding, which may take minutes: a target that cannot be
+    // written is told at once, and the frames go to the disk as they come.
+    auto staged = hcci::ReplacementFile::stage(args.output);
+    if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
+    hcci::ReplacementFile& file = std::get<hcci::ReplacementFile>(staged);
     const auto app = start_qt(argv0);
-    std::string video;
     {
         Progress progress("video");
-        video = hcci::encode_video(options, engine, std::ref(progress));
+        hcci::encode_video(options, engine, file.fd(), std::ref(progress));
     }
-    return write_output(args.output, video);
+    if (auto error = file.commit()) return fail(*error);
+    return 0;
 }
 
 int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engine) {

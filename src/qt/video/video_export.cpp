@@ -9,10 +9,14 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -40,47 +44,49 @@ void check(int result, const char* what) {
     if (result < 0) throw std::runtime_error(std::string(what) + ": " + av_message(result));
 }
 
-// The encoded file, kept in memory until it is whole (so that an interrupted export leaves no
-// partial file): a place in those bytes to write, read and seek, for the muxers that go back to
-// fill in a header, or (the MP4's index moved to the front) read what they wrote.
-struct MemoryCursor {
-    std::string* bytes;
-    std::size_t position = 0;
+// The file being written, through its descriptor: a place in it to write, read and seek, for
+// the muxers that go back to fill in a header, or (the MP4's index moved to the front) read
+// what they wrote. Each cursor has its own place.
+struct FileCursor {
+    int fd;
+    int64_t position = 0;
 
     static int write(void* opaque, uint8_t* data, int size) {  // FFmpeg 5 passes no const
-        auto* cursor = static_cast<MemoryCursor*>(opaque);
-        std::string& bytes = *cursor->bytes;
-        const auto count = static_cast<std::size_t>(size);
-        // No exception may cross FFmpeg's C code: a failed allocation is its ENOMEM.
-        try {
-            if (cursor->position + count > bytes.size()) bytes.resize(cursor->position + count);
-        } catch (const std::bad_alloc&) {
-            return AVERROR(ENOMEM);
+        auto* cursor = static_cast<FileCursor*>(opaque);
+        for (int done = 0; done < size;) {
+            const ssize_t written = ::pwrite(
+                cursor->fd, data + done, static_cast<std::size_t>(size - done), cursor->position);
+            if (written < 0 && errno == EINTR) continue;
+            if (written < 0) return AVERROR(errno);
+            done += static_cast<int>(written);
+            cursor->position += written;
         }
-        std::memcpy(bytes.data() + cursor->position, data, count);
-        cursor->position += count;
         return size;
     }
     static int read(void* opaque, uint8_t* data, int size) {
-        auto* cursor = static_cast<MemoryCursor*>(opaque);
-        const std::string& bytes = *cursor->bytes;
-        const std::size_t left = bytes.size() - std::min(cursor->position, bytes.size());
-        const std::size_t count = std::min(left, static_cast<std::size_t>(size));
-        if (count == 0) return AVERROR_EOF;
-        std::memcpy(data, bytes.data() + cursor->position, count);
-        cursor->position += count;
-        return static_cast<int>(count);
+        auto* cursor = static_cast<FileCursor*>(opaque);
+        for (;;) {
+            const ssize_t got =
+                ::pread(cursor->fd, data, static_cast<std::size_t>(size), cursor->position);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return AVERROR(errno);
+            if (got == 0) return AVERROR_EOF;
+            cursor->position += got;
+            return static_cast<int>(got);
+        }
     }
     static int64_t seek(void* opaque, int64_t offset, int whence) {
-        auto* cursor = static_cast<MemoryCursor*>(opaque);
-        const auto size = static_cast<int64_t>(cursor->bytes->size());
+        auto* cursor = static_cast<FileCursor*>(opaque);
+        struct stat status {};
+        if (::fstat(cursor->fd, &status) != 0) return AVERROR(errno);
+        const int64_t size = status.st_size;
         if (whence & AVSEEK_SIZE) return size;
         int64_t base = 0;
         switch (whence & ~AVSEEK_FORCE) {
             case SEEK_SET:
                 break;
             case SEEK_CUR:
-                base = static_cast<int64_t>(cursor->position);
+                base = cursor->position;
                 break;
             case SEEK_END:
                 base = size;
@@ -89,29 +95,29 @@ struct MemoryCursor {
                 return -1;
         }
         if (base + offset < 0) return -1;
-        cursor->position = static_cast<std::size_t>(base + offset);
-        return base + offset;
+        cursor->position = base + offset;
+        return cursor->position;
     }
 };
 
 constexpr int io_buffer_size = 1 << 16;
 
 // An AVIOContext over a cursor; nullptr when memory runs out.
-AVIOContext* open_cursor(MemoryCursor* cursor, bool writable) {
+AVIOContext* open_cursor(FileCursor* cursor, bool writable) {
     auto* buffer = static_cast<unsigned char*>(av_malloc(io_buffer_size));
     if (buffer == nullptr) return nullptr;
     AVIOContext* io =
-        avio_alloc_context(buffer, io_buffer_size, writable ? 1 : 0, cursor, MemoryCursor::read,
-                           writable ? MemoryCursor::write : nullptr, MemoryCursor::seek);
+        avio_alloc_context(buffer, io_buffer_size, writable ? 1 : 0, cursor, FileCursor::read,
+                           writable ? FileCursor::write : nullptr, FileCursor::seek);
     if (io == nullptr) av_free(buffer);
     return io;
 }
 
-// The muxer opens its file again to read it: another cursor over the same bytes.
+// The muxer opens its file again to read it: another cursor over the same descriptor.
 int open_again(AVFormatContext* format, AVIOContext** io, const char*, int flags, AVDictionary**) {
     if (flags & AVIO_FLAG_WRITE) return AVERROR(EINVAL);
-    const auto* writer = static_cast<const MemoryCursor*>(format->opaque);
-    auto* reader = new (std::nothrow) MemoryCursor{writer->bytes};
+    const auto* writer = static_cast<const FileCursor*>(format->opaque);
+    auto* reader = new (std::nothrow) FileCursor{writer->fd};
     if (reader == nullptr) return AVERROR(ENOMEM);
     *io = open_cursor(reader, false);
     if (*io == nullptr) {
@@ -123,7 +129,7 @@ int open_again(AVFormatContext* format, AVIOContext** io, const char*, int flags
 
 int close_again(AVFormatContext* format, AVIOContext* io) {
     if (io == nullptr || io == format->pb) return 0;  // the file itself is ours to close
-    delete static_cast<MemoryCursor*>(io->opaque);
+    delete static_cast<FileCursor*>(io->opaque);
     av_freep(&io->buffer);
     avio_context_free(&io);
     return 0;
@@ -269,55 +275,44 @@ void set_option(AVCodecContext* codec, const char* name, const char* value) {
     check(av_opt_set(codec->priv_data, name, value, 0), name);
 }
 
-}  // namespace
+// The muxer, writing through a cursor over the descriptor.
+struct Output {
+    FileCursor writer;
+    std::unique_ptr<AVFormatContext, FormatContextDeleter> format;
+    std::unique_ptr<AVIOContext, IoDeleter> io;
+};
 
-int video_frame_count(const VideoOptions& options) {
-    return std::max(1, static_cast<int>(std::lround(options.fps * options.duration)));
-}
-
-int video_frame_step(int frame, int frame_count) {
-    if (frame_count <= 1) return last_step;
-    return static_cast<int>(
-        std::lround(static_cast<double>(frame) * last_step / (frame_count - 1)));
-}
-
-std::string encode_video(const VideoOptions& options, const EngineParameters& parameters,
-                         const std::function<void(int, int)>& progress) {
-    // Our own messages say what failed; FFmpeg's chatter stays out of the way.
-    av_log_set_level(AV_LOG_QUIET);
-    const int frames = video_frame_count(options);
-    const int width = client_width * options.scale;
-    const int height = client_height * options.scale;
-    const bool gif = options.format == VideoFormat::gif;
-    // 4:2:0 wants even sizes: the extra column or row is white.
-    const int coded_width = gif ? width : (width + 1) & ~1;
-    const int coded_height = gif ? height : (height + 1) & ~1;
-
+std::unique_ptr<Output> open_output(VideoFormat video_format, int fd) {
+    auto output = std::make_unique<Output>(Output{FileCursor{fd}, nullptr, nullptr});
     AVFormatContext* raw_format = nullptr;
-    check(avformat_alloc_output_context2(&raw_format, nullptr, muxer_of(options.format), nullptr),
+    check(avformat_alloc_output_context2(&raw_format, nullptr, muxer_of(video_format), nullptr),
           "cannot make the video file");
-    const std::unique_ptr<AVFormatContext, FormatContextDeleter> format(raw_format);
-    std::string bytes;
-    MemoryCursor writer{&bytes};
-    const std::unique_ptr<AVIOContext, IoDeleter> io(open_cursor(&writer, true));
-    if (!io) throw std::bad_alloc();
-    format->pb = io.get();
+    output->format.reset(raw_format);
+    output->io.reset(open_cursor(&output->writer, true));
+    if (!output->io) throw std::bad_alloc();
+    AVFormatContext* format = output->format.get();
+    format->pb = output->io.get();
     format->flags |= AVFMT_FLAG_CUSTOM_IO;
-    format->opaque = &writer;
+    format->opaque = &output->writer;
     format->io_open = open_again;
     format->io_close2 = close_again;
+    return output;
+}
 
+// The encoder of the format at the coded size, opened, with its stream described.
+std::unique_ptr<AVCodecContext, CodecContextDeleter> open_encoder(const VideoOptions& options,
+                                                                  AVFormatContext* format,
+                                                                  AVStream* stream, QSize coded) {
     const AVCodec* codec = avcodec_find_encoder_by_name(encoder_of(options.format));
     if (codec == nullptr) {
         throw std::runtime_error(std::string("this FFmpeg has no ") + encoder_of(options.format) +
                                  " encoder");
     }
-    AVStream* stream = avformat_new_stream(format.get(), nullptr);
-    const std::unique_ptr<AVCodecContext, CodecContextDeleter> context(
-        avcodec_alloc_context3(codec));
-    if (stream == nullptr || !context) throw std::bad_alloc();
-    context->width = coded_width;
-    context->height = coded_height;
+    std::unique_ptr<AVCodecContext, CodecContextDeleter> context(avcodec_alloc_context3(codec));
+    if (!context) throw std::bad_alloc();
+    const bool gif = options.format == VideoFormat::gif;
+    context->width = coded.width();
+    context->height = coded.height();
     context->time_base = {1, options.fps};
     context->framerate = {options.fps, 1};
     context->pix_fmt = gif ? AV_PIX_FMT_PAL8 : AV_PIX_FMT_YUV420P;
@@ -348,74 +343,122 @@ std::string encode_video(const VideoOptions& options, const EngineParameters& pa
     check(avcodec_parameters_from_context(stream->codecpar, context.get()),
           "cannot describe the video stream");
     stream->time_base = context->time_base;
+    return context;
+}
+
+void write_header(VideoFormat video_format, AVFormatContext* format) {
     AVDictionary* muxer_options = nullptr;
-    if (gif) av_dict_set(&muxer_options, "loop", "0", 0);  // for ever
+    if (video_format == VideoFormat::gif) av_dict_set(&muxer_options, "loop", "0", 0);  // for ever
     // The index before the frames, so that a browser plays the MP4 while it still loads.
-    if (options.format == VideoFormat::mp4)
-        av_dict_set(&muxer_options, "movflags", "+faststart", 0);
-    const int header = avformat_write_header(format.get(), &muxer_options);
+    if (video_format == VideoFormat::mp4) av_dict_set(&muxer_options, "movflags", "+faststart", 0);
+    const int header = avformat_write_header(format, &muxer_options);
     av_dict_free(&muxer_options);
     check(header, "cannot write the video's header");
+}
 
-    const std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
-    if (!frame) throw std::bad_alloc();
-    frame->format = context->pix_fmt;
-    frame->width = coded_width;
-    frame->height = coded_height;
-    check(av_frame_get_buffer(frame.get(), 0), "cannot make a frame");
-    std::unique_ptr<SwsContext, ScaleDeleter> to_yuv;
-    if (!gif) {
-        to_yuv.reset(sws_getContext(coded_width, coded_height, AV_PIX_FMT_BGRA, coded_width,
-                                    coded_height, AV_PIX_FMT_YUV420P,
-                                    SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
-        if (!to_yuv) throw std::runtime_error("cannot convert the frames for the encoder");
+// Turns pictures into the encoder's frames: a picture of the client area, padded white to the
+// coded size, into YUV 4:2:0 or the GIF's palette.
+class FrameMaker {
+public:
+    FrameMaker(const AVCodecContext& context, std::unique_ptr<Palette> palette)
+        : frame_(av_frame_alloc()),
+          canvas_(context.width, context.height, QImage::Format_RGB32),
+          palette_(std::move(palette)) {
+        if (!frame_ || canvas_.isNull()) throw std::bad_alloc();
+        frame_->format = context.pix_fmt;
+        frame_->width = context.width;
+        frame_->height = context.height;
+        check(av_frame_get_buffer(frame_.get(), 0), "cannot make a frame");
+        canvas_.fill(Qt::white);
+        if (palette_) return;
+        to_yuv_.reset(sws_getContext(context.width, context.height, AV_PIX_FMT_BGRA, context.width,
+                                     context.height, AV_PIX_FMT_YUV420P,
+                                     SWS_BILINEAR | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
+        if (!to_yuv_) throw std::runtime_error("cannot convert the frames for the encoder");
     }
-    std::unique_ptr<Palette> palette;
-    if (gif)
-        palette = std::make_unique<Palette>(
-            render_picture(last_step, options.labels, options.scale, parameters));
 
+    const AVFrame* frame_of(const QImage& picture, int64_t pts) {
+        for (int y = 0; y < picture.height(); ++y) {
+            std::memcpy(canvas_.scanLine(y), picture.constScanLine(y),
+                        static_cast<std::size_t>(picture.width()) * 4);
+        }
+        check(av_frame_make_writable(frame_.get()), "cannot make a frame");
+        if (palette_) {
+            palette_->copy_to(frame_->data[1]);
+            for (int y = 0; y < picture.height(); ++y) {
+                const auto* row = reinterpret_cast<const QRgb*>(canvas_.constScanLine(y));
+                uint8_t* out =
+                    frame_->data[0] + static_cast<std::ptrdiff_t>(y) * frame_->linesize[0];
+                for (int x = 0; x < picture.width(); ++x) out[x] = palette_->index_of(row[x]);
+            }
+        } else {
+            const uint8_t* source[] = {canvas_.constBits()};
+            const int source_stride[] = {static_cast<int>(canvas_.bytesPerLine())};
+            if (sws_scale(to_yuv_.get(), source, source_stride, 0, canvas_.height(), frame_->data,
+                          frame_->linesize) != canvas_.height()) {
+                throw std::runtime_error("cannot convert a frame for the encoder");
+            }
+        }
+        frame_->pts = pts;
+        return frame_.get();
+    }
+
+private:
+    std::unique_ptr<AVFrame, FrameDeleter> frame_;
+    QImage canvas_;
+    std::unique_ptr<Palette> palette_;
+    std::unique_ptr<SwsContext, ScaleDeleter> to_yuv_;
+};
+
+}  // namespace
+
+int video_frame_count(const VideoOptions& options) {
+    return std::max(1, static_cast<int>(std::lround(options.fps * options.duration)));
+}
+
+int video_frame_step(int frame, int frame_count) {
+    if (frame_count <= 1) return last_step;
+    return static_cast<int>(
+        std::lround(static_cast<double>(frame) * last_step / (frame_count - 1)));
+}
+
+void encode_video(const VideoOptions& options, const EngineParameters& parameters, int fd,
+                  const std::function<void(int, int)>& progress) {
+    // Our own messages say what failed; FFmpeg's chatter stays out of the way.
+    av_log_set_level(AV_LOG_QUIET);
+    const int frames = video_frame_count(options);
+    const bool gif = options.format == VideoFormat::gif;
+    const QSize size(client_width * options.scale, client_height * options.scale);
+    // 4:2:0 wants even sizes: the extra column or row is white.
+    const QSize coded = gif ? size : QSize((size.width() + 1) & ~1, (size.height() + 1) & ~1);
+
+    const std::unique_ptr<Output> output = open_output(options.format, fd);
+    AVFormatContext* format = output->format.get();
+    AVStream* stream = avformat_new_stream(format, nullptr);
+    if (stream == nullptr) throw std::bad_alloc();
+    const auto context = open_encoder(options, format, stream, coded);
+    write_header(options.format, format);
+
+    FrameMaker maker(*context, gif ? std::make_unique<Palette>(render_picture(
+                                         last_step, options.labels, options.scale, parameters))
+                                   : nullptr);
     // Every frame continues the drawing of the frame before: one sweep, drawn once.
     ImageSurface surface(options.scale);
     RunControl run;
     CycleDriver driver(surface, run, parameters);
-    QImage canvas(coded_width, coded_height, QImage::Format_RGB32);
-    canvas.fill(Qt::white);
-    Encoder encoder(format.get(), context.get(), stream);
+    Encoder encoder(format, context.get(), stream);
     for (int i = 0; i < frames; ++i) {
-        const int step = video_frame_step(i, frames);
-        driver.run_to(step);
+        driver.run_to(video_frame_step(i, frames));
         const QImage picture =
             options.labels ? compose_picture(surface.image(), options.scale, driver.readout())
                            : surface.image();
-        for (int y = 0; y < height; ++y) {
-            std::memcpy(canvas.scanLine(y), picture.constScanLine(y),
-                        static_cast<std::size_t>(width) * 4);
-        }
-        check(av_frame_make_writable(frame.get()), "cannot make a frame");
-        if (gif) {
-            palette->copy_to(frame->data[1]);
-            for (int y = 0; y < height; ++y) {
-                const auto* row = reinterpret_cast<const QRgb*>(canvas.constScanLine(y));
-                uint8_t* out = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
-                for (int x = 0; x < width; ++x) out[x] = palette->index_of(row[x]);
-            }
-        } else {
-            const uint8_t* source[] = {canvas.constBits()};
-            const int source_stride[] = {static_cast<int>(canvas.bytesPerLine())};
-            if (sws_scale(to_yuv.get(), source, source_stride, 0, coded_height, frame->data,
-                          frame->linesize) != coded_height) {
-                throw std::runtime_error("cannot convert a frame for the encoder");
-            }
-        }
-        frame->pts = i;
-        encoder.send(frame.get());
+        encoder.send(maker.frame_of(picture, i));
         progress(i + 1, frames);
     }
     encoder.send(nullptr);
-    check(av_write_trailer(format.get()), "cannot finish the video");
-    avio_flush(io.get());
-    return bytes;
+    check(av_write_trailer(format), "cannot finish the video");
+    avio_flush(output->io.get());
+    if (output->io->error < 0) check(output->io->error, "cannot write the video");
 }
 
 }  // namespace hcci

@@ -26,8 +26,10 @@ struct VideoOptions {
 int video_frame_count(const VideoOptions& options);
 int video_frame_step(int frame, int frame_count);
 
-// The file's bytes. progress(done, all) is called after every frame.
-std::string encode_video(const VideoOptions& options, const EngineParameters& parameters,
-                         const std::function<void(int, int)>& progress);
+// Writes the video into the descriptor, which must also read and seek (a file, not a pipe):
+// the frames go to it as they are encoded, so that memory does not grow with the video's
+// length. progress(done, all) is called after every frame.
+void encode_video(const VideoOptions& options, const EngineParameters& parameters, int fd,
+                  const std::function<void(int, int)>& progress);
 
 }  // namespace hcci
