@@ -178,7 +178,9 @@ TEST_P(AtomicFileStaged, WhoCannotGiveAFileAwayStillKeepsItsGroup) {
 TEST_P(AtomicFileStaged, AnInterruptedWriteLeavesTheOldOrTheNewFileAndNothingElse) {
     const fs::path target = dir_ / "out.csv";
     const std::string fresh(32 << 20, 'n');
-    std::mt19937 random(std::random_device{}());
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
     std::uniform_int_distribution<useconds_t> delay(0, 40'000);
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));

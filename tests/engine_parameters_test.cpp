@@ -198,7 +198,9 @@ TEST(EngineParameters, EveryPhaseGetsAStep) {
 
 // Random sets: those accepted sweep finitely; those refused break a range or an order.
 TEST(EngineParameters, RandomSetsAreRefusedOrSweepFinitely) {
-    std::mt19937 random(20261208);
+    constexpr unsigned seed = 20261208;
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
     int accepted = 0;
     for (int round = 0; round < 300; ++round) {
         EngineParameters p;

@@ -57,7 +57,7 @@ class Run:
         self.session.tool("xdotool", "windowfocus", "--sync", str(self.window), "key",
                           "--delay", str(delay_ms), *keys)
 
-    def moving(self, seconds=0.6):
+    def moving(self, seconds=2.0):
         first = self.pixels.digest(ENGINE) + self.pixels.digest(LABEL8)
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:

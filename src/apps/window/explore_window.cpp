@@ -25,6 +25,7 @@
 #include "core/report/analysis_report.h"
 #include "core/report/atomic_file.h"
 #include "core/report/csv_export.h"
+#include "core/report/number_text.h"
 #include "core/report/parameter_text.h"
 #include "qt/picture/picture.h"
 
@@ -45,8 +46,7 @@ const char* const phase_names[] = {"",
                                    "united expansion"};
 
 QString number(double value, int decimals) {
-    if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0;
-    return QString::number(value, 'f', decimals);
+    return QString::fromStdString(fixed_text(value, decimals));
 }
 
 QLabel* monospace_label(QWidget* parent) {
@@ -86,18 +86,12 @@ ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent
     layout->addWidget(form_, 1);
     layout->addWidget(make_panel());
     resize(client_width + panel_width, client_height);
-    // While the animation runs, the panel follows it ten times a second, not every frame.
-    follow_timer_.setSingleShot(true);
-    follow_timer_.setInterval(100);
-    connect(&follow_timer_, &QTimer::timeout, this, &ExploreWindow::follow_picture);
-    connect(form_, &Form1::stepped, this, [this] {
-        if (!follow_timer_.isActive()) follow_timer_.start();
-    });
+    connect(form_, &Form1::shown, this, &ExploreWindow::follow);
     build_timer_.setSingleShot(true);
     connect(&build_timer_, &QTimer::timeout, this, &ExploreWindow::build_slice);
     trace_points_ = trace_points(parameters_);
     update_analysis();
-    follow_picture();
+    follow(form_->driver().snapshot());
     build_timer_.start(0);
 }
 
@@ -111,7 +105,35 @@ QWidget* ExploreWindow::make_panel() {
     scroll->setFrameShape(QFrame::NoFrame);
     auto* panel = new QWidget(scroll);
     auto* column = new QVBoxLayout(panel);
+    column->addWidget(make_timeline(panel));
 
+    QGroupBox* now = group(QStringLiteral("At this step"), panel);
+    values_ = monospace_label(now);
+    now->layout()->addWidget(values_);
+    column->addWidget(now);
+
+    // The command line's own summary, word for word.
+    QGroupBox* figures = group(QStringLiteral("Analysis"), panel);
+    analysis_ = new QPlainTextEdit(figures);
+    analysis_->setReadOnly(true);
+    analysis_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(fixed.pointSizeF() * 0.9);
+    analysis_->setFont(fixed);
+    // Eight lines in view; the rest scrolls.
+    const double margins = 2 * (analysis_->document()->documentMargin() + analysis_->frameWidth());
+    analysis_->setFixedHeight(
+        static_cast<int>(std::ceil(QFontMetrics(fixed).lineSpacing() * 8 + margins)));
+    figures->layout()->addWidget(analysis_);
+    column->addWidget(figures);
+
+    column->addWidget(make_exports(panel));
+    column->addWidget(make_engine(panel), 1);  // the boxes take what room is left
+    scroll->setWidget(panel);
+    return scroll;
+}
+
+QWidget* ExploreWindow::make_timeline(QWidget* panel) {
     QGroupBox* time = group(QStringLiteral("Timeline"), panel);
     slider_ = new QSlider(Qt::Horizontal, time);
     slider_->setObjectName(QStringLiteral("timeline"));
@@ -142,18 +164,10 @@ QWidget* ExploreWindow::make_panel() {
     stepping(QStringLiteral("+1\u00b0"), QStringLiteral("A degree on (Page Up)"), steps_a_degree);
     static_cast<QVBoxLayout*>(time->layout())->addLayout(buttons);
     connect(slider_, &QSlider::valueChanged, this, [this](int step) { show_step(step); });
-    column->addWidget(time);
+    return time;
+}
 
-    QGroupBox* now = group(QStringLiteral("At this step"), panel);
-    values_ = monospace_label(now);
-    now->layout()->addWidget(values_);
-    column->addWidget(now);
-
-    QGroupBox* figures = group(QStringLiteral("Analysis"), panel);
-    analysis_ = monospace_label(figures);
-    figures->layout()->addWidget(analysis_);
-    column->addWidget(figures);
-
+QWidget* ExploreWindow::make_exports(QWidget* panel) {
     QGroupBox* exports = group(QStringLiteral("Export"), panel);
     auto* saves = new QHBoxLayout;
     connect(
@@ -163,7 +177,7 @@ QWidget* ExploreWindow::make_panel() {
         });
     connect(
         button(QStringLiteral("PNG\u2026"), exports, saves), &QPushButton::clicked, this, [this] {
-            const int step = std::max(0, form_->driver().step_index());
+            const int step = shown_step();
             export_file(
                 QStringLiteral("Save the picture as PNG"), QStringLiteral("step-%1.png").arg(step),
                 QStringLiteral("PNG (*.png)"),
@@ -176,7 +190,10 @@ QWidget* ExploreWindow::make_panel() {
                             [this] { return summary_text(analyse_cycle(parameters_)); });
             });
     static_cast<QVBoxLayout*>(exports->layout())->addLayout(saves);
-    column->addWidget(exports);
+    return exports;
+}
+
+QWidget* ExploreWindow::make_engine(QWidget* panel) {
     QGroupBox* engine = group(QStringLiteral("Engine"), panel);
     parameters_form_ = new ParameterForm(engine);
     parameters_form_->set_parameters(parameters_);
@@ -191,10 +208,7 @@ QWidget* ExploreWindow::make_panel() {
     connect(button(QStringLiteral("Save\u2026"), engine, files), &QPushButton::clicked, this,
             &ExploreWindow::save_parameters);
     static_cast<QVBoxLayout*>(engine->layout())->addLayout(files);
-    column->addWidget(engine, 1);  // the boxes take what room is left
-
-    scroll->setWidget(panel);
-    return scroll;
+    return engine;
 }
 
 PictureTimeline& ExploreWindow::timeline_for_now() {
@@ -211,16 +225,15 @@ void ExploreWindow::show_step(int step) {
     step = std::clamp(step, 0, last_step);
     PictureTimeline::Moment moment = timeline_for_now().at(step);
     form_->show_moment(std::move(moment.surface), moment.driver);
-    follow_picture();
 }
 
 void ExploreWindow::step_by(int steps) {
-    show_step(std::max(0, form_->driver().step_index()) + steps);
+    show_step(shown_step() + steps);
 }
 
 void ExploreWindow::play_or_freeze() {
     form_->set_frozen(!form_->frozen());
-    follow_picture();
+    play_->setText(form_->frozen() ? QStringLiteral("Play") : QStringLiteral("Freeze"));
 }
 
 void ExploreWindow::keyPressEvent(QKeyEvent* event) {
@@ -261,13 +274,14 @@ void ExploreWindow::set_parameters(const EngineParameters& parameters) {
     if (parameters_form_->parameters() != parameters) parameters_form_->set_parameters(parameters);
     trace_points_ = trace_points(parameters_);
     update_analysis();
-    show_step(std::max(0, form_->driver().step_index()));
+    show_step(shown_step());
     if (running) form_->set_frozen(false);
-    follow_picture();
+    play_->setText(form_->frozen() ? QStringLiteral("Play") : QStringLiteral("Freeze"));
 }
 
-void ExploreWindow::follow_picture() {
-    const int step = std::max(0, form_->driver().step_index());
+void ExploreWindow::follow(const DriverSnapshot& shown) {
+    shown_ = shown;
+    const int step = shown_step();
     {
         const QSignalBlocker quiet(slider_);
         slider_->setValue(step);
@@ -275,16 +289,16 @@ void ExploreWindow::follow_picture() {
     step_label_->setText(QStringLiteral("step %1 of %2, %3\u00b0 after top dead centre")
                              .arg(step)
                              .arg(last_step)
-                             .arg(number(form_->driver().crank_angle() - 90, 2)));
+                             .arg(number(shown_.stepper.crank_angle() - 90, 2)));
     play_->setText(form_->frozen() ? QStringLiteral("Play") : QStringLiteral("Freeze"));
     values_->setText(values_text());
 }
 
 QString ExploreWindow::values_text() const {
-    const CycleDriver& driver = form_->driver();
-    if (driver.step_index() < 0) return QStringLiteral("(not started)");
-    const CombustionModel& m = driver.model();
-    const int phase = std::clamp(driver.phase(), 1, 5);
+    const Stepper& stepper = shown_.stepper;
+    if (stepper.step_index() < 0) return QStringLiteral("(not started)");
+    const CombustionModel& m = stepper.state();
+    const int phase = std::clamp(stepper.phase(), 1, 5);
     const auto row = [](const char* what, double pressure, double temperature) {
         return QStringLiteral("%1 %2 bar  %3 K\n")
             .arg(QString::fromLatin1(what), -7)
@@ -293,8 +307,9 @@ QString ExploreWindow::values_text() const {
     };
     QString text =
         QStringLiteral("phase   %1, %2\n").arg(phase).arg(QString::fromLatin1(phase_names[phase]));
-    text += QStringLiteral("angle   %1 deg after TDC\n").arg(number(driver.crank_angle() - 90, 2));
-    text += QStringLiteral("travel  %1\n").arg(number(crown_x(driver.geometry(), m.piston_pos), 4));
+    text += QStringLiteral("angle   %1 deg after TDC\n").arg(number(stepper.crank_angle() - 90, 2));
+    text +=
+        QStringLiteral("travel  %1\n").arg(number(crown_x(stepper.geometry(), m.piston_pos), 4));
     text += row("united", m.united_pressure, m.united_temperature);
     if (is_divided_phase(phase)) {
         text += row("main", m.main_pressure, m.main_temperature);
@@ -306,42 +321,15 @@ QString ExploreWindow::values_text() const {
 }
 
 void ExploreWindow::update_analysis() {
-    const CycleAnalysis a = analyse_cycle(parameters_);
-    const auto three = [](const Peak& united, const Peak& main, const Peak& aux, int decimals) {
-        return number(united.value, decimals) + " / " + number(main.value, decimals) + " / " +
-               number(aux.value, decimals);
-    };
-    QString text;
-    text += QStringLiteral("IMEP              %1 bar\n").arg(number(a.imep_bar, 3));
-    text += QStringLiteral("efficiency        %1 (Otto %2)\n")
-                .arg(std::isnan(a.indicated_efficiency) ? QStringLiteral("-")
-                                                        : number(a.indicated_efficiency, 3))
-                .arg(number(a.otto_efficiency, 3));
-    if (std::isnan(a.ca50_deg)) {
-        text += QStringLiteral("CA10/50/90        (no heat released)\n");
-    } else {
-        text += QStringLiteral("CA10/50/90        %1 / %2 / %3 deg\n")
-                    .arg(number(a.ca10_deg, 2), number(a.ca50_deg, 2), number(a.ca90_deg, 2));
-        text += QStringLiteral("burn duration     %1 deg\n").arg(number(a.burn_duration_deg, 2));
-    }
-    text += QStringLiteral("peak pressure     %1 bar\n")
-                .arg(three(a.peak_united_pressure, a.peak_main_pressure, a.peak_aux_pressure, 2));
-    text += QStringLiteral("peak temperature  %1 K\n")
-                .arg(three(a.peak_united_temperature, a.peak_main_temperature,
-                           a.peak_aux_temperature, 0));
-    text += QStringLiteral("largest rise      %1 bar/deg\n")
-                .arg(three(a.max_united_pressure_rise, a.max_main_pressure_rise,
-                           a.max_aux_pressure_rise, 2));
-    text += QStringLiteral("                  (united / main / auxiliary)");
-    analysis_->setText(text);
+    analysis_->setPlainText(QString::fromStdString(summary_text(analyse_cycle(parameters_))));
 }
 
 QString ExploreWindow::analysis_text() const {
-    return analysis_->text();
+    return analysis_->toPlainText();
 }
 
 QString ExploreWindow::hover_text(QPoint widget_point) const {
-    const int step = form_->driver().step_index();
+    const int step = shown_.stepper.step_index();
     if (step < 1) return {};
     const QPointF at = form_->client_point(widget_point);
     const auto point = nearest_trace_point(trace_points_, step, at.x(), at.y(), hover_reach);

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -49,10 +51,15 @@ protected:
 
 private:
     QWidget* make_panel();
+    QWidget* make_timeline(QWidget* panel);
+    QWidget* make_exports(QWidget* panel);
+    QWidget* make_engine(QWidget* panel);
     PictureTimeline& timeline_for_now();
+    int shown_step() const { return std::max(0, shown_.stepper.step_index()); }
     void step_by(int steps);
     void play_or_freeze();
-    void follow_picture();
+    // The panel follows the picture: told each step it shows.
+    void follow(const DriverSnapshot& shown);
     void update_analysis();
     void build_slice();
     void export_file(const QString& title, const QString& name, const QString& filter,
@@ -65,13 +72,13 @@ private:
     QSlider* slider_ = nullptr;
     QLabel* step_label_ = nullptr;
     QLabel* values_ = nullptr;
-    QLabel* analysis_ = nullptr;
+    QPlainTextEdit* analysis_ = nullptr;
     QPushButton* play_ = nullptr;
     ParameterForm* parameters_form_ = nullptr;
     std::unique_ptr<PictureTimeline> timeline_;
     std::vector<TracePoint> trace_points_;
+    DriverSnapshot shown_;  // the driver at the step the picture shows
     QTimer build_timer_;
-    QTimer follow_timer_;
 };
 
 }  // namespace hcci

@@ -9,8 +9,10 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 #include "apps/window/fatal_error.h"
 #include "core/animate/readout.h"
@@ -54,13 +56,21 @@ struct Form1::PendingPicture {
     CycleReplay replay{*surface};
 };
 
-Form1::Form1(const EngineParameters& parameters, QWidget* parent)
+Form1::Clock Form1::steady_clock() {
+    return [] {
+        return static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count());
+    };
+}
+
+Form1::Form1(const EngineParameters& parameters, QWidget* parent, Clock clock)
     : QWidget(parent),
       surface_(std::make_unique<ImageSurface>()),
       driver_(*surface_, run_, parameters),
-      pacer_(driver_, run_, [this] { return static_cast<double>(clock_.nsecsElapsed()); }),
+      clock_(std::move(clock)),
+      pacer_(driver_, run_, clock_),
       shown_readout_(LONG_MIN) {
-    clock_.start();
     setWindowTitle(
         QString::fromUtf8(form_caption.data(), static_cast<qsizetype>(form_caption.size())));
     // Resizable down to half the drawing's own size; the picture keeps its proportions.
@@ -152,9 +162,8 @@ void Form1::start_rasterise() {
 
 void Form1::rasterise_slice() {
     if (!pending_) return;
-    const double deadline = static_cast<double>(clock_.nsecsElapsed()) + rasterise_slice_ns;
-    const bool caught_up = pending_->replay.catch_up(
-        driver_, [&] { return static_cast<double>(clock_.nsecsElapsed()) > deadline; });
+    const double deadline = clock_() + rasterise_slice_ns;
+    const bool caught_up = pending_->replay.catch_up(driver_, [&] { return clock_() > deadline; });
     if (caught_up) {
         finish_rasterise();
         return;
@@ -205,7 +214,7 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 }
 
 double Form1::key_arrival_ns(const QKeyEvent& event) {
-    const double now = static_cast<double>(clock_.nsecsElapsed());
+    const double now = clock_();
     if (event.timestamp() == 0) return now;  // a key without a time of its own
     // Events carry the window system's time in milliseconds. Its offset from this clock is
     // taken from the promptest event seen, so that keys handled together after the window was
@@ -271,7 +280,7 @@ void Form1::arm_timer() {
         timer_.stop();  // held: no timer, the process sleeps
         return;
     }
-    const double wait_ns = pacer_.next_tick_ns() - static_cast<double>(clock_.nsecsElapsed());
+    const double wait_ns = pacer_.next_tick_ns() - clock_();
     const double wait_ms = std::clamp(std::ceil(wait_ns / 1e6), 0.0, static_cast<double>(INT_MAX));
     timer_.start(static_cast<int>(wait_ms));
 }
@@ -295,7 +304,7 @@ void Form1::show_steps() {
     const QRect dirty = surface_->take_dirty_rect();
     if (!dirty.isEmpty()) {
         update(to_widget(dirty));
-        emit stepped();
+        emit shown(driver_.snapshot());
     }
 }
 
@@ -312,7 +321,7 @@ void Form1::show_moment(std::unique_ptr<ImageSurface> surface, const DriverSnaps
     surface_->take_dirty_rect();
     update();
     update_readout();
-    emit stepped();
+    emit shown(driver_.snapshot());
 }
 
 void Form1::set_frozen(bool frozen) {

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "apps/window/form_label.h"
@@ -23,8 +23,15 @@ class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    // Animates the engine the parameters describe (they must pass check_parameters).
-    explicit Form1(const EngineParameters& parameters = {}, QWidget* parent = nullptr);
+    // A monotonic time in nanoseconds.
+    using Clock = std::function<double()>;
+    // The steady clock of the machine.
+    static Clock steady_clock();
+
+    // Animates the engine the parameters describe (they must pass check_parameters), paced by
+    // the clock.
+    explicit Form1(const EngineParameters& parameters = {}, QWidget* parent = nullptr,
+                   Clock clock = steady_clock());
     ~Form1() override;
 
     CycleDriver& driver() { return driver_; }
@@ -56,8 +63,9 @@ public:
 signals:
     // Escape, a double click on the window or closing it: the program is to end.
     void ended();
-    // The picture shows another step: the animation ran, or a moment was shown.
-    void stepped();
+    // The picture shows another step: the animation ran (once a frame at most), or a moment
+    // was shown. The driver's state at that step.
+    void shown(const hcci::DriverSnapshot& driver);
 
 protected:
     bool event(QEvent* event) override;
@@ -72,7 +80,7 @@ private:
 
     void Form_Activate();
     void Form_KeyPress(std::uint16_t key_ascii, double arrival_ns);
-    // When a key was typed, on clock_'s scale.
+    // When a key was typed, on the clock's scale.
     double key_arrival_ns(const QKeyEvent& event);
     void Form_DblClick();
     void End();
@@ -94,7 +102,7 @@ private:
     std::unique_ptr<ImageSurface> surface_;
     RunControl run_;
     CycleDriver driver_;
-    QElapsedTimer clock_;
+    Clock clock_;
     StepPacer pacer_;
     QTimer timer_;
     QTimer settle_timer_;
