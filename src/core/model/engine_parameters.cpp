@@ -103,10 +103,6 @@ const ParameterInfo* find_parameter(std::string_view name) {
     return nullptr;
 }
 
-const ParameterInfo& parameter_of(double EngineParameters::*member) {
-    return *info(member);
-}
-
 std::span<const OrderRule> order_rules() {
     return rules;
 }

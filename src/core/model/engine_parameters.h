@@ -63,8 +63,6 @@ const std::array<ParameterInfo, parameter_count>& parameter_table();
 
 // The parameter of that name, or nothing.
 const ParameterInfo* find_parameter(std::string_view name);
-// The parameter of that member of the record.
-const ParameterInfo& parameter_of(double EngineParameters::*member);
 
 // The order of the schedule: lower <= higher, or lower < higher.
 struct OrderRule {
