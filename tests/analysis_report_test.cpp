@@ -15,45 +15,73 @@ namespace hcci {
 namespace {
 
 // The keys of the summary and of a study's columns: a published interface.
-const std::vector<std::string> keys = {"work",
+const std::vector<std::string> keys = {"work_j_per_l",
                                        "imep_bar",
-                                       "heat_release",
+                                       "energy_added_j_per_l",
                                        "indicated_efficiency",
+                                       "internal_energy_start_j_per_l",
+                                       "internal_energy_end_j_per_l",
+                                       "heat_release_j_per_l",
+                                       "first_merge_energy_j_per_l",
+                                       "first_merge_step",
+                                       "first_merge_deg_atdc",
+                                       "first_merge_main_pressure_bar",
+                                       "first_merge_aux_pressure_bar",
+                                       "first_merge_merged_pressure_bar",
+                                       "second_merge_energy_j_per_l",
+                                       "second_merge_step",
+                                       "second_merge_deg_atdc",
+                                       "second_merge_main_pressure_bar",
+                                       "second_merge_aux_pressure_bar",
+                                       "second_merge_merged_pressure_bar",
+                                       "compression_ratio",
+                                       "main_compression_ratio",
+                                       "aux_compression_ratio",
                                        "otto_efficiency",
                                        "main_otto_efficiency",
                                        "aux_otto_efficiency",
-                                       "compression_ratio",
-                                       "ca10_deg",
-                                       "ca50_deg",
-                                       "ca90_deg",
+                                       "ca10_deg_atdc",
+                                       "ca50_deg_atdc",
+                                       "ca90_deg_atdc",
                                        "burn_duration_deg",
+                                       "engine_speed_rpm",
+                                       "ringing_limit_mw_per_m2",
                                        "peak_united_pressure_bar",
                                        "peak_united_pressure_step",
-                                       "peak_united_pressure_deg",
+                                       "peak_united_pressure_deg_atdc",
                                        "peak_united_temperature_k",
                                        "peak_united_temperature_step",
-                                       "peak_united_temperature_deg",
-                                       "peak_main_pressure_bar",
-                                       "peak_main_pressure_step",
-                                       "peak_main_pressure_deg",
-                                       "peak_main_temperature_k",
-                                       "peak_main_temperature_step",
-                                       "peak_main_temperature_deg",
-                                       "peak_aux_pressure_bar",
-                                       "peak_aux_pressure_step",
-                                       "peak_aux_pressure_deg",
-                                       "peak_aux_temperature_k",
-                                       "peak_aux_temperature_step",
-                                       "peak_aux_temperature_deg",
+                                       "peak_united_temperature_deg_atdc",
                                        "max_united_pressure_rise_bar_per_deg",
                                        "max_united_pressure_rise_step",
-                                       "max_united_pressure_rise_deg",
+                                       "max_united_pressure_rise_deg_atdc",
+                                       "max_united_pressure_rise_bar_per_ms",
+                                       "united_ringing_mw_per_m2",
+                                       "united_over_ringing_limit",
+                                       "peak_main_pressure_bar",
+                                       "peak_main_pressure_step",
+                                       "peak_main_pressure_deg_atdc",
+                                       "peak_main_temperature_k",
+                                       "peak_main_temperature_step",
+                                       "peak_main_temperature_deg_atdc",
                                        "max_main_pressure_rise_bar_per_deg",
                                        "max_main_pressure_rise_step",
-                                       "max_main_pressure_rise_deg",
+                                       "max_main_pressure_rise_deg_atdc",
+                                       "max_main_pressure_rise_bar_per_ms",
+                                       "main_ringing_mw_per_m2",
+                                       "main_over_ringing_limit",
+                                       "peak_aux_pressure_bar",
+                                       "peak_aux_pressure_step",
+                                       "peak_aux_pressure_deg_atdc",
+                                       "peak_aux_temperature_k",
+                                       "peak_aux_temperature_step",
+                                       "peak_aux_temperature_deg_atdc",
                                        "max_aux_pressure_rise_bar_per_deg",
                                        "max_aux_pressure_rise_step",
-                                       "max_aux_pressure_rise_deg"};
+                                       "max_aux_pressure_rise_deg_atdc",
+                                       "max_aux_pressure_rise_bar_per_ms",
+                                       "aux_ringing_mw_per_m2",
+                                       "aux_over_ringing_limit"};
 
 // The value of a key in the JSON text, as written.
 std::string json_value(const std::string& json, const std::string& key) {
@@ -65,7 +93,7 @@ std::string json_value(const std::string& json, const std::string& key) {
 
 TEST(AnalysisReport, JsonHasEveryKeyOnceWithNumbersThatReadBack) {
     const CycleAnalysis a = analyse_cycle(EngineParameters{});
-    const std::string json = summary_json(a);
+    const std::string json = summary_json(a, {});
     EXPECT_EQ(json.front(), '{');
     EXPECT_EQ(json.substr(json.size() - 2), "}\n");
     const std::vector<Metric> metrics = metrics_of(a);
@@ -74,23 +102,51 @@ TEST(AnalysisReport, JsonHasEveryKeyOnceWithNumbersThatReadBack) {
         SCOPED_TRACE(keys[i]);
         EXPECT_EQ(metrics[i].key, keys[i]);
         const std::string text = json_value(json, keys[i]);
-        EXPECT_EQ(std::strtod(text.c_str(), nullptr), metrics[i].value);
-        if (metrics[i].whole) {
-            EXPECT_EQ(text.find('.'), std::string::npos) << text;
+        switch (metrics[i].kind) {
+            case Metric::Kind::flag:
+                EXPECT_EQ(text, metrics[i].value != 0 ? "true" : "false");
+                break;
+            case Metric::Kind::whole:
+                EXPECT_EQ(text.find('.'), std::string::npos) << text;
+                [[fallthrough]];
+            case Metric::Kind::number:
+                EXPECT_EQ(std::strtod(text.c_str(), nullptr), metrics[i].value);
+                break;
         }
     }
     EXPECT_EQ(json_value(json, "peak_aux_pressure_step"), "8449");
-    EXPECT_EQ(std::count(json.begin(), json.end(), '\n'), static_cast<long>(keys.size()) + 2);
+    EXPECT_EQ(json_value(json, "aux_over_ringing_limit"), "true");
+    // Then the engine, every parameter of it.
+    EXPECT_EQ(std::count(json.begin(), json.end(), '\n'),
+              static_cast<long>(keys.size() + parameter_count) + 4);
+    EXPECT_EQ(json_value(json, "first_split_atdc"), "-33");
+}
+
+// An engineer quotes a summary by the engine it came from.
+TEST(AnalysisReport, SummaryAndStudyTableNameTheirEngine) {
+    EngineParameters engine;
+    engine.gamma = 1.3;
+    engine.engine_speed = 1500;
+    const CycleAnalysis a = analyse_cycle(engine);
+    EXPECT_NE(summary_text(a, engine).find("Engine: gamma = 1.3, engine_speed = 1500\n"),
+              std::string::npos);
+    EXPECT_NE(summary_text(a, {}).find("Engine: the defaults\n"), std::string::npos);
+    EXPECT_NE(summary_json(a, engine).find("\"gamma\": 1.3,"), std::string::npos);
+    const std::string header = study_csv_header("rod_length", engine);
+    EXPECT_EQ(header.substr(0, header.find('\n')),
+              "# a study of rod_length; the engine otherwise: gamma = 1.3, engine_speed = 1500");
 }
 
 TEST(AnalysisReport, WhatIsNotDefinedIsNullOrEmpty) {
     CycleAnalysis a;  // nothing gathered: no heat, no peaks
-    const std::string json = summary_json(a);
-    EXPECT_EQ(json_value(json, "ca50_deg"), "null");
+    const std::string json = summary_json(a, {});
+    EXPECT_EQ(json_value(json, "ca50_deg_atdc"), "null");
+    EXPECT_EQ(json_value(json, "first_merge_step"), "null");
+    EXPECT_EQ(json_value(json, "united_over_ringing_limit"), "null");
     EXPECT_EQ(json_value(json, "peak_main_pressure_bar"), "null");
     EXPECT_EQ(json_value(json, "peak_main_pressure_step"), "null");
     EXPECT_EQ(study_csv_row(1.5, a).substr(0, 12), "1.5,0,0,0,,0");
-    const std::string text = summary_text(a);
+    const std::string text = summary_text(a, {});
     const std::size_t ca50 = text.find("  CA50 ");
     ASSERT_NE(ca50, std::string::npos);
     EXPECT_NE(text.substr(ca50, text.find('\n', ca50) - ca50).find("not defined"),
@@ -98,12 +154,18 @@ TEST(AnalysisReport, WhatIsNotDefinedIsNullOrEmpty) {
 }
 
 TEST(AnalysisReport, TextShowsUnitsAndWhereThePeaksAre) {
-    const std::string text = summary_text(analyse_cycle(EngineParameters{}));
-    for (const char* line : {"  IMEP                                      4.829 bar\n",
-                             "  peak auxiliary pressure                  148.07 bar  at step 8449, "
-                             "-11.02 deg after TDC\n",
-                             "  peak united pressure                      88.98 bar  at step 9000, "
-                             "0.00 deg after TDC\n"}) {
+    const std::string text = summary_text(analyse_cycle(EngineParameters{}), {});
+    for (const char* line :
+         {"  IMEP                                            4.829 bar\n",
+          "  energy added to the charge (work + dU)         757.06 J/L\n",
+          "  indicated efficiency (work / energy added)       0.6379\n",
+          "  energy of the first merge                      +75.68 J/L  at -11.02 deg: main "
+          "30.73, aux 148.07 -> 45.34 bar\n",
+          "  Otto efficiency, main chamber's gas            0.6417 (r = 13.011)\n",
+          "  peak auxiliary pressure                        148.07 bar  at step 8449, -11.02 "
+          "deg\n",
+          "  peak united pressure                            88.98 bar  at step 9000, 0.00 deg\n",
+          "  ringing intensity, auxiliary                    30.08 MW/m2  over the limit\n"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line << "\nin\n" << text;
     }
 }
@@ -121,6 +183,10 @@ TEST(Study, RangesIncludeBothEnds) {
         {"gamma=1.3:1.3:1", {1.3}, ""},
         {"main_share=0.1:0.9:0.1", {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9}, ""},
         {"gamma=1.2:1.2012:0.0004", {1.2, 1.2004, 1.2008, 1.2012}, ""},  // not 1.2007999999999999
+        // FROM as given, never a rounder number near it; both ends however large the step.
+        {"gamma=1.000000000000001:1.2:0.1", {1.000000000000001, 1.000000000000001 + 0.1, 1.2}, ""},
+        {"gamma=1.1:1.6:1e9", {1.1, 1.6}, ""},
+        {"gamma=1.1:1.6:0.5", {1.1, 1.6}, ""},
         {"gamma=1.2:1.3", {}, "--vary needs NAME=FROM:TO:STEP"},
         {"gamma=a:1.3:0.1", {}, "--vary needs NAME=FROM:TO:STEP"},
         {"gamma=1.2:1.3:0.1:2", {}, "--vary needs NAME=FROM:TO:STEP"},
@@ -179,10 +245,13 @@ std::string stopped(std::string_view text) {
 }
 
 TEST(Study, AValueTheRulesRefuseStopsItByName) {
+    EXPECT_EQ(stopped("aux_ignition_start_atdc=-20:-12:0.25"),
+              "the study stops at parameter aux_ignition_start_atdc = -12: parameters "
+              "aux_ignition_start_atdc = -12 and aux_ignition_end_atdc = -12 break the rule "
+              "aux_ignition_start_atdc < aux_ignition_end_atdc");
+    // By the crank angles of its former name, the same study.
     EXPECT_EQ(stopped("aux_ignition_start=70:78:0.25"),
-              "the study stops at parameter aux_ignition_start = 78: parameters "
-              "aux_ignition_start = 78 and aux_ignition_end = 78 break the rule "
-              "aux_ignition_start < aux_ignition_end");
+              stopped("aux_ignition_start_atdc=-20:-12:0.25"));
     EXPECT_EQ(stopped("start_temperature=1e-320:1:1"),
               "the study stops at parameter start_temperature = 1e-320: these parameters carry "
               "the model beyond the range of numbers at step 7351");

@@ -386,7 +386,7 @@ TEST_F(CliProgram, TheParameterFileOfTheDefaultsGivesTheDefaultEngine) {
 TEST_F(CliProgram, SummaryAsTextOrJson) {
     const RunResult text = run({"summary"});
     ASSERT_EQ(text.status, 0) << text.err;
-    EXPECT_NE(text.out.find("  IMEP                                      4.829 bar\n"),
+    EXPECT_NE(text.out.find("  IMEP                                            4.829 bar\n"),
               std::string::npos)
         << text.out;
     const fs::path json = work_ / "summary.json";
@@ -402,20 +402,24 @@ TEST_F(CliProgram, StudyWritesARowAValueAndItsPlot) {
     const fs::path csv = work_ / "study.csv";
     const fs::path png = work_ / "study.png";
     const fs::path svg = work_ / "study.svg";
-    const RunResult result = run({"study", "--vary", "aux_ignition_start=70:77.75:0.25", "-o",
-                                  csv.string(), "--plot", png.string()});
+    const RunResult result = run({"study", "--vary", "aux_ignition_start_atdc=-20:-12.25:0.25",
+                                  "-o", csv.string(), "--plot", png.string()});
     ASSERT_EQ(result.status, 0) << result.err;
     const std::string table = read_file(csv);
-    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 32);
-    EXPECT_EQ(table.rfind("aux_ignition_start,work,imep_bar,", 0), 0u);
-    EXPECT_NE(table.find("\n77.75,"), std::string::npos);
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 2 + 32);
+    EXPECT_EQ(table.rfind("# a study of aux_ignition_start_atdc; the engine otherwise: the "
+                          "defaults\naux_ignition_start_atdc,work_j_per_l,imep_bar,",
+                          0),
+              0u);
+    EXPECT_NE(table.find("\n-12.25,"), std::string::npos);
     QImage plot;
     ASSERT_TRUE(plot.load(QString::fromStdString(png.string()), "PNG"));
-    EXPECT_EQ(plot.size(), QSize(900, 1200));
+    EXPECT_EQ(plot.size(), QSize(1920, 1080));
     ASSERT_EQ(run({"study", "--vary", "gamma=1.3:1.4:0.05", "--plot", svg.string()}).status, 0);
     const std::string vector = read_file(svg);
     EXPECT_NE(vector.find("<svg"), std::string::npos);
-    EXPECT_NE(vector.find("Peak pressure"), std::string::npos);
+    EXPECT_NE(vector.find("peak p, bar"), std::string::npos);
+    EXPECT_NE(vector.find("width=\"1920\""), std::string::npos);
 }
 
 TEST_F(CliProgram, AStudyThatCannotBeMadeWritesNothing) {
@@ -428,8 +432,13 @@ TEST_F(CliProgram, AStudyThatCannotBeMadeWritesNothing) {
         {{"study", "-o", csv}, "study needs the parameter to vary"},
         {{"study", "--vary", "gamma=1.2:1.3:0.1", "--plot", (work_ / "s.jpg").string()},
          "must end in .png or .svg"},
-        {{"study", "--vary", "aux_ignition_start=70:78:0.25", "-o", csv, "--plot", png},
-         "the study stops at parameter aux_ignition_start = 78"},
+        {{"study", "--vary", "aux_ignition_start_atdc=-20:-12:0.25", "-o", csv, "--plot", png},
+         "the study stops at parameter aux_ignition_start_atdc = -12"},
+        // One file for the table and the plot, or an output over the engine's own file.
+        {{"study", "--vary", "gamma=1.2:1.3:0.1", "-o", png, "--plot", png}, "would be one file"},
+        {{"study", "--vary", "gamma=1.2:1.3:0.1", "-o", png, "--plot",
+          (work_ / "." / "s.png").string()},
+         "would be one file"},
         {{"study", "--vary", "gamma=1.2:1.3:0.1", "--set", "gamma=9", "-o", csv},
          "parameter gamma = 9 is outside"},
     };
@@ -465,16 +474,53 @@ TEST_F(CliProgram, AStudyWritesBothFilesOrNeither) {
     EXPECT_EQ(read_file(png), "the old plot");
     EXPECT_EQ(with({"-o", csv.string(), "--plot", png.string()}).status, 0);
     EXPECT_EQ(read_file(png).substr(1, 3), "PNG");
-    EXPECT_EQ(read_file(csv).substr(0, 6), "gamma,");
+    EXPECT_EQ(read_file(csv).substr(0, 18), "# a study of gamma");
 }
 
 // Each engine of a study is checked whole, with its varied value: here that value puts the
 // angles in order that the base set alone breaks.
 TEST_F(CliProgram, AStudysValueMayMendTheOrderOfTheRest) {
     const RunResult result =
-        run({"study", "--vary", "second_split_angle=111:113:1", "--set", "first_merge_angle=110"});
+        run({"study", "--vary", "second_split_atdc=21:23:1", "--set", "first_merge_atdc=20"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 4);
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 5);
+}
+
+// Nothing is computed for outputs that cannot be written or would replace an input: the
+// study below would stop at its last value (a rule), yet it is the target that is told.
+TEST_F(CliProgram, AStudysOutputsAreCheckedBeforeItsCycles) {
+    const fs::path params = work_ / "engine.toml";
+    { std::ofstream(params) << "gamma = 1.3\n"; }
+    const std::vector<std::string> refused = {"study", "--vary",
+                                              "aux_ignition_start_atdc=-20:-12:0.5"};
+    const auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> args = refused;
+        args.insert(args.end(), more.begin(), more.end());
+        return run(args);
+    };
+    const RunResult missing = with({"-o", (work_ / "no" / "s.csv").string()});
+    EXPECT_EQ(missing.status, failure_status);
+    EXPECT_NE(missing.err.find("cannot write"), std::string::npos) << missing.err;
+    const fs::path link = work_ / "link.toml";
+    fs::create_symlink(params, link);
+    for (const fs::path& output : {params, link}) {
+        const RunResult over = run({"csv", "--params", params.string(), "-o", output.string()});
+        EXPECT_EQ(over.status, usage_status);
+        EXPECT_NE(over.err.find("is the engine's parameter file"), std::string::npos) << over.err;
+    }
+    EXPECT_EQ(read_file(params), "gamma = 1.3\n");
+}
+
+// An angle by the crank-angle name of an earlier release is converted, and told in one line.
+TEST_F(CliProgram, FormerAngleNamesAreReadAndTold) {
+    const RunResult old = run({"summary", "--json", "--set", "aux_ignition_start=74"});
+    const RunResult now = run({"summary", "--json", "--set", "aux_ignition_start_atdc=-16"});
+    ASSERT_EQ(old.status, 0) << old.err;
+    EXPECT_EQ(old.out, now.out);
+    EXPECT_EQ(old.err,
+              "hcci-cycle-export: note: aux_ignition_start = 74 is a crank angle (top dead centre "
+              "at 90): read as aux_ignition_start_atdc = -16, degrees after top dead centre\n");
+    EXPECT_EQ(now.err, "");
 }
 
 TEST_F(CliProgram, VideoAndSvgRefuseWhatTheyCannotMake) {

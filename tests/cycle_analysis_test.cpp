@@ -37,11 +37,11 @@ TEST(CycleAnalysis, HeatReleaseAndItsPhasingFromHandMadeSteps) {
     EXPECT_NEAR(a.ca90_deg, 0.02 + 0.85 * 0.02, 1e-12);
     EXPECT_NEAR(a.burn_duration_deg, (1.85 - 0.3) * 0.02, 1e-12);
     // 2 bar over 0.02 degrees at the second segment.
-    EXPECT_NEAR(a.max_united_pressure_rise.value, 100, 1e-9);
-    EXPECT_EQ(a.max_united_pressure_rise.step, 2);
-    EXPECT_EQ(a.peak_united_pressure.value, 4);
-    EXPECT_EQ(a.peak_united_pressure.step, 2);  // the first of equal peaks
-    EXPECT_EQ(a.peak_main_pressure.step, -1);   // no divided step
+    EXPECT_NEAR(a.united.max_pressure_rise.value, 100, 1e-9);
+    EXPECT_EQ(a.united.max_pressure_rise.step, 2);
+    EXPECT_EQ(a.united.peak_pressure.value, 4);
+    EXPECT_EQ(a.united.peak_pressure.step, 2);  // the first of equal peaks
+    EXPECT_EQ(a.main.peak_pressure.step, -1);   // no divided step
 }
 
 // An engine without ignition is adiabatic in every phase: the work of each is
@@ -94,17 +94,17 @@ TEST(CycleAnalysis, TheOriginalEnginesPeaksAndSteepestRise) {
         double value;
         int step;
     } peaks[] = {
-        {"united pressure", a.peak_united_pressure, 88.9792, 9000},
-        {"united temperature", a.peak_united_temperature, 1962.39, 9000},
-        {"aux pressure", a.peak_aux_pressure, 148.067, 8449},
-        {"aux temperature", a.peak_aux_temperature, 2049.61, 8449},
+        {"united pressure", a.united.peak_pressure, 88.9792, 9000},
+        {"united temperature", a.united.peak_temperature, 1962.39, 9000},
+        {"aux pressure", a.aux.peak_pressure, 148.067, 8449},
+        {"aux temperature", a.aux.peak_temperature, 2049.61, 8449},
     };
     for (const auto& peak : peaks) {
         SCOPED_TRACE(peak.name);
         EXPECT_NEAR(peak.peak.value, peak.value, 5e-6 * peak.value);
         EXPECT_EQ(peak.peak.step, peak.step);
     }
-    EXPECT_NEAR(a.peak_united_pressure.angle_deg, 0, 1e-11);
+    EXPECT_NEAR(a.united.peak_pressure.angle_deg, 0, 1e-11);
 
     // The auxiliary chamber rises fastest as its ramp ends, at 78 degrees (step 8400).
     const EngineGeometry g = make_engine_geometry();
@@ -119,9 +119,9 @@ TEST(CycleAnalysis, TheOriginalEnginesPeaksAndSteepestRise) {
     };
     const double rate = (aux_pressure(8400) - aux_pressure(8399)) /
                         (sweep[8400].crank_angle - sweep[8399].crank_angle);
-    EXPECT_EQ(a.max_aux_pressure_rise.step, 8400);
-    EXPECT_NEAR(a.max_aux_pressure_rise.value, rate, 1e-9 * rate);
-    EXPECT_NEAR(a.max_aux_pressure_rise.angle_deg, -12, 1e-9);
+    EXPECT_EQ(a.aux.max_pressure_rise.step, 8400);
+    EXPECT_NEAR(a.aux.max_pressure_rise.value, rate, 1e-9 * rate);
+    EXPECT_NEAR(a.aux.max_pressure_rise.angle_deg, -12, 1e-9);
     EXPECT_GT(g.gamma, 1);
 }
 
@@ -131,7 +131,7 @@ TEST(CycleAnalysis, TheOriginalEnginesPeaksAndSteepestRise) {
 TEST(CycleAnalysis, WorkHeatAndPhasingAgreeWithASecondCalculation) {
     EngineParameters other;
     other.main_compression_ratio = 14;
-    other.aux_ignition_start = 74;
+    other.aux_ignition_start_atdc = -16;
     other.gamma = 1.33;
     const struct {
         const char* name;
@@ -161,8 +161,8 @@ TEST(CycleAnalysis, WorkHeatAndPhasingAgreeWithASecondCalculation) {
         EXPECT_NEAR(a.ca10_deg, row.ca10, close * 20);
         EXPECT_NEAR(a.ca50_deg, row.ca50, close * 20);
         EXPECT_NEAR(a.ca90_deg, row.ca90, close * 20);
-        EXPECT_EQ(a.max_united_pressure_rise.step, row.united_rise_step);
-        EXPECT_EQ(a.max_main_pressure_rise.step, row.main_rise_step);
+        EXPECT_EQ(a.united.max_pressure_rise.step, row.united_rise_step);
+        EXPECT_EQ(a.main.max_pressure_rise.step, row.main_rise_step);
     }
 }
 
@@ -170,14 +170,100 @@ TEST(CycleAnalysis, NoHeatReleasedLeavesThePhasingUndefined) {
     EngineParameters p;
     p.aux_ignition_factor = 1;
     p.main_ignition_rise = 0;
-    p.first_split_angle = 200;  // no division, hence no merge either
-    p.first_merge_angle = 210;
-    p.second_split_angle = 220;
-    p.second_merge_angle = 230;
+    p.first_split_atdc = 110;  // both divisions late in the expansion
+    p.first_merge_atdc = 120;
+    p.second_split_atdc = 130;
+    p.second_merge_atdc = 140;
     const CycleAnalysis a = analyse_cycle(p);
     EXPECT_LT(std::abs(a.heat_release), 1e-6);  // rounding's trace
     EXPECT_TRUE(std::isnan(a.ca50_deg));
     EXPECT_TRUE(std::isnan(a.indicated_efficiency));
+}
+
+// The first-law figures against a second calculation of the model and of their definitions,
+// tests/reference/first_law.py, written apart from this code: the original engine, without
+// the main ignition, motored, and another engine at another speed and charge pressure.
+TEST(CycleAnalysis, FirstLawFiguresAgreeWithASecondCalculation) {
+    EngineParameters no_main;
+    no_main.main_ignition_rise = 0;
+    EngineParameters motored = no_main;
+    motored.aux_ignition_factor = 1;
+    EngineParameters other;
+    other.gamma = 1.3;
+    other.main_compression_ratio = 14;
+    other.aux_ignition_start_atdc = -16;
+    other.engine_speed = 1800;
+    other.bdc_pressure = 1.5;
+    const struct {
+        const char* name;
+        EngineParameters engine;
+        double work, energy_added, efficiency, first_merge, second_merge, main_ratio, aux_ratio;
+        double united_rise_bar_per_ms, united_ringing, aux_ringing;
+    } rows[] = {
+        {"original",
+         {},
+         482.8919229565076,
+         757.0609368463477,
+         0.6378507983360854,
+         75.67997559044068,
+         -45.948214005365344,
+         13.011088889676564,
+         36.48817574704957,
+         54.33240616314152,
+         2.6303201336746587,
+         30.08222203800437},
+        {"no main ignition", no_main, 99.1355159314495, 169.8707878315234, 0.5835936666742924,
+         75.67997559044068, -28.717633753353425, 13.011088889676564, 36.48817574704957,
+         // The steepest united rise is the first step after the merge, from the merged charge.
+         1.555234541 * 7.2, not_defined, 30.08222203800437},
+        {"motored", motored, -9.308827626838523, -5.310588373169638, not_defined,
+         17.754516954970086, -23.065091625642367, 13.011088889676564, 36.48817574704957,
+         not_defined, not_defined, 2.137140574152434},
+        {"other", other, 641.5630749974906, 1162.845458219644, 0.5517182618400089, 88.2839236629593,
+         -47.759362597480276, 15.019819407401085, 38.468195931695405, 110.4169110390749,
+         7.387774764145072, 48.180436399850066},
+    };
+    constexpr double close = 1e-12;  // relative
+    const auto near = [](double actual, double expected, double tolerance) {
+        if (std::isnan(expected)) return ::testing::AssertionSuccess();
+        if (std::abs(actual - expected) <= tolerance * std::abs(expected)) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << actual << " is not " << expected;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CycleAnalysis a = analyse_cycle(row.engine);
+        EXPECT_TRUE(near(a.work, row.work, close));
+        EXPECT_TRUE(near(a.energy_added, row.energy_added, close));
+        EXPECT_EQ(std::isnan(a.indicated_efficiency), std::isnan(row.efficiency));
+        EXPECT_TRUE(near(a.indicated_efficiency, row.efficiency, close));
+        EXPECT_TRUE(near(a.merges[0].energy_j_per_l, row.first_merge, close));
+        EXPECT_TRUE(near(a.merges[1].energy_j_per_l, row.second_merge, close));
+        EXPECT_TRUE(near(a.main_compression_ratio, row.main_ratio, close));
+        EXPECT_TRUE(near(a.aux_compression_ratio, row.aux_ratio, close));
+        EXPECT_TRUE(near(a.united.max_pressure_rise_bar_per_ms, row.united_rise_bar_per_ms, 1e-9));
+        EXPECT_TRUE(near(a.united.ringing_mw_per_m2, row.united_ringing, close));
+        EXPECT_TRUE(near(a.aux.ringing_mw_per_m2, row.aux_ringing, close));
+        EXPECT_EQ(a.aux.over_ringing_limit, a.aux.ringing_mw_per_m2 > 5);
+    }
+}
+
+// What the work and the change of internal energy add up to is the merges' energy and the
+// apparent heat release; a motored cycle releases none but the trapezoids' trace.
+TEST(CycleAnalysis, TheEnergyBalanceClosesOverTheMergesAndTheHeatReleased) {
+    EngineParameters motored;
+    motored.aux_ignition_factor = 1;
+    motored.main_ignition_rise = 0;
+    for (const EngineParameters& engine : {EngineParameters{}, motored}) {
+        const CycleAnalysis a = analyse_cycle(engine);
+        const double merges = a.merges[0].energy_j_per_l + a.merges[1].energy_j_per_l;
+        EXPECT_NEAR(a.work + a.energy_end - a.energy_start, merges + a.heat_release, 1e-9);
+        // The merged charge's pressure is continuous: the first merge joins a main chamber at
+        // 30.7 bar and an auxiliary one at 148 bar (82 motored) at 45.3 (36.4) bar.
+        EXPECT_NEAR(a.merges[0].main_pressure, 30.73175371876778, 1e-9);
+        EXPECT_NEAR(a.merges[0].angle_deg, -11.02, 1e-9);
+    }
 }
 
 }  // namespace

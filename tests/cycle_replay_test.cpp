@@ -102,7 +102,7 @@ TEST(CycleReplay, NothingToReplayBeforeTheStartOrAfterTheEnd) {
 TEST(CycleReplay, ReplaysTheLiveDriversOwnEngine) {
     EngineParameters other;
     other.gamma = 1.3;
-    other.first_split_angle = 40;
+    other.first_split_atdc = -50;
     RecordingSurface live_surface;
     RunControl run;
     CycleDriver live(live_surface, run, other);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -98,10 +100,10 @@ TEST(EngineParameters, TheHarshestCombinationsStayFinite) {
                 p.gamma = gamma;
                 p.rod_length = std::nextafter(50.0, inf);
                 p.start_temperature = 1000;
-                p.first_split_angle = std::nextafter(-90.0, inf);
-                p.first_merge_angle = 80;
-                p.second_split_angle = 100;
-                p.second_merge_angle = std::nextafter(270.0, -inf);
+                p.first_split_atdc = std::nextafter(-180.0, inf);
+                p.first_merge_atdc = -10;
+                p.second_split_atdc = 10;
+                p.second_merge_atdc = std::nextafter(180.0, -inf);
                 p.aux_ignition_factor = 10;
                 p.main_ignition_rise = 10;
                 SCOPED_TRACE("ratio " + text(ratio) + ", share " + text(share) + ", gamma " +
@@ -128,16 +130,16 @@ TEST(EngineParameters, ARefusalNamesTheParametersItBreaks) {
          ProblemKind::out_of_range, "main_compression_ratio", nullptr},
         {"nan", [](EngineParameters& p) { p.rod_length = std::nan(""); }, ProblemKind::not_finite,
          "rod_length", nullptr},
-        {"merge_before_split", [](EngineParameters& p) { p.first_merge_angle = 56; },
-         ProblemKind::broken_order, "first_split_angle", "first_merge_angle"},
-        {"empty_aux_window", [](EngineParameters& p) { p.aux_ignition_end = 75; },
-         ProblemKind::broken_order, "aux_ignition_start", "aux_ignition_end"},
+        {"merge_before_split", [](EngineParameters& p) { p.first_merge_atdc = -34; },
+         ProblemKind::broken_order, "first_split_atdc", "first_merge_atdc"},
+        {"empty_aux_window", [](EngineParameters& p) { p.aux_ignition_end_atdc = -15; },
+         ProblemKind::broken_order, "aux_ignition_start_atdc", "aux_ignition_end_atdc"},
         {"no_united_step",
          [](EngineParameters& p) {
-             p.first_merge_angle = 101.001;
-             p.second_split_angle = 101.005;
+             p.first_merge_atdc = 11.001;
+             p.second_split_atdc = 11.005;
          },
-         ProblemKind::phase_without_step, "first_merge_angle", "second_split_angle"},
+         ProblemKind::phase_without_step, "first_merge_atdc", "second_split_atdc"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -157,28 +159,28 @@ TEST(EngineParameters, ARefusalNamesTheParametersItBreaks) {
 }
 
 // Each division, and the united charge between them, gets a step of the sweep or the set is
-// refused: the angles accumulate 0.02 at a time, so that 57 itself is passed at
-// 57.00000000000255 and equal split and merge angles of 57 enclose no step.
+// refused: the angles accumulate 0.02 at a time, so that -33 ATDC (a crank angle of 57) is
+// passed at 57.00000000000255 and equal split and merge angles of -33 enclose no step.
 TEST(EngineParameters, EveryPhaseGetsAStep) {
     struct Row {
         double first_split, first_merge, second_split, second_merge;
         bool accepted;
     };
     const Row rows[] = {
-        {57, 79, 101, 123, true},
-        {56.99, 57.01, 101, 123, true},  // a division of one step
-        {57, 79, 122.99, 123.01, true},
-        {57, 57, 101, 123, false},
-        {57.001, 57.005, 101, 123, false},
-        {57, 101.001, 101.005, 123, false},  // no united step between the divisions
-        {57, 79, 101.001, 101.005, false},
+        {-33, -11, 11, 33, true},
+        {-33.01, -32.99, 11, 33, true},  // a division of one step
+        {-33, -11, 32.99, 33.01, true},
+        {-33, -33, 11, 33, false},
+        {-32.999, -32.995, 11, 33, false},
+        {-33, 11.001, 11.005, 33, false},  // no united step between the divisions
+        {-33, -11, 11.001, 11.005, false},
     };
     for (const Row& row : rows) {
         EngineParameters p;
-        p.first_split_angle = row.first_split;
-        p.first_merge_angle = row.first_merge;
-        p.second_split_angle = row.second_split;
-        p.second_merge_angle = row.second_merge;
+        p.first_split_atdc = row.first_split;
+        p.first_merge_atdc = row.first_merge;
+        p.second_split_atdc = row.second_split;
+        p.second_merge_atdc = row.second_merge;
         SCOPED_TRACE(text(row.first_split) + " " + text(row.first_merge) + " " +
                      text(row.second_split) + " " + text(row.second_merge));
         const std::optional<ParameterProblem> problem = check_parameters(p);
@@ -210,6 +212,18 @@ TEST(EngineParameters, RandomSetsAreRefusedOrSweepFinitely) {
             std::uniform_real_distribution<double> value(info.range.lowest - 0.05 * span,
                                                          info.range.highest + 0.05 * span);
             p.*info.member = value(random);
+        }
+        // The schedule in its order, so that sets that break no range are often accepted.
+        double* const phases[] = {&p.first_split_atdc, &p.first_merge_atdc, &p.second_split_atdc,
+                                  &p.second_merge_atdc};
+        std::array<double, 4> sorted{};
+        for (std::size_t i = 0; i < 4; ++i) sorted[i] = *phases[i];
+        std::sort(sorted.begin(), sorted.end());
+        for (std::size_t i = 0; i < 4; ++i) *phases[i] = sorted[i];
+        for (auto [start, end] :
+             {std::pair{&p.aux_ignition_start_atdc, &p.aux_ignition_end_atdc},
+              std::pair{&p.main_ignition_start_atdc, &p.main_ignition_end_atdc}}) {
+            if (*start > *end) std::swap(*start, *end);
         }
         const std::optional<ParameterProblem> problem = check_parameters(p);
         SCOPED_TRACE("round " + std::to_string(round));

@@ -111,9 +111,11 @@ TEST_F(ExploreTest, TheTimelinesKeysActFromThePicture) {
 
 TEST_F(ExploreTest, AValueThatBreaksTheRulesIsRefusedInTheForm) {
     window.show_step(100);
-    QDoubleSpinBox* first_merge = window.parameter_form().spin_box(7);
-    first_merge->setValue(50);  // before the first split at 57
-    EXPECT_EQ(first_merge->value(), 79);
+    auto* first_merge =
+        window.parameter_form().findChild<QDoubleSpinBox*>(QStringLiteral("first_merge_atdc"));
+    ASSERT_NE(first_merge, nullptr);
+    first_merge->setValue(-40);  // before the first split at -33
+    EXPECT_EQ(first_merge->value(), -11);
     EXPECT_EQ(window.parameters(), EngineParameters{});
 }
 

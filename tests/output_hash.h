@@ -36,15 +36,15 @@ inline const PinnedEngine pinned_engines[] = {
      [](EngineParameters& p) {
          p.gamma = 1.3;
          p.main_compression_ratio = 14;
-         p.aux_ignition_start = 74;
+         p.aux_ignition_start_atdc = -16;
      }},
     {"share_rod_schedule",
      [](EngineParameters& p) {
          p.main_share = 0.6;
          p.rod_length = 150;
          p.start_temperature = 350;
-         p.first_split_angle = 60;
-         p.second_merge_angle = 120;
+         p.first_split_atdc = -30;
+         p.second_merge_atdc = 30;
          p.main_ignition_rise = 1.2;
      }},
 };

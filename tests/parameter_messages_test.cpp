@@ -29,25 +29,29 @@ TEST(ParameterMessages, RefusalsNameTheParameterItsValueAndWhatIsAllowed) {
          "parameter rod_length is not a finite number; allowed is (50, 1000]"},
         {"infinite", [](EngineParameters& p) { p.start_temperature = inf; },
          "parameter start_temperature is not a finite number; allowed is (0, 1000]"},
-        {"split_at_the_start", [](EngineParameters& p) { p.first_split_angle = -90; },
-         "parameter first_split_angle is -90; allowed is (-90, 270)"},
-        {"merge_before_split", [](EngineParameters& p) { p.first_merge_angle = 56; },
-         "parameters first_split_angle = 57 and first_merge_angle = 56 break the rule "
-         "first_split_angle <= first_merge_angle"},
-        {"second_split_at_first_merge", [](EngineParameters& p) { p.second_split_angle = 79; },
-         "parameters first_merge_angle = 79 and second_split_angle = 79 break the rule "
-         "first_merge_angle < second_split_angle"},
-        {"empty_aux_window", [](EngineParameters& p) { p.aux_ignition_end = 75; },
-         "parameters aux_ignition_start = 75 and aux_ignition_end = 75 break the rule "
-         "aux_ignition_start < aux_ignition_end"},
+        {"split_at_the_start", [](EngineParameters& p) { p.first_split_atdc = -180; },
+         "parameter first_split_atdc is -180; allowed is (-180, 180)"},
+        {"merge_before_split", [](EngineParameters& p) { p.first_merge_atdc = -34; },
+         "parameters first_split_atdc = -33 and first_merge_atdc = -34 break the rule "
+         "first_split_atdc <= first_merge_atdc"},
+        {"second_split_at_first_merge", [](EngineParameters& p) { p.second_split_atdc = -11; },
+         "parameters first_merge_atdc = -11 and second_split_atdc = -11 break the rule "
+         "first_merge_atdc < second_split_atdc"},
+        {"empty_aux_window", [](EngineParameters& p) { p.aux_ignition_end_atdc = -15; },
+         "parameters aux_ignition_start_atdc = -15 and aux_ignition_end_atdc = -15 break the rule "
+         "aux_ignition_start_atdc < aux_ignition_end_atdc"},
+        {"engine_speed_low", [](EngineParameters& p) { p.engine_speed = 99; },
+         "parameter engine_speed is 99; allowed is [100, 20000]"},
+        {"no_charge", [](EngineParameters& p) { p.bdc_pressure = 0; },
+         "parameter bdc_pressure is 0; allowed is (0, 10]"},
         {"factor_below_one", [](EngineParameters& p) { p.aux_ignition_factor = 0.9; },
          "parameter aux_ignition_factor is 0.9; allowed is [1, 10]"},
         {"no_division_step",
          [](EngineParameters& p) {
-             p.first_split_angle = 57.001;
-             p.first_merge_angle = 57.005;
+             p.first_split_atdc = -32.999;
+             p.first_merge_atdc = -32.995;
          },
-         "parameters first_split_angle = 57.001 and first_merge_angle = 57.005 leave no crank "
+         "parameters first_split_atdc = -32.999 and first_merge_atdc = -32.995 leave no crank "
          "step (steps are 0.02 degrees apart) to the first division"},
         {"denormal_start_temperature",
          [](EngineParameters& p) { p.start_temperature = std::nextafter(0.0, 1.0); },
@@ -66,10 +70,11 @@ TEST(ParameterMessages, RefusalsNameTheParameterItsValueAndWhatIsAllowed) {
 // The rules that parameter files and tooltips show come from the order the check applies.
 TEST(ParameterMessages, EachOrderRuleIsToldAtItsLowerParameter) {
     const auto rule_of = [](std::string_view name) { return rule_text(*find_parameter(name)); };
-    EXPECT_EQ(rule_of("first_split_angle"), "first_split_angle <= first_merge_angle");
-    EXPECT_EQ(rule_of("first_merge_angle"), "first_merge_angle < second_split_angle");
-    EXPECT_EQ(rule_of("main_ignition_start"), "main_ignition_start < main_ignition_end");
-    EXPECT_EQ(rule_of("second_merge_angle"), "");
+    EXPECT_EQ(rule_of("first_split_atdc"), "first_split_atdc <= first_merge_atdc");
+    EXPECT_EQ(rule_of("first_merge_atdc"), "first_merge_atdc < second_split_atdc");
+    EXPECT_EQ(rule_of("main_ignition_start_atdc"),
+              "main_ignition_start_atdc < main_ignition_end_atdc");
+    EXPECT_EQ(rule_of("second_merge_atdc"), "");
     EXPECT_EQ(rule_of("gamma"), "");
 }
 

@@ -124,9 +124,9 @@ TEST_F(ParameterFiles, ProblemsOfTheWholeSetAndOfTheFileItself) {
         return std::holds_alternative<std::string>(result) ? std::get<std::string>(result) : "";
     };
     // Each value within its range, but the order broken.
-    EXPECT_EQ(problem_of({std::nullopt, {"first_merge_angle=50"}}),
-              "parameters first_split_angle = 57 and first_merge_angle = 50 break the rule "
-              "first_split_angle <= first_merge_angle");
+    EXPECT_EQ(problem_of({std::nullopt, {"first_merge_atdc=-40"}}),
+              "parameters first_split_atdc = -33 and first_merge_atdc = -40 break the rule "
+              "first_split_atdc <= first_merge_atdc");
     const std::string missing = (dir_ / "missing.toml").string();
     EXPECT_EQ(problem_of({missing, {}}), "cannot read " + missing + ": No such file or directory");
     EXPECT_EQ(problem_of({dir_.string(), {}}), "cannot read " + dir_.string() + ": Is a directory");
@@ -148,15 +148,40 @@ TEST_F(ParameterFiles, TheDefaultFileReadsBackAsTheDefaults) {
          {"\nmain_compression_ratio = 12  # compression ratio of the main chamber; allowed (1, "
           "100]\n",
           "\nstart_temperature = 323  # temperature at bottom dead centre (K); allowed (0, 1000]\n",
-          "\naux_ignition_factor = 1.8  # ", "\nfirst_split_angle = 57  # ",
-          "(degrees); allowed (-90, 270), first_split_angle <= first_merge_angle\n"}) {
+          "\naux_ignition_factor = 1.8  # ", "\nfirst_split_atdc = -33  # ",
+          "(degrees ATDC); allowed (-180, 180), first_split_atdc <= first_merge_atdc\n",
+          "\nengine_speed = 1200  # ", "\nbdc_pressure = 1  # "}) {
         EXPECT_NE(text.find(line), std::string::npos) << line;
     }
     int settings = 0;
     for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
         settings += text[at] != '#';
     }
-    EXPECT_EQ(settings, 16);
+    EXPECT_EQ(settings, static_cast<int>(parameter_count));
+}
+
+// The angles of earlier releases were crank angles (90 at top dead centre): a file or a setting
+// that names one is read, converted and told, in a line each.
+TEST_F(ParameterFiles, AnglesByTheirFormerNamesAreConvertedAndTold) {
+    std::vector<std::string> notices;
+    ParameterSources sources;
+    sources.file = write("old.toml", "# an old file\naux_ignition_start = 74\n");
+    sources.settings = {"first_split_angle=57.5", "second_merge_atdc=30"};
+    const auto result = read_parameters(sources, &notices);
+    ASSERT_TRUE(std::holds_alternative<EngineParameters>(result)) << std::get<std::string>(result);
+    const EngineParameters& p = std::get<EngineParameters>(result);
+    EXPECT_EQ(p.aux_ignition_start_atdc, -16);
+    EXPECT_EQ(p.first_split_atdc, -32.5);
+    EXPECT_EQ(p.second_merge_atdc, 30);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[0],
+              sources.file.value() +
+                  " line 2: note: aux_ignition_start = 74 is a crank angle (top dead centre at "
+                  "90): read as aux_ignition_start_atdc = -16, degrees after top dead centre");
+    EXPECT_EQ(notices[1].substr(0, 50), "note: first_split_angle = 57.5 is a crank angle (t");
+    // Out of range once converted, it is refused under its present name.
+    EXPECT_EQ(std::get<std::string>(read_parameters({std::nullopt, {"first_merge_angle=290"}})),
+              "parameter first_merge_atdc = 200 is outside its range (-180, 180)");
 }
 
 }  // namespace

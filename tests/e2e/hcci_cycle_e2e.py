@@ -453,7 +453,7 @@ def scenario_explore_hover(program):
     time.sleep(0.3)  # the tooltip's own fade-in
     text = read_text(screen(program), screen_width, screen_height, box)
     step = peak["step"]
-    angle = f"{float(peak['crank_angle']) - 90:.2f}"
+    angle = f"{float(peak['angle_atdc']):.2f}"
     pressure = f"{float(peak['aux_pressure']):.2f}"
     for expected in ("auxiliary pressure", pressure, f"step {step}", angle):
         check(expected in text, f"the tooltip reads {text!r}, without {expected!r}")

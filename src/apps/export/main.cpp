@@ -161,14 +161,25 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
 
 int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
     const hcci::CycleAnalysis analysis = hcci::analyse_cycle(engine);
-    return write_output(args.output,
-                        args.json ? hcci::summary_json(analysis) : hcci::summary_text(analysis));
+    return write_output(args.output, args.json ? hcci::summary_json(analysis, engine)
+                                               : hcci::summary_text(analysis, engine));
+}
+
+void tell(const std::vector<std::string>& notices) {
+    for (const std::string& notice : notices) complain(notice + "\n");
 }
 
 int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
-    const auto range = hcci::parse_study_range(args.vary);
+    std::vector<std::string> notices;
+    const auto range = hcci::parse_study_range(args.vary, &notices);
+    tell(notices);
     if (const auto* problem = std::get_if<std::string>(&range)) return refuse(*problem);
     const auto& studied = std::get<hcci::StudyRange>(range);
+    // A study may run for a while: a table or plot that cannot be written is told first.
+    for (const std::string& target : {args.output, args.plot}) {
+        if (target.empty() || target == "-") continue;
+        if (auto problem = hcci::unwritable_target(target)) return fail(*problem);
+    }
     std::variant<hcci::Study, hcci::StudyProblem> study;
     {
         Progress progress("study");
@@ -179,7 +190,7 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
         return problem->kind == hcci::StudyProblem::Kind::failed ? fail(text) : refuse(text);
     }
     const hcci::Study& result = std::get<hcci::Study>(study);
-    std::string csv = hcci::study_csv_header(result.parameter->name);
+    std::string csv = hcci::study_csv_header(result.parameter->name, engine);
     for (std::size_t i = 0; i < result.values.size(); ++i) {
         csv += hcci::study_csv_row(result.values[i], result.analyses[i]);
     }
@@ -188,7 +199,8 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     if (!args.plot.empty()) {
         const auto app = start_qt(argv0);
         plot = hcci::plot_study(
-            result, ends_with(args.plot, ".svg") ? hcci::PlotFormat::svg : hcci::PlotFormat::png);
+            result, engine,
+            ends_with(args.plot, ".svg") ? hcci::PlotFormat::svg : hcci::PlotFormat::png);
     }
     if (args.plot.empty()) return write_output(args.output, csv);
     // The plot first, then the table; a table that cannot be written takes the new plot back,
@@ -209,6 +221,25 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     return status;
 }
 
+// An output that would replace an input, or two outputs that are one file: refused before
+// anything is made.
+std::optional<std::string> outputs_overlap(const hcci::CliArgs& args) {
+    std::vector<std::string> outputs;
+    if (!args.output.empty() && args.output != "-") outputs.push_back(args.output);
+    if (!args.plot.empty()) outputs.push_back(args.plot);
+    for (const std::string& output : outputs) {
+        if (args.parameters.file && hcci::names_one_file(output, *args.parameters.file)) {
+            return output + " is the engine's parameter file (--params " + *args.parameters.file +
+                   "): an output may not replace it";
+        }
+    }
+    if (outputs.size() == 2 && hcci::names_one_file(outputs[0], outputs[1])) {
+        return "the table (-o " + outputs[0] + ") and the plot (--plot " + outputs[1] +
+               ") would be one file";
+    }
+    return std::nullopt;
+}
+
 int run(int argc, char* argv[]) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = hcci::parse_cli_args(arguments);
@@ -217,11 +248,14 @@ int run(int argc, char* argv[]) {
         return hcci::exit_usage;
     }
     const auto& args = std::get<hcci::CliArgs>(parsed);
+    if (auto problem = outputs_overlap(args)) return refuse(*problem);
     // A wrong parameter is a wrong command line: nothing is written. A study checks each of
     // its engines whole, since the value it varies may put the others in order.
+    std::vector<std::string> notices;
     const auto parameters = args.command == hcci::CliCommand::study
-                                ? hcci::read_parameter_values(args.parameters)
-                                : hcci::read_parameters(args.parameters);
+                                ? hcci::read_parameter_values(args.parameters, &notices)
+                                : hcci::read_parameters(args.parameters, &notices);
+    tell(notices);
     if (const auto* problem = std::get_if<std::string>(&parameters)) return refuse(*problem);
     const auto& engine = std::get<hcci::EngineParameters>(parameters);
     try {

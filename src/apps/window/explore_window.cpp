@@ -186,8 +186,9 @@ QWidget* ExploreWindow::make_exports(QWidget* panel) {
     connect(button(QStringLiteral("Summary\u2026"), exports, saves), &QPushButton::clicked, this,
             [this] {
                 export_file(QStringLiteral("Save the analysis"), QStringLiteral("summary.txt"),
-                            QStringLiteral("Text (*.txt)"),
-                            [this] { return summary_text(analyse_cycle(parameters_)); });
+                            QStringLiteral("Text (*.txt)"), [this] {
+                                return summary_text(analyse_cycle(parameters_), parameters_);
+                            });
             });
     static_cast<QVBoxLayout*>(exports->layout())->addLayout(saves);
     return exports;
@@ -321,7 +322,8 @@ QString ExploreWindow::values_text() const {
 }
 
 void ExploreWindow::update_analysis() {
-    analysis_->setPlainText(QString::fromStdString(summary_text(analyse_cycle(parameters_))));
+    analysis_->setPlainText(
+        QString::fromStdString(summary_text(analyse_cycle(parameters_), parameters_)));
 }
 
 QString ExploreWindow::analysis_text() const {
@@ -390,11 +392,18 @@ void ExploreWindow::open_parameters() {
         QFileDialog::getOpenFileName(this, QStringLiteral("Open parameters"), {},
                                      QStringLiteral("TOML (*.toml);;All files (*)"));
     if (path.isEmpty()) return;
-    const auto read = read_parameters({path.toStdString(), {}});
+    std::vector<std::string> notices;
+    const auto read = read_parameters({path.toStdString(), {}}, &notices);
     if (const auto* problem = std::get_if<std::string>(&read)) {
         QMessageBox::critical(this, QStringLiteral("Open parameters"),
                               QString::fromStdString(*problem));
         return;
+    }
+    QStringList told;
+    for (const std::string& notice : notices) told.append(QString::fromStdString(notice));
+    if (!told.isEmpty()) {
+        QMessageBox::information(this, QStringLiteral("Open parameters"),
+                                 told.join(QLatin1Char('\n')));
     }
     set_parameters(std::get<EngineParameters>(read));
 }

@@ -40,7 +40,9 @@ int run(int argc, char* argv[]) {
                                      : hcci::window_version_text();
         return std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
     }
-    const auto parameters = hcci::read_parameters(args.parameters);
+    std::vector<std::string> notices;
+    const auto parameters = hcci::read_parameters(args.parameters, &notices);
+    for (const std::string& notice : notices) complain(notice + "\n");
     if (const auto* problem = std::get_if<std::string>(&parameters)) {
         complain(*problem + "\n" + hcci::window_usage_text());
         return 2;

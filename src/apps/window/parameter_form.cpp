@@ -74,8 +74,8 @@ ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
         box->setMinimumWidth(110);  // not as wide as the longest value it could show
         box->setRange(info.range.lowest + (info.range.lowest_included ? 0 : open_margin),
                       info.range.highest - (info.range.highest_included ? 0 : open_margin));
-        box->setSingleStep(info.unit == "degrees" ? 0.25
-                                                  : std::max(0.01, info.range.highest / 100));
+        box->setSingleStep(
+            info.unit.starts_with("degrees") ? 0.25 : std::max(0.01, info.range.highest / 100));
         // A value counts once it is complete: Enter, a click elsewhere or the arrows.
         box->setKeyboardTracking(false);
         if (!info.unit.empty()) box->setSuffix(QLatin1Char(' ') + text_of(info.unit));

@@ -38,8 +38,8 @@ void hand_over_merge(CombustionModel& m, const EngineGeometry& g) {
     m.merged_temperature =
         m.main_temperature * g.main_share + m.aux_temperature * (1 - g.main_share);
     m.united_temperature = m.merged_temperature;
-    m.merged_pressure =
-        (g.bdc_height / g.start_temperature) * (m.merged_temperature / m.piston_pos);
+    m.merged_pressure = g.bdc_pressure * ((g.bdc_height / g.start_temperature) *
+                                          (m.merged_temperature / m.piston_pos));
     m.merge_piston_pos = m.piston_pos;
     m.united_pressure = m.merged_pressure;
 }
@@ -133,7 +133,7 @@ int update_model(CombustionModel& m, const EngineGeometry& g, double crank_angle
             save_united_point(m);
             m.piston_pos = piston_position(g, crank);
             const double ratio = g.bdc_height / m.piston_pos;
-            m.united_pressure = std::pow(ratio, g.gamma);
+            m.united_pressure = g.bdc_pressure * std::pow(ratio, g.gamma);
             m.united_temperature = g.start_temperature * std::pow(ratio, g.gamma - 1);
             break;
         }

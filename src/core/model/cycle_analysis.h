@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <limits>
 #include <vector>
 
@@ -8,17 +9,23 @@
 #include "core/model/engine_geometry.h"
 
 // What an engine engineer reads off the pressure trace of one sweep: work, mean effective
-// pressure, apparent heat release and its phasing, efficiency, peaks and rise rates. Computed
-// from the segments the traces draw (steps 1 to 18000, each from the previous point to the
-// current one: the united charge in phases 1, 3 and 5, the main and auxiliary chambers in 2
-// and 4), so that the numbers and the picture cannot disagree.
+// pressure, the energy the charge gains and the efficiency from the first law, apparent heat
+// release and its phasing, peaks, rise rates in angle and in time, ringing. Computed from the
+// segments the traces draw (steps 1 to 18000, each from the previous point to the current one:
+// the united charge in phases 1, 3 and 5, the main and auxiliary chambers in 2 and 4), so that
+// the numbers and the picture cannot disagree.
 //
-// Pressures are in bar, volumes heights in drawing units (the swept height is 100), so work and
-// heat are bar times drawing units; angles are after top dead centre (crank angle - 90).
+// Units. Pressures are in bar, temperatures in K, volumes heights in drawing units over the
+// whole piston area, whose stroke is 100. Work and energies, bar times height units, are thus
+// in J per litre displaced: a bar over the displacement is 100 J/L, and the displacement is 100
+// height units. Angles are degrees after top dead centre.
 
 namespace hcci {
 
 inline constexpr double not_defined = std::numeric_limits<double>::quiet_NaN();
+
+// The ringing intensity above which a cycle is commonly taken to knock.
+inline constexpr double ringing_limit_mw_per_m2 = 5;
 
 // The largest value of a quantity, with where it was.
 struct Peak {
@@ -27,28 +34,56 @@ struct Peak {
     double angle_deg = not_defined;
 };
 
+// A merge of the chambers, at the last step of a division: the pressures before and after it,
+// and the internal energy it adds (it creates or destroys some: the original model mixes the
+// temperatures by area, not by mass).
+struct Merge {
+    int step = -1;
+    double angle_deg = not_defined;
+    double main_pressure = not_defined;  // bar, before
+    double aux_pressure = not_defined;   // bar, before
+    double merged_pressure = not_defined;
+    double energy_j_per_l = not_defined;
+};
+
+// One charge's peaks and pressure rise: in angle, in time at the engine's speed, and the
+// ringing intensity of Eng (SAE 2002-01-2859) that follows from it.
+struct ChargeFigures {
+    Peak peak_pressure, peak_temperature;
+    Peak max_pressure_rise;  // bar per crank degree, over the charge's segments
+    double max_pressure_rise_bar_per_ms = not_defined;
+    double ringing_mw_per_m2 = not_defined;
+    bool over_ringing_limit = false;
+};
+
 struct CycleAnalysis {
-    double work = 0;          // gross indicated work: sum of mean pressure times volume change
-    double imep_bar = 0;      // work over the swept height
-    double heat_release = 0;  // apparent heat release, single zone, summed over the segments
+    double work = 0;      // gross indicated work, J/L: the sum of mean pressure times volume change
+    double imep_bar = 0;  // work over the swept height
+    // The internal energy sum(p V) / (gamma - 1) of the charges present, at the first step and
+    // the last; the energy added over the cycle is the work plus its change.
+    double energy_start = 0, energy_end = 0;
+    double energy_added = 0;
+    double heat_release = 0;      // apparent heat release, single zone, summed over the segments
+    std::array<Merge, 2> merges;  // the first and the second; step -1 when the sweep had none
     // The angles at which the running heat release first reaches 10, 50 and 90 % of its sum,
     // interpolated within the step; not defined when no heat is released (beyond rounding).
     double ca10_deg = not_defined;
     double ca50_deg = not_defined;
     double ca90_deg = not_defined;
     double burn_duration_deg = not_defined;     // CA90 - CA10
-    double indicated_efficiency = not_defined;  // work over heat release
-    // 1 - r^(1 - gamma) at the united, main and auxiliary compression ratios.
+    double indicated_efficiency = not_defined;  // work over the energy added, where that is > 0
+    // The united ratio, bdc_height / total_clearance, and the ratios each chamber's gas sees:
+    // its share of the volume at bottom dead centre, as the split leaves it, over its volume at
+    // top dead centre. 1 - r^(1 - gamma) of each.
+    double compression_ratio = 0;
+    double main_compression_ratio = 0;
+    double aux_compression_ratio = 0;
     double otto_efficiency = 0;
     double main_otto_efficiency = 0;
     double aux_otto_efficiency = 0;
-    double compression_ratio = 0;  // bdc_height / total_clearance
     // Over the steps of the united phases, and of the divided ones for the chambers.
-    Peak peak_united_pressure, peak_united_temperature;
-    Peak peak_main_pressure, peak_main_temperature;
-    Peak peak_aux_pressure, peak_aux_temperature;
-    // The largest rise of pressure per crank degree over a trace's segments, in bar per degree.
-    Peak max_united_pressure_rise, max_main_pressure_rise, max_aux_pressure_rise;
+    ChargeFigures united, main, aux;
+    double engine_speed_rpm = 0;
     // The first step at which a value of the model was not a finite number, or -1.
     int first_non_finite_step = -1;
 };
@@ -66,14 +101,18 @@ public:
 private:
     struct Segment;
     void add_segment(const Segment& segment, double& heat, Peak& rise, double crank_angle);
+    void add_merge(const CombustionModel& model);
 
     const EngineGeometry& geometry_;
     CycleAnalysis analysis_;
     int step_ = -1;
+    int merges_ = 0;
     int previous_phase_ = 0;
     double previous_angle_ = 0;
-    double previous_main_volume_ = 0;
-    double previous_aux_volume_ = 0;
+    // The chambers at the step before.
+    double previous_main_volume_ = 0, previous_aux_volume_ = 0;
+    double previous_main_pressure_ = 0, previous_aux_pressure_ = 0;
+    double previous_energy_ = 0;
     double work_scale_ = 0;  // the sum of the work's terms without their signs
     // The running heat release at each step, for the phasing angles.
     struct HeatPoint {

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "core/model/sweep.h"
+
 namespace hcci {
 
 EngineGeometry make_engine_geometry(const EngineParameters& p) {
@@ -22,15 +24,18 @@ EngineGeometry make_engine_geometry(const EngineParameters& p) {
     g.total_clearance = g.main_clearance + g.aux_clearance;
     g.bdc_height = g.total_clearance + 2 * g.crank_radius;
     g.start_temperature = p.start_temperature;
-    g.first_split_angle = p.first_split_angle;
-    g.first_merge_angle = p.first_merge_angle;
-    g.second_split_angle = p.second_split_angle;
-    g.second_merge_angle = p.second_merge_angle;
-    g.aux_ignition_start = p.aux_ignition_start;
-    g.aux_ignition_end = p.aux_ignition_end;
+    g.bdc_pressure = p.bdc_pressure;
+    g.engine_speed = p.engine_speed;
+    // After top dead centre into crank angles: -33 + 90 is 57 exactly, and so on.
+    g.first_split_angle = crank_angle_at(p.first_split_atdc);
+    g.first_merge_angle = crank_angle_at(p.first_merge_atdc);
+    g.second_split_angle = crank_angle_at(p.second_split_atdc);
+    g.second_merge_angle = crank_angle_at(p.second_merge_atdc);
+    g.aux_ignition_start = crank_angle_at(p.aux_ignition_start_atdc);
+    g.aux_ignition_end = crank_angle_at(p.aux_ignition_end_atdc);
     g.aux_ignition_factor = p.aux_ignition_factor;
-    g.main_ignition_start = p.main_ignition_start;
-    g.main_ignition_end = p.main_ignition_end;
+    g.main_ignition_start = crank_angle_at(p.main_ignition_start_atdc);
+    g.main_ignition_end = crank_angle_at(p.main_ignition_end_atdc);
     g.main_ignition_rise = p.main_ignition_rise;
     return g;
 }

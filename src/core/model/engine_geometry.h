@@ -23,8 +23,11 @@ struct EngineGeometry {
     double total_clearance = 0;
     double bdc_height = 0;
     double start_temperature = 0;
+    double bdc_pressure = 0;  // bar
+    double engine_speed = 0;  // rpm
 
-    // The schedule, in crank degrees: phases, ignition windows and factors.
+    // The schedule, in crank degrees (90 is top dead centre): phases, ignition windows and
+    // factors.
     double first_split_angle = 0;
     double first_merge_angle = 0;
     double second_split_angle = 0;

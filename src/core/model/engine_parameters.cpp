@@ -13,9 +13,9 @@ namespace {
 constexpr ParameterRange open_above_one(double highest) {
     return {1, false, highest, true};
 }
-// Every angle lies within the sweep.
-constexpr ParameterRange sweep_angle{-90, false, 270, false};
-constexpr ParameterRange ignition_angle{-90, true, 270, true};
+// Every angle lies within the sweep, -180 to 180 degrees after top dead centre.
+constexpr ParameterRange sweep_angle{-180, false, 180, false};
+constexpr ParameterRange ignition_angle{-180, true, 180, true};
 
 using P = EngineParameters;
 
@@ -40,26 +40,36 @@ const std::array<ParameterInfo, parameter_count> table{{
      "K",
      "temperature at bottom dead centre",
      {0, false, 1000, true}},
-    {"first_split_angle", &P::first_split_angle, "degrees", "the chambers divide at or after it",
+    {"bdc_pressure",
+     &P::bdc_pressure,
+     "bar",
+     "pressure at bottom dead centre; every pressure scales with it",
+     {0, false, 10, true}},
+    {"engine_speed",
+     &P::engine_speed,
+     "rpm",
+     "engine speed, which turns crank angle into time",
+     {100, true, 20000, true}},
+    {"first_split_atdc", &P::first_split_atdc, "degrees ATDC", "the chambers divide at or after it",
      sweep_angle},
-    {"first_merge_angle", &P::first_merge_angle, "degrees", "last angle of the first division",
+    {"first_merge_atdc", &P::first_merge_atdc, "degrees ATDC", "last angle of the first division",
      sweep_angle},
-    {"second_split_angle", &P::second_split_angle, "degrees", "last angle of the united combustion",
-     sweep_angle},
-    {"second_merge_angle", &P::second_merge_angle, "degrees", "last angle of the second division",
-     sweep_angle},
-    {"aux_ignition_start", &P::aux_ignition_start, "degrees",
+    {"second_split_atdc", &P::second_split_atdc, "degrees ATDC",
+     "last angle of the united combustion", sweep_angle},
+    {"second_merge_atdc", &P::second_merge_atdc, "degrees ATDC",
+     "last angle of the second division", sweep_angle},
+    {"aux_ignition_start_atdc", &P::aux_ignition_start_atdc, "degrees ATDC",
      "the auxiliary ignition ramp starts here (included)", ignition_angle},
-    {"aux_ignition_end", &P::aux_ignition_end, "degrees",
+    {"aux_ignition_end_atdc", &P::aux_ignition_end_atdc, "degrees ATDC",
      "the auxiliary ignition ramp ends here (included)", ignition_angle},
     {"aux_ignition_factor",
      &P::aux_ignition_factor,
      "",
      "full factor of the auxiliary pressure and temperature",
      {1, true, 10, true}},
-    {"main_ignition_start", &P::main_ignition_start, "degrees",
+    {"main_ignition_start_atdc", &P::main_ignition_start_atdc, "degrees ATDC",
      "the main ignition ramp starts above it", ignition_angle},
-    {"main_ignition_end", &P::main_ignition_end, "degrees",
+    {"main_ignition_end_atdc", &P::main_ignition_end_atdc, "degrees ATDC",
      "the main ignition ramp ends here (included)", ignition_angle},
     {"main_ignition_rise",
      &P::main_ignition_rise,
@@ -77,11 +87,11 @@ const ParameterInfo* info(double EngineParameters::*member) {
 
 // The order of the schedule; each pair names two parameters of the table.
 const std::array<OrderRule, 5> rules{{
-    {info(&P::first_split_angle), info(&P::first_merge_angle), true},
-    {info(&P::first_merge_angle), info(&P::second_split_angle), false},
-    {info(&P::second_split_angle), info(&P::second_merge_angle), true},
-    {info(&P::aux_ignition_start), info(&P::aux_ignition_end), false},
-    {info(&P::main_ignition_start), info(&P::main_ignition_end), false},
+    {info(&P::first_split_atdc), info(&P::first_merge_atdc), true},
+    {info(&P::first_merge_atdc), info(&P::second_split_atdc), false},
+    {info(&P::second_split_atdc), info(&P::second_merge_atdc), true},
+    {info(&P::aux_ignition_start_atdc), info(&P::aux_ignition_end_atdc), false},
+    {info(&P::main_ignition_start_atdc), info(&P::main_ignition_end_atdc), false},
 }};
 
 }  // namespace
@@ -152,17 +162,17 @@ std::optional<ParameterProblem> phase_without_step(const EngineParameters& p) {
         std::string_view what;
     };
     constexpr Stretch stretches[] = {
-        {&P::first_split_angle, true, &P::first_merge_angle, "the first division"},
-        {&P::first_merge_angle, false, &P::second_split_angle,
+        {&P::first_split_atdc, true, &P::first_merge_atdc, "the first division"},
+        {&P::first_merge_atdc, false, &P::second_split_atdc,
          "the united charge between the divisions"},
-        {&P::second_split_angle, false, &P::second_merge_angle, "the second division"},
+        {&P::second_split_atdc, false, &P::second_merge_atdc, "the second division"},
     };
     const std::span<const double> angles = sweep_angles();
     for (const Stretch& s : stretches) {
-        const double from = p.*s.from;
+        const double from = crank_angle_at(p.*s.from);
         const auto first = s.from_included ? std::lower_bound(angles.begin(), angles.end(), from)
                                            : std::upper_bound(angles.begin(), angles.end(), from);
-        if (first != angles.end() && *first <= p.*s.to) continue;
+        if (first != angles.end() && *first <= crank_angle_at(p.*s.to)) continue;
         return ParameterProblem{.kind = ProblemKind::phase_without_step,
                                 .parameter = info(s.from),
                                 .other = info(s.to),

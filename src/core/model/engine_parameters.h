@@ -8,7 +8,7 @@
 
 // The numbers that shape the cycle, by name, with the engine of the original program as the
 // default: every value of that engine, and every pixel drawn from it, is bit for bit the same.
-// Angles are crank angles in degrees (90 is top dead centre).
+// Angles are degrees after top dead centre (ATDC): -180 at the sweep's start, 180 at its end.
 
 namespace hcci {
 
@@ -19,20 +19,22 @@ struct EngineParameters {
     double rod_length = 200;
     double gamma = 1.4;
     double start_temperature = 323;  // K at bottom dead centre
+    double bdc_pressure = 1;         // bar at bottom dead centre
+    double engine_speed = 1200;      // rpm: crank angle into time
     // Phase 2 runs from the first split (included) to the first merge (included), phase 3 to the
     // second split (included), phase 4 to the second merge (included).
-    double first_split_angle = 57;
-    double first_merge_angle = 79;
-    double second_split_angle = 101;
-    double second_merge_angle = 123;
+    double first_split_atdc = -33;
+    double first_merge_atdc = -11;
+    double second_split_atdc = 11;
+    double second_merge_atdc = 33;
     // The auxiliary charge: a ramp from the start to the end (both included), the full factor
     // above.
-    double aux_ignition_start = 75;
-    double aux_ignition_end = 78;
+    double aux_ignition_start_atdc = -15;
+    double aux_ignition_end_atdc = -12;
     double aux_ignition_factor = 1.8;
     // The united charge: a ramp above the start up to the end (included), the full rise above.
-    double main_ignition_start = 83;
-    double main_ignition_end = 88;
+    double main_ignition_start_atdc = -7;
+    double main_ignition_end_atdc = -2;
     double main_ignition_rise = 0.8;
 
     bool operator==(const EngineParameters&) const = default;
@@ -56,7 +58,7 @@ struct ParameterInfo {
     ParameterRange range;
 };
 
-inline constexpr std::size_t parameter_count = 16;
+inline constexpr std::size_t parameter_count = 18;
 
 // Every parameter, in the order of the record.
 const std::array<ParameterInfo, parameter_count>& parameter_table();

@@ -12,17 +12,16 @@
 namespace hcci {
 namespace {
 
-// The places after the point that FROM and STEP need, when both are decimals of at most nine:
-// the values are then counted in whole units of the last place, so that 1.2 plus twice 0.0004
-// is 1.2008, not 1.2007999999999999.
+// The places after the point that FROM and STEP need, when both are decimals of at most nine
+// (each the double nearest to its whole units of the last place over the place's power of
+// ten): the values are then counted in those units, so that 1.2 plus twice 0.0004 is 1.2008,
+// not 1.2007999999999999. A FROM such as 1.000000000000001 needs more, and is kept as given.
 std::optional<int> decimal_places(const StudyRange& range) {
     double scale = 1;
     for (int places = 0; places <= 9; ++places, scale *= 10) {
         const auto whole = [scale](double v) {
-            const double scaled = v * scale;
-            // Within the rounding of the product; a value of no whole units (1e-320) is none.
-            return std::abs(scaled) < 1e15 &&
-                   std::abs(scaled - std::round(scaled)) <= 1e-12 * std::abs(scaled);
+            const double units = std::round(v * scale);
+            return std::abs(units) < 1e15 && units / scale == v;
         };
         if (whole(range.from) && whole(range.step)) return places;
     }
@@ -67,25 +66,30 @@ void for_each_in_parallel(std::size_t count, const std::function<void(std::size_
 }  // namespace
 
 std::optional<std::vector<double>> study_values(const StudyRange& range) {
+    if (range.from == range.to) return std::vector<double>{range.from};
     const double steps = (range.to - range.from) / range.step;
-    // A whole number of steps, give or take rounding, ends on TO; otherwise TO comes after the
-    // last whole step.
+    // FROM and every whole step after it; a last step that lands on TO, give or take rounding,
+    // is TO itself, and otherwise TO comes after it. Both ends are always values.
     const double whole = std::floor(steps + 1e-9);
-    const bool ends_on_a_step = steps - whole < 1e-9;
+    const bool ends_on_a_step = whole >= 1 && steps - whole < 1e-9;
     const double count = whole + (ends_on_a_step ? 1 : 2);
     if (count > static_cast<double>(largest_study)) return std::nullopt;
     const std::optional<int> places = decimal_places(range);
     const double unit = places ? std::pow(10.0, *places) : 1;
     const auto value = [&](double i) {
+        if (i == 0) return range.from;
         if (!places) return range.from + i * range.step;
         return (std::round(range.from * unit) + i * std::round(range.step * unit)) / unit;
     };
     std::vector<double> values;
-    for (std::size_t i = 0; static_cast<double>(i) < whole; ++i) {
+    for (std::size_t i = 0; static_cast<double>(i) <= whole; ++i) {
         values.push_back(value(static_cast<double>(i)));
     }
-    if (!ends_on_a_step) values.push_back(value(whole));
-    values.push_back(range.to);
+    if (ends_on_a_step) {
+        values.back() = range.to;
+    } else {
+        values.push_back(range.to);
+    }
     return values;
 }
 

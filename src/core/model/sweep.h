@@ -13,6 +13,16 @@ inline constexpr double sweep_upper_bound = 270.01;  // 0x4070E028F5C28F5C
 inline constexpr int steps_per_sweep = 18001;
 inline constexpr int last_step = steps_per_sweep - 1;
 
+// The top dead centre of the compression stroke lies at crank angle 90. A person reads and types
+// angles after it (ATDC): -180 at the sweep's first step, 180 at its last.
+inline constexpr double top_dead_centre = 90;
+inline double angle_atdc(double crank_angle) {
+    return crank_angle - top_dead_centre;
+}
+inline double crank_angle_at(double atdc) {
+    return atdc + top_dead_centre;
+}
+
 // Whether a step at this accumulated angle belongs to the sweep.
 inline bool within_sweep(double crank_angle) {
     return crank_angle <= sweep_upper_bound;

@@ -244,6 +244,24 @@ std::optional<std::string> write_file_atomically(const std::string& path, std::s
     return file.commit();
 }
 
+bool names_one_file(const std::string& a, const std::string& b) {
+    const LinkEnd end_a = follow_links(a);
+    const LinkEnd end_b = follow_links(b);
+    struct stat status_a {
+    }, status_b{};
+    const bool a_exists = ::stat(end_a.path.c_str(), &status_a) == 0;
+    const bool b_exists = ::stat(end_b.path.c_str(), &status_b) == 0;
+    if (a_exists && b_exists) {
+        return status_a.st_dev == status_b.st_dev && status_a.st_ino == status_b.st_ino;
+    }
+    if (a_exists != b_exists) return false;
+    std::error_code error;
+    const fs::path place_a = fs::weakly_canonical(end_a.path, error);
+    if (error) return false;
+    const fs::path place_b = fs::weakly_canonical(end_b.path, error);
+    return !error && place_a == place_b;
+}
+
 std::optional<std::string> unwritable_target(const std::string& path) {
     const LinkEnd end = follow_links(path);
     if (end.error != 0) return failure(path, end.error);

@@ -70,6 +70,10 @@ private:
 std::optional<std::string> write_file_atomically(const std::string& path, std::string_view bytes,
                                                  Staging staging = Staging::unnamed_file);
 
+// Whether two paths name one file, links followed: the same file where it exists, the same
+// place where it does not yet.
+bool names_one_file(const std::string& a, const std::string& b);
+
 // Why writing to path would surely fail, told before the work that makes the bytes: a link
 // that cannot be followed, a directory, a directory to write in that is missing or closed to
 // this process. Nothing when the write may succeed; the write itself has the last word.

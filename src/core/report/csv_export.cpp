@@ -11,7 +11,7 @@ void append_csv_row(std::string& out, int step, double crank_angle, int phase,
                     const EngineGeometry& geometry, const CombustionModel& model) {
     out += std::to_string(step);
     out += ',';
-    append_shortest(out, crank_angle);
+    append_shortest(out, angle_atdc(crank_angle));
     out += ',';
     out += std::to_string(phase);
     out += ',';

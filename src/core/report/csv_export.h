@@ -13,7 +13,7 @@
 namespace hcci {
 
 inline constexpr std::string_view csv_header =
-    "step,crank_angle,phase,readout,piston_pos,crown_x,united_pressure,united_temperature,"
+    "step,angle_atdc,phase,readout,piston_pos,crown_x,united_pressure,united_temperature,"
     "main_pressure,main_temperature,aux_pressure,aux_temperature,main_volume,aux_volume";
 
 // Appends the row of the step that just ran; the chamber cells stay empty while the chambers are

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/model/sweep.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
 
@@ -28,6 +29,50 @@ std::string quoted(std::string_view text) {
 
 std::string unknown_name(std::string_view name) {
     return "unknown parameter " + quoted(name) + "; the parameters are " + parameter_names();
+}
+
+// The angles of earlier releases were crank angles, 90 at top dead centre; they are still read,
+// and told.
+struct FormerName {
+    std::string_view name;
+    std::string_view now;
+};
+constexpr FormerName former_names[] = {
+    {"first_split_angle", "first_split_atdc"},
+    {"first_merge_angle", "first_merge_atdc"},
+    {"second_split_angle", "second_split_atdc"},
+    {"second_merge_angle", "second_merge_atdc"},
+    {"aux_ignition_start", "aux_ignition_start_atdc"},
+    {"aux_ignition_end", "aux_ignition_end_atdc"},
+    {"main_ignition_start", "main_ignition_start_atdc"},
+    {"main_ignition_end", "main_ignition_end_atdc"},
+};
+
+// A parameter by its name, or by the name it had, which reads crank angles.
+struct NamedParameter {
+    const ParameterInfo* info = nullptr;
+    const FormerName* former = nullptr;
+};
+
+NamedParameter named(std::string_view name) {
+    if (const ParameterInfo* info = find_parameter(name)) return {info, nullptr};
+    for (const FormerName& former : former_names) {
+        if (former.name == name) return {find_parameter(former.now), &former};
+    }
+    return {};
+}
+
+// The value as the parameter takes it, with a notice when it had to be converted.
+double taken(const NamedParameter& named, double value, std::vector<std::string>* notices) {
+    if (named.former == nullptr) return value;
+    const double atdc = angle_atdc(value);
+    if (notices != nullptr) {
+        notices->push_back(
+            "note: " + std::string(named.former->name) + " = " + shortest_text(value) +
+            " is a crank angle (top dead centre at 90): read as " + std::string(named.former->now) +
+            " = " + shortest_text(atdc) + ", degrees after top dead centre");
+    }
+    return atdc;
 }
 
 // The value's own check: a finite number within its range. `given` is the value as written.
@@ -85,27 +130,34 @@ std::string at_line(std::string_view file_name, const toml::source_region& where
 
 }  // namespace
 
-std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting) {
+std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting,
+                                         std::vector<std::string>* notices) {
     const std::size_t equals = setting.find('=');
     if (equals == std::string_view::npos) {
         return "--set needs NAME=VALUE, not " + quoted(setting);
     }
     const std::string_view name = setting.substr(0, equals);
     const std::string_view given = setting.substr(equals + 1);
-    const ParameterInfo* info = find_parameter(name);
-    if (info == nullptr) return unknown_name(name);
-    const std::optional<double> value = parse_decimal(given);
-    if (!value) {
+    const NamedParameter parameter = named(name);
+    if (parameter.info == nullptr) return unknown_name(name);
+    const ParameterInfo& info = *parameter.info;
+    const std::optional<double> number = parse_decimal(given);
+    if (!number) {
         return "parameter " + std::string(name) + " = " + quoted(given) +
-               " is not a number; its range is " + range_text(info->range);
+               " is not a number; its range is " + range_text(info.range);
     }
-    if (auto problem = value_problem(*info, *value, given)) return problem;
-    parameters.*info->member = *value;
+    const double value = taken(parameter, *number, notices);
+    if (auto problem =
+            value_problem(info, value, parameter.former ? shortest_text(value) : given)) {
+        return problem;
+    }
+    parameters.*info.member = value;
     return std::nullopt;
 }
 
 std::optional<std::string> apply_parameter_text(EngineParameters& parameters, std::string_view text,
-                                                std::string_view file_name) {
+                                                std::string_view file_name,
+                                                std::vector<std::string>* notices) {
     toml::table table;
     try {
         table = toml::parse(text, file_name);
@@ -114,45 +166,60 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
     }
     for (const auto& [key, node] : table) {
         const std::string_view name = key.str();
-        const ParameterInfo* info = find_parameter(name);
-        if (info == nullptr) return at_line(file_name, key.source()) + unknown_name(name);
-        const std::optional<double> value = node.value<double>();
-        if (!(node.is_integer() || node.is_floating_point()) || !value) {
+        const NamedParameter parameter = named(name);
+        if (parameter.info == nullptr) return at_line(file_name, key.source()) + unknown_name(name);
+        const ParameterInfo& info = *parameter.info;
+        const std::optional<double> number = node.value<double>();
+        if (!(node.is_integer() || node.is_floating_point()) || !number) {
             return at_line(file_name, node.source()) + "parameter " + std::string(name) +
-                   " must be a number in its range " + range_text(info->range);
+                   " must be a number in its range " + range_text(info.range);
         }
-        const std::string given =
-            node.is_integer() ? std::to_string(*node.value<std::int64_t>()) : shortest_text(*value);
-        if (auto problem = value_problem(*info, *value, given)) {
+        std::vector<std::string> told;
+        const double value = taken(parameter, *number, &told);
+        for (std::string& notice : told) {
+            if (notices != nullptr) notices->push_back(at_line(file_name, key.source()) + notice);
+        }
+        const std::string given = node.is_integer() && !parameter.former
+                                      ? std::to_string(*node.value<std::int64_t>())
+                                      : shortest_text(value);
+        if (auto problem = value_problem(info, value, given)) {
             return at_line(file_name, node.source()) + *problem;
         }
-        parameters.*info->member = *value;
+        parameters.*info.member = value;
     }
     return std::nullopt;
 }
 
-std::variant<EngineParameters, std::string> read_parameter_values(const ParameterSources& sources) {
+std::variant<EngineParameters, std::string> read_parameter_values(
+    const ParameterSources& sources, std::vector<std::string>* notices) {
     using Result = std::variant<EngineParameters, std::string>;
     EngineParameters parameters;
     if (sources.file) {
         auto text = read_text_file(*sources.file);
         if (text.index() == 1) return Result(std::in_place_index<1>, std::get<1>(text));
-        if (auto problem = apply_parameter_text(parameters, std::get<0>(text), *sources.file)) {
+        if (auto problem =
+                apply_parameter_text(parameters, std::get<0>(text), *sources.file, notices)) {
             return *problem;
         }
     }
     for (const std::string& setting : sources.settings) {
-        if (auto problem = apply_setting(parameters, setting)) return *problem;
+        if (auto problem = apply_setting(parameters, setting, notices)) return *problem;
     }
     return parameters;
 }
 
-std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources) {
-    auto read = read_parameter_values(sources);
+std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources,
+                                                            std::vector<std::string>* notices) {
+    auto read = read_parameter_values(sources, notices);
     if (const auto* parameters = std::get_if<EngineParameters>(&read)) {
         if (auto problem = parameter_problem(*parameters)) return *problem;
     }
     return read;
+}
+
+const ParameterInfo* former_angle_parameter(std::string_view name) {
+    const NamedParameter parameter = named(name);
+    return parameter.former != nullptr ? parameter.info : nullptr;
 }
 
 std::string default_parameter_file() {
@@ -162,7 +229,7 @@ std::string default_parameter_file() {
 std::string parameter_file(const EngineParameters& parameters) {
     std::string text =
         "# Engine parameters for hcci-cycle and hcci-cycle-export: pass this file back with\n"
-        "# --params FILE. Angles are crank angles in degrees, 90 being top dead centre; a\n"
+        "# --params FILE. Angles are degrees after top dead centre (ATDC), -180 to 180; a\n"
         "# parameter left out takes its default.\n";
     for (const ParameterInfo& info : parameter_table()) {
         text += std::string(info.name) + " = " + shortest_text(parameters.*info.member) + "  # " +

@@ -22,19 +22,28 @@ struct ParameterSources {
 };
 
 // The parameters, or why there are none: one line naming the file and its line, or the
-// parameter, the value given and what is allowed.
-std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources);
+// parameter, the value given and what is allowed. An angle given by the name of an earlier
+// release (first_split_angle, a crank angle) is read, converted, and told in a line of notices.
+std::variant<EngineParameters, std::string> read_parameters(
+    const ParameterSources& sources, std::vector<std::string>* notices = nullptr);
 
 // The same with each value checked against its own range only, for a caller that checks the
 // whole set itself (a study, whose varied value may mend the order of the rest).
-std::variant<EngineParameters, std::string> read_parameter_values(const ParameterSources& sources);
+std::variant<EngineParameters, std::string> read_parameter_values(
+    const ParameterSources& sources, std::vector<std::string>* notices = nullptr);
 
 // One NAME=VALUE onto the parameters; the reason when it cannot be.
-std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting);
+std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting,
+                                         std::vector<std::string>* notices = nullptr);
 
 // TOML text onto the parameters; file_name names it in messages.
 std::optional<std::string> apply_parameter_text(EngineParameters& parameters, std::string_view text,
-                                                std::string_view file_name);
+                                                std::string_view file_name,
+                                                std::vector<std::string>* notices = nullptr);
+
+// The parameter that an angle's name of an earlier release (a crank angle, 90 at top dead
+// centre) now names, or nothing.
+const ParameterInfo* former_angle_parameter(std::string_view name);
 
 // The complete parameter file of those values, a commented line each, ready to edit.
 std::string parameter_file(const EngineParameters& parameters);

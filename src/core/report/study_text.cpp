@@ -4,18 +4,23 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/model/sweep.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
+#include "core/report/parameter_text.h"
 
 namespace hcci {
 
-std::variant<StudyRange, std::string> parse_study_range(std::string_view text) {
+std::variant<StudyRange, std::string> parse_study_range(std::string_view text,
+                                                        std::vector<std::string>* notices) {
     const std::string form = "--vary needs NAME=FROM:TO:STEP, not '" + std::string(text) + "'";
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) return form;
     StudyRange range;
     const std::string_view name = text.substr(0, equals);
     range.parameter = find_parameter(name);
+    const ParameterInfo* former = former_angle_parameter(name);
+    if (former != nullptr) range.parameter = former;
     if (range.parameter == nullptr) {
         return "unknown parameter '" + std::string(name) + "'; the parameters are " +
                parameter_names();
@@ -32,6 +37,17 @@ std::variant<StudyRange, std::string> parse_study_range(std::string_view text) {
     }
     if (!(range.step > 0) || range.to < range.from) {
         return "--vary " + std::string(text) + ": the step must be above 0 and FROM not above TO";
+    }
+    if (former != nullptr) {
+        range.from = angle_atdc(range.from);
+        range.to = angle_atdc(range.to);
+        if (notices != nullptr) {
+            notices->push_back("note: --vary " + std::string(name) +
+                               " takes crank angles (top dead centre at 90): read as --vary " +
+                               std::string(former->name) + "=" + shortest_text(range.from) + ":" +
+                               shortest_text(range.to) + ":" + shortest_text(range.step) +
+                               ", degrees after top dead centre");
+        }
     }
     return range;
 }

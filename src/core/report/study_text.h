@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "core/model/study.h"
 
@@ -11,8 +12,10 @@
 
 namespace hcci {
 
-// NAME=FROM:TO:STEP; the reason when it is not one.
-std::variant<StudyRange, std::string> parse_study_range(std::string_view text);
+// NAME=FROM:TO:STEP; the reason when it is not one. An angle's name of an earlier release takes
+// crank angles, converted and told in notices.
+std::variant<StudyRange, std::string> parse_study_range(
+    std::string_view text, std::vector<std::string>* notices = nullptr);
 
 // Why the study of that range stopped, in one sentence.
 std::string study_problem_text(const StudyRange& range, const StudyProblem& problem);
