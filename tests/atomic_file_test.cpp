@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/report/atomic_file.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -139,7 +140,7 @@ TEST_P(AtomicFileStaged, AReplacedFileKeepsItsPermissionsAndOwners) {
         std::ofstream(target) << "old";
         ASSERT_EQ(::chown(target.c_str(), owner, group), 0);
         ASSERT_EQ(::chmod(target.c_str(), mode), 0);  // after chown, which clears set-id bits
-        const auto error = write_file_atomically(target.string(), "new", GetParam());
+        const auto error = write_file_atomically(target.string(), "new", {.staging = GetParam()});
         ASSERT_FALSE(error) << *error;
         struct stat status {};
         ASSERT_EQ(::stat(target.c_str(), &status), 0);
@@ -163,7 +164,9 @@ TEST_P(AtomicFileStaged, WhoCannotGiveAFileAwayStillKeepsItsGroup) {
         const gid_t groups[] = {5678};
         const bool dropped =
             ::setgroups(1, groups) == 0 && ::setgid(4444) == 0 && ::setuid(1234) == 0;
-        ::_exit(dropped && !write_file_atomically(target.string(), "new", GetParam()) ? 0 : 1);
+        ::_exit(dropped && !write_file_atomically(target.string(), "new", {.staging = GetParam()})
+                    ? 0
+                    : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -188,7 +191,8 @@ TEST_P(AtomicFileStaged, AnInterruptedWriteLeavesTheOldOrTheNewFileAndNothingEls
         const int signal = round % 2 == 0 ? SIGTERM : SIGINT;
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
-        if (child == 0) ::_exit(write_file_atomically(target.string(), fresh, GetParam()) ? 1 : 0);
+        if (child == 0)
+            ::_exit(write_file_atomically(target.string(), fresh, {.staging = GetParam()}) ? 1 : 0);
         ::usleep(delay(random));
         ::kill(child, signal);
         int status = 0;
@@ -206,7 +210,7 @@ TEST_P(AtomicFileStaged, AStagedFileLeftOrCutShortLeavesTheOldFileAlone) {
     const fs::path target = dir_ / "sweep.mp4";
     std::ofstream(target) << "old";
     {
-        auto staged = ReplacementFile::stage(target.string(), GetParam());
+        auto staged = ReplacementFile::stage(target.string(), {.staging = GetParam()});
         ASSERT_TRUE(std::holds_alternative<ReplacementFile>(staged));
         ASSERT_EQ(write_all(std::get<ReplacementFile>(staged).fd(), "part of a video"), 0);
     }
@@ -219,7 +223,7 @@ TEST_P(AtomicFileStaged, AStagedFileLeftOrCutShortLeavesTheOldFileAlone) {
         if (child == 0) {
             const struct rlimit no_core {};  // SIGQUIT would dump one
             ::setrlimit(RLIMIT_CORE, &no_core);
-            auto staged = ReplacementFile::stage(target.string(), GetParam());
+            auto staged = ReplacementFile::stage(target.string(), {.staging = GetParam()});
             if (!std::holds_alternative<ReplacementFile>(staged)) ::_exit(3);
             (void)write_all(std::get<ReplacementFile>(staged).fd(), "part of a video");
             ::raise(signal);
@@ -247,12 +251,74 @@ TEST_F(AtomicFile, SignalsThatWouldNotEndTheProcessDoNotCutTheWriteShort) {
         ::sigprocmask(SIG_BLOCK, &held, nullptr);
         ::raise(SIGHUP);
         ::raise(SIGTERM);
-        ::_exit(write_file_atomically(target.string(), "new", Staging::named_file) ? 1 : 0);
+        ::_exit(write_file_atomically(target.string(), "new", {.staging = Staging::named_file})
+                    ? 1
+                    : 0);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(read_file(target), "new");
+}
+
+// One of the process's own descriptors is written as it is open, whatever it leads to: the
+// file behind /dev/stdout is not replaced (">> log" appends), and a pipe takes the bytes.
+TEST_F(AtomicFile, AnOwnDescriptorIsWrittenAsItIsOpen) {
+    const fs::path log = dir_ / "log";
+    std::ofstream(log) << "keep\n";
+    const int appending = ::open(log.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(appending, 0);
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    const fs::path link = dir_ / "to-the-pipe";
+    fs::create_symlink("/dev/fd/" + std::to_string(pipe_ends[1]), link);
+    for (const std::string& path :
+         {"/proc/self/fd/" + std::to_string(appending), "/dev/fd/" + std::to_string(appending)}) {
+        EXPECT_EQ(write_file_atomically(path, "new\n"), std::nullopt);
+        EXPECT_EQ(unwritable_target(path), std::nullopt);
+    }
+    EXPECT_EQ(read_file(log), "keep\nnew\nnew\n");
+    EXPECT_EQ(write_file_atomically(link.string(), "through"), std::nullopt);
+    ::close(pipe_ends[1]);
+    char got[16] = {};
+    EXPECT_EQ(::read(pipe_ends[0], got, sizeof got), 7);
+    EXPECT_EQ(std::string(got), "through");
+    ::close(pipe_ends[0]);
+    ::close(appending);
+    EXPECT_EQ(entry_count(), 2u);  // the log and the link: nothing staged beside them
+    const auto closed = write_file_atomically("/dev/fd/999", "x");
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(*closed, "cannot write /dev/fd/999: Bad file descriptor");
+}
+
+// A file whose mode or owner does not let the user write it is refused, as the shell's > does,
+// though the directory would let it be replaced; forced, it is replaced.
+TEST_F(AtomicFile, AWriteProtectedFileIsReplacedOnlyWhenForced) {
+    const fs::path target = dir_ / "theirs.csv";
+    std::ofstream(target) << "theirs";
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    fs::permissions(dir_, fs::perms::all);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // As root every file is writable: the refusal is checked as another user.
+        if (::geteuid() == 0 && (::chown(target.c_str(), 4321, 4321) != 0 || ::setgid(1234) != 0 ||
+                                 ::setuid(1234) != 0)) {
+            ::_exit(3);
+        }
+        const auto refused = write_file_atomically(target.string(), "mine");
+        const auto told = unwritable_target(target.string());
+        const bool right =
+            refused && *refused == "cannot write " + target.string() + ": it is write-protected" &&
+            told == refused;
+        if (!right || read_file(target) != "theirs") ::_exit(4);
+        ::_exit(write_file_atomically(target.string(), "mine", {.force = true}) ? 5 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(read_file(target), "mine");
 }
 
 TEST_F(AtomicFile, FailureNamesThePathAndTheReason) {

@@ -12,10 +12,6 @@
 namespace hcci {
 namespace {
 
-std::string quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
-}
-
 bool ends_with(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
@@ -50,9 +46,9 @@ constexpr std::uint32_t every_command = bit(CliCommand::csv) | picture | video |
                                         bit(CliCommand::summary) | study | bit(CliCommand::params);
 constexpr std::uint32_t every_engine = every_command & ~bit(CliCommand::params);
 
-enum Option { output, step, no_labels, scale, fps, duration, json, vary, plot, params, set };
+enum Option { output, force, step, no_labels, scale, fps, duration, json, vary, plot, params, set };
 
-constexpr std::array<OptionSpec, 11> options{{
+constexpr std::array<OptionSpec, 12> options{{
     {output, "-o", "FILE", "the file to write; - for standard output", every_command,
      picture | video, "an output file"},
     {step, "--step", "N", "the step after which the picture is taken", picture, 0},
@@ -68,6 +64,9 @@ constexpr std::array<OptionSpec, 11> options{{
      "the parameter to vary"},
     {plot, "--plot", "FILE", "also a plot of the main figures against it, FILE.png or FILE.svg",
      study, 0},
+    {force, "--force", "",
+     "replace a file that its mode or owner protects from writing, where its directory allows",
+     every_command, 0},
     {params, "--params", "FILE", "the engine's parameters from a TOML file", every_engine, 0},
     {set,
      "--set",
@@ -99,6 +98,9 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
                 return std::nullopt;
             }
             return "step " + quoted(value) + " is not a whole number from 0 to 18000";
+        case force:
+            args.force = true;
+            return std::nullopt;
         case no_labels:
             args.labels = false;
             return std::nullopt;
@@ -147,6 +149,10 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
 // What the options cannot say alone.
 std::optional<std::string> check_together(const CliArgs& args) {
     if (args.command != CliCommand::video) return std::nullopt;
+    if (args.output == "-") {
+        return "a video needs a file: it is written with seeks (the MP4's index goes first), "
+               "which standard output and pipes cannot take";
+    }
     if (!ends_with(args.output, ".mp4") && !ends_with(args.output, ".webm") &&
         !ends_with(args.output, ".gif")) {
         return "the video " + quoted(args.output) + " must end in .mp4, .webm or .gif";

@@ -28,6 +28,7 @@ struct CliArgs {
     int scale = 1;                // png: times the client area's own size
     ParameterSources parameters;  // every command of the engine
     bool json = false;            // summary
+    bool force = false;           // replace a write-protected file
     std::string vary;             // study: NAME=FROM:TO:STEP
     std::string plot;             // study: a .png or .svg file, or empty
     int fps = 30;                 // video: frames a second

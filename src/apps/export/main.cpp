@@ -22,6 +22,7 @@
 #include "core/report/atomic_file.h"
 #include "core/report/csv_export.h"
 #include "core/report/parameter_text.h"
+#include "core/report/standard_streams.h"
 #include "core/report/study_text.h"
 #include "qt/picture/picture.h"
 #include "qt/picture/qt_startup.h"
@@ -49,16 +50,22 @@ int refuse(const std::string& message) {
     return hcci::exit_usage;
 }
 
+// Standard output as the program found it: closed, it is not written.
+bool stdout_closed = false;
+
 int write_stdout(std::string_view text) {
+    if (stdout_closed) return fail("cannot write standard output: it is closed");
     if (const int error = hcci::write_all(STDOUT_FILENO, text); error != 0) {
         return fail(std::string("cannot write standard output: ") + std::strerror(error));
     }
     return 0;
 }
 
-int write_output(const std::string& path, std::string_view bytes) {
+int write_output(const std::string& path, std::string_view bytes, const hcci::CliArgs& args) {
     if (path.empty() || path == "-") return write_stdout(bytes);
-    if (auto error = hcci::write_file_atomically(path, bytes)) return fail(*error);
+    if (auto error = hcci::write_file_atomically(path, bytes, {.force = args.force})) {
+        return fail(*error);
+    }
     return 0;
 }
 
@@ -85,7 +92,7 @@ int export_png(char* argv0, const hcci::CliArgs& args, const hcci::EngineParamet
     const auto app = start_qt(argv0);
     const std::string png =
         hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale, engine));
-    return write_output(args.output, png);
+    return write_output(args.output, png, args);
 }
 
 // All of a regular file, or nothing when there is none or it cannot be read.
@@ -133,7 +140,7 @@ private:
 
 int export_svg(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
     const auto app = start_qt(argv0);
-    return write_output(args.output, hcci::render_svg(args.step, args.labels, engine));
+    return write_output(args.output, hcci::render_svg(args.step, args.labels, engine), args);
 }
 
 int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
@@ -147,7 +154,7 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     options.labels = args.labels;
     // The file is staged before the encoding, which may take minutes: a target that cannot be
     // written is told at once, and the frames go to the disk as they come.
-    auto staged = hcci::ReplacementFile::stage(args.output);
+    auto staged = hcci::ReplacementFile::stage(args.output, {.force = args.force});
     if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
     hcci::ReplacementFile& file = std::get<hcci::ReplacementFile>(staged);
     const auto app = start_qt(argv0);
@@ -161,8 +168,10 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
 
 int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
     const hcci::CycleAnalysis analysis = hcci::analyse_cycle(engine);
-    return write_output(args.output, args.json ? hcci::summary_json(analysis, engine)
-                                               : hcci::summary_text(analysis, engine));
+    return write_output(
+        args.output,
+        args.json ? hcci::summary_json(analysis, engine) : hcci::summary_text(analysis, engine),
+        args);
 }
 
 void tell(const std::vector<std::string>& notices) {
@@ -178,7 +187,8 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     // A study may run for a while: a table or plot that cannot be written is told first.
     for (const std::string& target : {args.output, args.plot}) {
         if (target.empty() || target == "-") continue;
-        if (auto problem = hcci::unwritable_target(target)) return fail(*problem);
+        if (auto problem = hcci::unwritable_target(target, {.force = args.force}))
+            return fail(*problem);
     }
     std::variant<hcci::Study, hcci::StudyProblem> study;
     {
@@ -202,17 +212,18 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
             result, engine,
             ends_with(args.plot, ".svg") ? hcci::PlotFormat::svg : hcci::PlotFormat::png);
     }
-    if (args.plot.empty()) return write_output(args.output, csv);
+    if (args.plot.empty()) return write_output(args.output, csv, args);
     // The plot first, then the table; a table that cannot be written takes the new plot back,
     // so that a failed study leaves both files as they were.
     std::error_code ignored;
     const bool plot_existed = fs::exists(args.plot, ignored);
     const std::optional<std::string> old_plot = whole_file(args.plot);
-    if (const int status = write_output(args.plot, plot); status != 0) return status;
-    const int status = write_output(args.output, csv);
+    if (const int status = write_output(args.plot, plot, args); status != 0) return status;
+    const int status = write_output(args.output, csv, args);
     if (status == 0) return 0;
     if (old_plot) {
-        if (auto error = hcci::write_file_atomically(args.plot, *old_plot)) fail(*error);
+        if (auto error = hcci::write_file_atomically(args.plot, *old_plot, {.force = true}))
+            fail(*error);
     } else if (!plot_existed) {
         fs::remove(fs::canonical(args.plot, ignored), ignored);
     } else {
@@ -265,9 +276,9 @@ int run(int argc, char* argv[]) {
             case hcci::CliCommand::version:
                 return write_stdout(hcci::version_text());
             case hcci::CliCommand::params:
-                return write_output(args.output, hcci::default_parameter_file());
+                return write_output(args.output, hcci::default_parameter_file(), args);
             case hcci::CliCommand::csv:
-                return write_output(args.output, hcci::sweep_csv(engine));
+                return write_output(args.output, hcci::sweep_csv(engine), args);
             case hcci::CliCommand::png:
                 return export_png(argv[0], args, engine);
             case hcci::CliCommand::svg:
@@ -279,6 +290,8 @@ int run(int argc, char* argv[]) {
             case hcci::CliCommand::study:
                 return export_study(argv[0], args, engine);
         }
+    } catch (const std::bad_alloc&) {
+        return fail("out of memory");
     } catch (const std::exception& e) {
         return fail(e.what());
     }
@@ -288,6 +301,7 @@ int run(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    stdout_closed = hcci::guard_standard_streams().output;
     try {
         return run(argc, argv);
     } catch (...) {

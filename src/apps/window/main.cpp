@@ -10,6 +10,7 @@
 #include "apps/window/explore_window.h"
 #include "apps/window/form1.h"
 #include "apps/window/window_args.h"
+#include "core/report/standard_streams.h"
 #include "core/report/version.h"
 #include "qt/picture/qt_startup.h"
 
@@ -82,6 +83,7 @@ int run(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    hcci::guard_standard_streams();
     try {
         return run(argc, argv);
     } catch (const std::exception& e) {

@@ -22,17 +22,39 @@ std::string failure(const std::string& path, int error) {
     return "cannot write " + path + ": " + std::strerror(error);
 }
 
-// Where a chain of symbolic links starting at a path ends; that file need not exist.
+// Where a chain of symbolic links starting at a path ends; that file need not exist. A chain
+// that reaches one of this process's descriptors (/dev/stdout, /proc/self/fd/1, ...) ends there:
+// the file behind it is not to be replaced but written through it.
 struct LinkEnd {
     std::string path;
     int error = 0;
+    int descriptor = -1;
 };
+
+// The descriptor of this process that a path names, or -1.
+int own_descriptor(const std::string& path) {
+    static const std::string own_proc = "/proc/" + std::to_string(::getpid()) + "/fd/";
+    if (path == "/dev/stdin") return 0;
+    if (path == "/dev/stdout") return 1;
+    if (path == "/dev/stderr") return 2;
+    for (const std::string& prefix : {std::string("/dev/fd/"), std::string("/proc/self/fd/"),
+                                      own_proc, std::string("/proc/thread-self/fd/")}) {
+        if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string digits = path.substr(prefix.size());
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) {
+            return -1;
+        }
+        return std::stoi(digits);
+    }
+    return -1;
+}
 
 // As many links as the kernel follows in one path.
 constexpr int max_links = 40;
 
 LinkEnd follow_links(std::string path) {
     for (int links = 0;; ++links) {
+        if (const int fd = own_descriptor(path); fd >= 0) return {std::move(path), 0, fd};
         struct stat status {};
         if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
             return {std::move(path)};
@@ -146,13 +168,19 @@ int write_all(int fd, std::string_view bytes) {
 }
 
 std::variant<ReplacementFile, std::string> ReplacementFile::stage(const std::string& path,
-                                                                  Staging staging) {
+                                                                  const WriteOptions& options) {
     using Result = std::variant<ReplacementFile, std::string>;
     const LinkEnd end = follow_links(path);
     if (end.error != 0) return failure(path, end.error);
     ReplacementFile file;
     file.path_ = path;
     file.target_ = end.path;
+    if (end.descriptor >= 0) {
+        // Written as it is open: appending where it appends, into a pipe as into a file.
+        file.fd_ = ::fcntl(end.descriptor, F_DUPFD_CLOEXEC, 3);
+        if (file.fd_ < 0) return failure(path, errno);
+        return Result(std::move(file));
+    }
     struct stat status {};
     if (::stat(file.target_.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) return failure(path, EISDIR);
@@ -160,6 +188,12 @@ std::variant<ReplacementFile, std::string> ReplacementFile::stage(const std::str
             file.fd_ = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
             if (file.fd_ < 0) return failure(path, errno);
             return Result(std::move(file));
+        }
+        // The directory may let a file be replaced that the file itself does not let be
+        // written; the shell's > refuses such a file, and so does this, unless forced.
+        if (!options.force && ::faccessat(AT_FDCWD, file.target_.c_str(), W_OK, AT_EACCESS) != 0 &&
+            (errno == EACCES || errno == EPERM)) {
+            return "cannot write " + path + ": it is write-protected";
         }
         file.mode_ = static_cast<mode_t>(status.st_mode & 07777);
         file.keeps_owners_ = true;
@@ -171,7 +205,7 @@ std::variant<ReplacementFile, std::string> ReplacementFile::stage(const std::str
         file.mode_ = new_file_mode();
     }
     const fs::path directory = directory_of(file.target_);
-    if (staging == Staging::unnamed_file) {
+    if (options.staging == Staging::unnamed_file) {
         int error = 0;
         file.fd_ = open_unnamed_file(directory, error);
         if (error != 0) return failure(path, error);
@@ -236,8 +270,8 @@ std::optional<std::string> ReplacementFile::commit() {
 }
 
 std::optional<std::string> write_file_atomically(const std::string& path, std::string_view bytes,
-                                                 Staging staging) {
-    auto staged = ReplacementFile::stage(path, staging);
+                                                 const WriteOptions& options) {
+    auto staged = ReplacementFile::stage(path, options);
     if (auto* problem = std::get_if<std::string>(&staged)) return *problem;
     ReplacementFile& file = std::get<ReplacementFile>(staged);
     if (const int error = write_all(file.fd(), bytes); error != 0) return failure(path, error);
@@ -262,14 +296,23 @@ bool names_one_file(const std::string& a, const std::string& b) {
     return !error && place_a == place_b;
 }
 
-std::optional<std::string> unwritable_target(const std::string& path) {
+std::optional<std::string> unwritable_target(const std::string& path, const WriteOptions& options) {
     const LinkEnd end = follow_links(path);
     if (end.error != 0) return failure(path, end.error);
+    if (end.descriptor >= 0) {
+        if (::fcntl(end.descriptor, F_GETFL) < 0) return failure(path, errno);
+        return std::nullopt;
+    }
     struct stat status {};
     fs::path writable = directory_of(end.path);
     if (::stat(end.path.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) return failure(path, EISDIR);
         if (!S_ISREG(status.st_mode)) writable = end.path;  // a device, written in place
+        if (S_ISREG(status.st_mode) && !options.force &&
+            ::faccessat(AT_FDCWD, end.path.c_str(), W_OK, AT_EACCESS) != 0 &&
+            (errno == EACCES || errno == EPERM)) {
+            return "cannot write " + path + ": it is write-protected";
+        }
     } else if (const int error = errno; error != ENOENT) {
         return failure(path, error);
     }

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "core/report/command_line.h"
 
+#include "core/report/number_text.h"
+
 #include <algorithm>
 
 namespace hcci {
 namespace {
-
-std::string quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
-}
 
 bool takes(const OptionSpec& spec, int command) {
     return (spec.commands & command_bit(command)) != 0;

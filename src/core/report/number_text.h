@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-// Numbers as a person reads and types them: the one place where numbers become text and text
-// becomes numbers.
+// Numbers as a person reads and types them, and what a person typed as it is quoted back: the
+// one place where numbers become text and text becomes numbers.
 
 namespace hcci {
 
@@ -18,9 +18,21 @@ void append_shortest(std::string& out, double value);
 std::string fixed_text(double value, int decimals);
 
 // A decimal number making up the whole text: an optional sign, digits with or without a point,
-// an optional exponent ("inf" and "nan" are spelled-out numbers, not finite ones). Nothing for
-// any other text, or for a number beyond the range of doubles.
+// an optional exponent ("inf" and "nan" are spelled-out numbers, not finite ones).
+struct DecimalRead {
+    enum class Kind { number, not_a_number, out_of_range } kind;
+    double value = 0;  // a number's
+};
+DecimalRead read_decimal(std::string_view text);
+// The number, or nothing for any other text or a number beyond the range of doubles.
 std::optional<double> parse_decimal(std::string_view text);
+// Why a number is beyond the range of doubles, for a message: "is beyond the range of numbers
+// (...)".
+std::string out_of_range_text();
+
+// The text in single quotes, each control character (a newline, say) written as an escape, so
+// that a message stays one line.
+std::string quoted(std::string_view text);
 
 // A whole number of decimal digits only (no sign, no space, no exponent) from 0 to largest.
 std::optional<int> parse_whole(std::string_view text, int largest);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <toml++/toml.h>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -19,13 +20,6 @@ namespace {
 
 // A parameter file is a few lines; anything much larger is not one.
 constexpr std::size_t largest_file = 1 << 20;
-
-std::string quoted(std::string_view text) {
-    std::string result = "'";
-    result += text;
-    result += '\'';
-    return result;
-}
 
 std::string unknown_name(std::string_view name) {
     return "unknown parameter " + quoted(name) + "; the parameters are " + parameter_names();
@@ -124,8 +118,89 @@ std::variant<std::string, std::string> read_text_file(const std::string& path) {
     return Result(std::in_place_index<0>, std::move(text));
 }
 
+std::string at_line(std::string_view file_name, std::size_t line) {
+    return std::string(file_name) + " line " + std::to_string(line) + ": ";
+}
+
 std::string at_line(std::string_view file_name, const toml::source_region& where) {
-    return std::string(file_name) + " line " + std::to_string(where.begin.line) + ": ";
+    return at_line(file_name, where.begin.line);
+}
+
+// A parameter file is flat: NAME = NUMBER lines and comments. Tables, dotted keys, arrays and
+// inline tables are refused, with their line, before the parser sees them: nested some tens of
+// thousands deep, they would make it recurse once a level, past the end of the stack.
+std::optional<std::string> nesting_problem(std::string_view text, std::string_view file_name) {
+    std::size_t number = 0;
+    for (std::size_t at = 0; at <= text.size(); ++number) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string_view::npos) continue;
+        line.remove_prefix(first);
+        if (line.front() == '#') continue;
+        const std::string here = at_line(file_name, number + 1);
+        if (line.front() == '[') {
+            return here + "a parameter file is flat: NAME = VALUE lines, no tables ([...])";
+        }
+        const std::size_t equals = line.find('=');
+        const std::string_view key = line.substr(0, equals);
+        const bool quoted_key = key.front() == '"' || key.front() == '\'';
+        if (!quoted_key && key.find('.') != std::string_view::npos) {
+            return here + "a parameter file is flat: NAME = VALUE lines, no dotted names";
+        }
+        if (equals == std::string_view::npos) continue;  // for the parser to tell
+        const std::string_view value = line.substr(equals + 1);
+        const std::size_t start = value.find_first_not_of(" \t");
+        if (start != std::string_view::npos && (value[start] == '[' || value[start] == '{')) {
+            return here + "a parameter's value is a number, not an array or a table";
+        }
+    }
+    return std::nullopt;
+}
+
+// The text of a value as the file has it, from where the parser found it.
+std::string_view source_text(std::string_view text, const toml::source_region& where) {
+    std::size_t at = 0;
+    for (toml::source_index line = 1; line < where.begin.line && at < text.size(); ++line) {
+        at = text.find('\n', at);
+        if (at == std::string_view::npos) return {};
+        ++at;
+    }
+    const std::size_t begin = at + where.begin.column - 1;
+    std::size_t end = at + where.end.column - 1;
+    if (where.end.line != where.begin.line || end > text.size() || begin > end) return {};
+    return text.substr(begin, end - begin);
+}
+
+struct NumberInFile {
+    std::optional<double> value;  // nothing: not a number, or beyond the range of numbers
+    std::string given;            // as written, for messages
+    bool out_of_range = false;
+};
+
+// A TOML number as a double, its written text read again: the parser takes 1e-400 as 0, and
+// gives no double for an integer as large as 9223372036854775807.
+NumberInFile number_of(const toml::node& node, std::string_view text) {
+    NumberInFile number;
+    if (const auto* integer = node.as_integer()) {
+        number.value = static_cast<double>(integer->get());
+        number.given = std::to_string(integer->get());
+        return number;
+    }
+    const auto* floating = node.as_floating_point();
+    if (floating == nullptr) return number;
+    std::string written(source_text(text, node.source()));
+    written.erase(std::remove(written.begin(), written.end(), '_'), written.end());
+    const DecimalRead read = read_decimal(written);
+    number.given = written.empty() ? shortest_text(floating->get()) : written;
+    if (read.kind == DecimalRead::Kind::out_of_range) {
+        number.out_of_range = true;
+        return number;
+    }
+    number.value = floating->get();
+    return number;
 }
 
 }  // namespace
@@ -141,12 +216,14 @@ std::optional<std::string> apply_setting(EngineParameters& parameters, std::stri
     const NamedParameter parameter = named(name);
     if (parameter.info == nullptr) return unknown_name(name);
     const ParameterInfo& info = *parameter.info;
-    const std::optional<double> number = parse_decimal(given);
-    if (!number) {
+    const DecimalRead number = read_decimal(given);
+    if (number.kind != DecimalRead::Kind::number) {
         return "parameter " + std::string(name) + " = " + quoted(given) +
-               " is not a number; its range is " + range_text(info.range);
+               (number.kind == DecimalRead::Kind::out_of_range ? " " + out_of_range_text()
+                                                               : std::string(" is not a number")) +
+               "; its range is " + range_text(info.range);
     }
-    const double value = taken(parameter, *number, notices);
+    const double value = taken(parameter, number.value, notices);
     if (auto problem =
             value_problem(info, value, parameter.former ? shortest_text(value) : given)) {
         return problem;
@@ -158,32 +235,45 @@ std::optional<std::string> apply_setting(EngineParameters& parameters, std::stri
 std::optional<std::string> apply_parameter_text(EngineParameters& parameters, std::string_view text,
                                                 std::string_view file_name,
                                                 std::vector<std::string>* notices) {
+    if (auto problem = nesting_problem(text, file_name)) return problem;
     toml::table table;
     try {
         table = toml::parse(text, file_name);
     } catch (const toml::parse_error& error) {
         return at_line(file_name, error.source()) + std::string(error.description());
     }
-    for (const auto& [key, node] : table) {
-        const std::string_view name = key.str();
+    // The table is in the order of its keys; its first problem is told in the file's order.
+    std::vector<std::pair<const toml::key*, const toml::node*>> entries;
+    for (const auto& [key, node] : table) entries.emplace_back(&key, &node);
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        const toml::source_position& x = a.first->source().begin;
+        const toml::source_position& y = b.first->source().begin;
+        return x.line != y.line ? x.line < y.line : x.column < y.column;
+    });
+    for (const auto& [key, node] : entries) {
+        const std::string_view name = key->str();
         const NamedParameter parameter = named(name);
-        if (parameter.info == nullptr) return at_line(file_name, key.source()) + unknown_name(name);
+        if (parameter.info == nullptr)
+            return at_line(file_name, key->source()) + unknown_name(name);
         const ParameterInfo& info = *parameter.info;
-        const std::optional<double> number = node.value<double>();
-        if (!(node.is_integer() || node.is_floating_point()) || !number) {
-            return at_line(file_name, node.source()) + "parameter " + std::string(name) +
+        const NumberInFile number = number_of(*node, text);
+        if (number.out_of_range) {
+            return at_line(file_name, node->source()) + "parameter " + std::string(name) + " = " +
+                   number.given + " " + out_of_range_text() + "; its range is " +
+                   range_text(info.range);
+        }
+        if (!number.value) {
+            return at_line(file_name, node->source()) + "parameter " + std::string(name) +
                    " must be a number in its range " + range_text(info.range);
         }
         std::vector<std::string> told;
-        const double value = taken(parameter, *number, &told);
+        const double value = taken(parameter, *number.value, &told);
         for (std::string& notice : told) {
-            if (notices != nullptr) notices->push_back(at_line(file_name, key.source()) + notice);
+            if (notices != nullptr) notices->push_back(at_line(file_name, key->source()) + notice);
         }
-        const std::string given = node.is_integer() && !parameter.former
-                                      ? std::to_string(*node.value<std::int64_t>())
-                                      : shortest_text(value);
+        const std::string given = parameter.former ? shortest_text(value) : number.given;
         if (auto problem = value_problem(info, value, given)) {
-            return at_line(file_name, node.source()) + *problem;
+            return at_line(file_name, node->source()) + *problem;
         }
         parameters.*info.member = value;
     }

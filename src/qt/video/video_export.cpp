@@ -40,8 +40,21 @@ std::string av_message(int error) {
     return text;
 }
 
+// Short of memory, FFmpeg's functions do not always say ENOMEM: when one fails, a moderate
+// allocation of our own tells whether memory is what ran out.
+bool memory_runs_short() {
+    void* probe = av_malloc(std::size_t{64} << 20);
+    if (probe == nullptr) return true;
+    av_free(probe);
+    return false;
+}
+
 void check(int result, const char* what) {
-    if (result < 0) throw std::runtime_error(std::string(what) + ": " + av_message(result));
+    if (result >= 0) return;
+    if (result == AVERROR(ENOMEM) || memory_runs_short()) {
+        throw std::runtime_error(std::string(what) + ": out of memory");
+    }
+    throw std::runtime_error(std::string(what) + ": " + av_message(result));
 }
 
 // The file being written, through its descriptor: a place in it to write, read and seek, for
@@ -346,9 +359,15 @@ std::unique_ptr<AVCodecContext, CodecContextDeleter> open_encoder(const VideoOpt
     return context;
 }
 
-void write_header(VideoFormat video_format, AVFormatContext* format) {
+void write_header(const VideoOptions& options, AVFormatContext* format) {
+    const VideoFormat video_format = options.format;
     AVDictionary* muxer_options = nullptr;
-    if (video_format == VideoFormat::gif) av_dict_set(&muxer_options, "loop", "0", 0);  // for ever
+    if (video_format == VideoFormat::gif) {
+        av_dict_set(&muxer_options, "loop", "0", 0);  // for ever
+        // The muxer takes each frame's delay from the next frame's time: the last one's is said.
+        const long final_delay = std::max(1L, std::lround(100.0 / options.fps));
+        av_dict_set(&muxer_options, "final_delay", std::to_string(final_delay).c_str(), 0);
+    }
     // The index before the frames, so that a browser plays the MP4 while it still loads.
     if (video_format == VideoFormat::mp4) av_dict_set(&muxer_options, "movflags", "+faststart", 0);
     const int header = avformat_write_header(format, &muxer_options);
@@ -437,7 +456,7 @@ void encode_video(const VideoOptions& options, const EngineParameters& parameter
     AVStream* stream = avformat_new_stream(format, nullptr);
     if (stream == nullptr) throw std::bad_alloc();
     const auto context = open_encoder(options, format, stream, coded);
-    write_header(options.format, format);
+    write_header(options, format);
 
     FrameMaker maker(*context, gif ? std::make_unique<Palette>(render_picture(
                                          last_step, options.labels, options.scale, parameters))
