@@ -25,6 +25,21 @@ void BM_ModelSweep(benchmark::State& state) {
 }
 BENCHMARK(BM_ModelSweep)->Unit(benchmark::kMicrosecond);
 
+// The predictive model's sweep: its budget is 3 ms.
+void BM_PredictiveSweep(benchmark::State& state) {
+    EngineParameters predictive;
+    predictive.model = EngineModelKind::predictive;
+    for (auto _ : state) {
+        Stepper stepper(predictive);
+        int steps = 0;
+        while (stepper.step()) ++steps;
+        benchmark::DoNotOptimize(stepper.state());
+        benchmark::DoNotOptimize(steps);
+    }
+    state.SetItemsProcessed(state.iterations() * steps_per_sweep);
+}
+BENCHMARK(BM_PredictiveSweep)->Unit(benchmark::kMicrosecond);
+
 // The same sweep with the analysis gathered at every step: its own cost is the difference.
 void BM_AnalysedSweep(benchmark::State& state) {
     for (auto _ : state) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The whole process of a 1000-value parameter study, CSV only and with its plot: the median of
-# nine runs of each. Usage: bench/study-timing.sh [PATH/TO/hcci-cycle-export]
+# The whole process of a 1000-value parameter study, CSV only and with its plot, and of the
+# predictive model: the median of nine runs of each.
+# Usage: bench/study-timing.sh [PATH/TO/hcci-cycle-export]
 set -euo pipefail
 program=${1:-build-rel/hcci-cycle-export}
 out=$(mktemp -d)
@@ -17,3 +18,4 @@ run() {
 }
 echo "1001 values, CSV only:   $(run) s"
 echo "1001 values, with plot:  $(run --plot "$out/study.png") s"
+echo "1001 values, predictive: $(run --set model=predictive) s"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/animate/readout.h"
+#include "core/model/cycle_analysis.h"
 #include "model_sweep.h"
 #include "printed_value.h"
 
@@ -150,6 +151,31 @@ std::uint64_t fnv1a(std::string_view bytes) {
         hash *= 0x100000001b3u;
     }
     return hash;
+}
+
+// The predictive model's table has the fuel's columns at the end: the burned share of the charges
+// present and the heat released so far, which ends at the analysis's.
+TEST(CsvExport, ThePredictiveModelAddsTheFuelsColumns) {
+    EngineParameters p;
+    p.model = EngineModelKind::predictive;
+    const std::string csv = sweep_csv(p);
+    const std::string header = csv.substr(0, csv.find('\n'));
+    EXPECT_TRUE(header.ends_with(",aux_volume,united_burned,main_burned,aux_burned,heat_released"))
+        << header;
+    const auto row_of = [&csv](int step) {
+        std::size_t at = 0;
+        for (int line = 0; line <= step + 1; ++line) at = csv.find('\n', at) + 1;
+        const std::size_t start = csv.rfind('\n', at - 2) + 1;
+        return csv.substr(start, at - 1 - start);
+    };
+    // United, then divided: the chambers' cells filled and the united one empty.
+    EXPECT_TRUE(row_of(100).ends_with(",,,,,,0,,,0")) << row_of(100);
+    const std::string divided = row_of(8000);
+    EXPECT_NE(divided.find(",,"), std::string::npos);
+    const std::string last = row_of(last_step);
+    const double heat = std::strtod(last.substr(last.rfind(',') + 1).c_str(), nullptr);
+    EXPECT_EQ(heat, analyse_cycle(p).fuel.heat_released);
+    EXPECT_EQ(sweep_csv({}).substr(0, sweep_csv({}).find('\n')), csv_header);
 }
 
 // Every line without its second cell, the angle.

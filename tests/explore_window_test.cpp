@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -117,6 +118,31 @@ TEST_F(ExploreTest, AValueThatBreaksTheRulesIsRefusedInTheForm) {
     first_merge->setValue(-40);  // before the first split at -33
     EXPECT_EQ(first_merge->value(), -11);
     EXPECT_EQ(window.parameters(), EngineParameters{});
+}
+
+// The model switch: the predictive engine at the shown step, its ignitions in the analysis,
+// and the numbers that play no part in it greyed out.
+TEST_F(ExploreTest, TheModelSwitchRunsThePredictiveEngine) {
+    window.show_step(9000);
+    QComboBox* model = window.parameter_form().model_box();
+    model->setCurrentIndex(model->findText(QStringLiteral("predictive")));
+    EngineParameters predictive;
+    predictive.model = EngineModelKind::predictive;
+    EXPECT_EQ(window.parameters(), predictive);
+    EXPECT_EQ(window.picture().surface().image(), render_picture(9000, false, 1, predictive));
+    EXPECT_NE(window.analysis_text().indexOf(QStringLiteral("united charge ignites")), -1);
+    const auto enabled = [this](const char* name) {
+        return window.parameter_form()
+            .findChild<QDoubleSpinBox*>(QString::fromLatin1(name))
+            ->isEnabled();
+    };
+    EXPECT_FALSE(enabled("aux_ignition_factor"));
+    EXPECT_TRUE(enabled("equivalence_ratio"));
+    EXPECT_TRUE(enabled("gamma"));
+    model->setCurrentIndex(model->findText(QStringLiteral("scheduled")));
+    EXPECT_EQ(window.parameters(), EngineParameters{});
+    EXPECT_TRUE(enabled("aux_ignition_factor"));
+    EXPECT_FALSE(enabled("equivalence_ratio"));
 }
 
 // Scrolling the panel past the boxes turns no value: the wheel is the panel's until a box has

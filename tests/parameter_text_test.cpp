@@ -37,7 +37,10 @@ TEST(ParameterText, SettingsAreNameEqualsAFiniteNumberInRange) {
         {"gamma=++1", 0, "parameter gamma = '++1' is not a number"},
         {"gamma=0x1p0", 0, "parameter gamma = '0x1p0' is not a number"},
         {"gamma", 0, "--set needs NAME=VALUE, not 'gamma'"},
-        {"Gamma=1.3", 0, "unknown parameter 'Gamma'; the parameters are main_compression_ratio, "},
+        {"Gamma=1.3", 0, "unknown parameter 'Gamma' (did you mean gamma?); hcci-cycle-export params"},
+        {"bore=90", 0, "unknown parameter 'bore'; hcci-cycle-export params lists them all"},
+        {"model=predictive", 1.4, ""},
+        {"model=fast", 0, "parameter model = 'fast' is not a model; the models are scheduled and"},
     };
     for (const SettingCase& c : cases) {
         SCOPED_TRACE(c.setting);
@@ -161,7 +164,21 @@ TEST_F(ParameterFiles, TheDefaultFileReadsBackAsTheDefaults) {
     for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
         settings += text[at] != '#';
     }
-    EXPECT_EQ(settings, static_cast<int>(parameter_count));
+    EXPECT_EQ(settings, static_cast<int>(parameter_count) + 1);  // and the model
+    EXPECT_NE(text.find("\nmodel = \"scheduled\"  # scheduled or predictive\n"), std::string::npos);
+}
+
+// The model is named, in a file as a TOML string, and read back as it was written.
+TEST_F(ParameterFiles, TheModelIsNamed) {
+    EngineParameters predictive;
+    predictive.model = EngineModelKind::predictive;
+    predictive.start_temperature = 340;
+    const auto back = read_parameters({write("p.toml", parameter_file(predictive)), {}});
+    ASSERT_TRUE(std::holds_alternative<EngineParameters>(back)) << std::get<std::string>(back);
+    EXPECT_EQ(std::get<EngineParameters>(back), predictive);
+    EXPECT_EQ(std::get<std::string>(read_parameters({write("q.toml", "model = 3\n"), {}})),
+              (dir_ / "q.toml").string() +
+                  " line 1: parameter model must be \"scheduled\" or \"predictive\"");
 }
 
 // The angles of earlier releases were crank angles (90 at top dead centre): a file or a setting

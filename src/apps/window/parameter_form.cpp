@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "apps/window/parameter_form.h"
 
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QScrollArea>
@@ -65,12 +66,37 @@ ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
     auto* grid = new QGridLayout(rows);
     grid->setContentsMargins(0, 0, 6, 0);  // the ranges clear of the scroll bar
     grid->setColumnStretch(1, 1);
+    // The model first: it decides which of the numbers below play a part.
+    model_ = new QComboBox(rows);
+    model_->setObjectName(QStringLiteral("model"));
+    for (const EngineModelKind kind : {EngineModelKind::scheduled, EngineModelKind::predictive}) {
+        model_->addItem(text_of(model_name(kind)), static_cast<int>(kind));
+    }
+    const QString model_tip =
+        QStringLiteral("scheduled: the original engine, its ignitions typed in by angle; "
+                       "predictive: both ignitions follow from the charge's own state");
+    model_->setToolTip(model_tip);
+    auto* model_label = new QLabel(QStringLiteral("model"), rows);
+    model_label->setBuddy(model_);
+    model_label->setToolTip(model_tip);
+    grid->addWidget(model_label, 0, 0);
+    grid->addWidget(model_, 0, 1);
+    connect(model_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        EngineParameters candidate = parameters_;
+        candidate.model = static_cast<EngineModelKind>(model_->itemData(index).toInt());
+        if (candidate.model == parameters_.model) return;
+        take_set(candidate);
+    });
     for (std::size_t i = 0; i < parameter_count; ++i) {
         const ParameterInfo& info = parameter_table()[i];
         auto* box = new ParameterBox(rows);
         box->setObjectName(text_of(info.name));
         box->setFocusPolicy(Qt::StrongFocus);  // not taken by the wheel
-        box->setDecimals(decimals);
+        // Enough places for the default: 1.3e-4 is no 0.0001.
+        const double usual = EngineParameters{}.*info.member;
+        box->setDecimals(usual > 0 && usual < 0.01
+                             ? decimals + static_cast<int>(std::ceil(-std::log10(usual)))
+                             : decimals);
         box->setMinimumWidth(110);  // not as wide as the longest value it could show
         box->setRange(info.range.lowest + (info.range.lowest_included ? 0 : open_margin),
                       info.range.highest - (info.range.highest_included ? 0 : open_margin));
@@ -91,7 +117,7 @@ ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
         auto* allowed = new QLabel(range, rows);
         allowed->setToolTip(tip);
         allowed->setForegroundRole(QPalette::PlaceholderText);
-        const int row = static_cast<int>(i);
+        const int row = static_cast<int>(i) + 1;
         grid->addWidget(name, row, 0);
         grid->addWidget(box, row, 1);
         grid->addWidget(allowed, row, 2);
@@ -110,26 +136,47 @@ ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
 
 void ParameterForm::set_parameters(const EngineParameters& parameters) {
     parameters_ = parameters;
+    {
+        const QSignalBlocker quiet(model_);
+        model_->setCurrentIndex(model_->findData(static_cast<int>(parameters.model)));
+    }
     for (std::size_t i = 0; i < parameter_count; ++i) {
         const QSignalBlocker quiet(boxes_[i]);
         boxes_[i]->setValue(parameters.*parameter_table()[i].member);
     }
+    show_model();
     problem_->clear();
+}
+
+// A number that plays no part in the model is greyed out.
+void ParameterForm::show_model() {
+    for (std::size_t i = 0; i < parameter_count; ++i) {
+        boxes_[i]->setEnabled(shapes(parameter_table()[i], parameters_.model));
+    }
 }
 
 void ParameterForm::take(std::size_t index, double value) {
     EngineParameters candidate = parameters_;
     candidate.*parameter_table()[index].member = value;
-    if (const auto problem = parameter_problem(candidate)) {
+    if (!take_set(candidate)) {
         // Not an engine that can be drawn: the box goes back to what it showed.
-        problem_->setText(QString::fromStdString(*problem));
         const QSignalBlocker quiet(boxes_[index]);
         boxes_[index]->setValue(parameters_.*parameter_table()[index].member);
-        return;
+    }
+}
+
+bool ParameterForm::take_set(const EngineParameters& candidate) {
+    if (const auto problem = parameter_problem(candidate)) {
+        problem_->setText(QString::fromStdString(*problem));
+        const QSignalBlocker quiet(model_);
+        model_->setCurrentIndex(model_->findData(static_cast<int>(parameters_.model)));
+        return false;
     }
     problem_->clear();
     parameters_ = candidate;
+    show_model();
     emit changed(parameters_);
+    return true;
 }
 
 }  // namespace hcci

@@ -7,6 +7,7 @@
 
 #include "core/model/engine_parameters.h"
 
+class QComboBox;
 class QDoubleSpinBox;
 
 namespace hcci {
@@ -23,6 +24,7 @@ public:
     void set_parameters(const EngineParameters& parameters);
     const EngineParameters& parameters() const { return parameters_; }
     QDoubleSpinBox* spin_box(std::size_t index) const { return boxes_.at(index); }
+    QComboBox* model_box() const { return model_; }
 
 signals:
     // The user changed a value, and the engine it makes can be drawn.
@@ -30,8 +32,12 @@ signals:
 
 private:
     void take(std::size_t index, double value);
+    // Takes the whole set when it can make a cycle, or tells why not.
+    bool take_set(const EngineParameters& candidate);
+    void show_model();
 
     EngineParameters parameters_;
+    QComboBox* model_ = nullptr;
     std::array<QDoubleSpinBox*, parameter_count> boxes_{};
     QLabel* problem_ = nullptr;
 };

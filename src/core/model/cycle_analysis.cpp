@@ -173,14 +173,37 @@ CycleAnalysis CycleAnalyser::result() const {
     return a;
 }
 
+const Ignition* FuelFigures::first(ChargeName charge) const {
+    for (const Ignition& ignition : ignitions) {
+        if (ignition.charge == charge) return &ignition;
+    }
+    return nullptr;
+}
+
 CycleAnalysis analyse_cycle(const EngineParameters& parameters) {
     Stepper stepper(parameters);
     CycleAnalyser analyser(stepper.geometry());
+    int first_non_finite = -1;  // of the model's own quantities too
     run_sweep(
         stepper,
-        [&analyser](const Stepper& s) { analyser.add_step(s.state(), s.crank_angle(), s.phase()); },
+        [&](const Stepper& s) {
+            analyser.add_step(s.state(), s.crank_angle(), s.phase());
+            if (first_non_finite < 0 && !s.finite()) first_non_finite = s.step_index();
+        },
         no_look);
-    return analyser.result();
+    CycleAnalysis a = analyser.result();
+    if (first_non_finite >= 0 &&
+        (a.first_non_finite_step < 0 || first_non_finite < a.first_non_finite_step)) {
+        a.first_non_finite_step = first_non_finite;
+    }
+    if (const FuelReadings* fuel = stepper.fuel()) {
+        a.fuel.present = true;
+        a.fuel.heat_released = fuel->heat_released;
+        a.fuel.fuel_burned = fuel->fuel_burned;
+        a.fuel.misfire = !(fuel->fuel_burned >= misfire_fuel_burned);
+        a.fuel.ignitions = fuel->ignitions;
+    }
+    return a;
 }
 
 }  // namespace hcci

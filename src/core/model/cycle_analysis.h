@@ -7,6 +7,7 @@
 
 #include "core/model/combustion_model.h"
 #include "core/model/engine_geometry.h"
+#include "core/model/predictive_model.h"
 
 // What an engine engineer reads off the pressure trace of one sweep: work, mean effective
 // pressure, the energy the charge gains and the efficiency from the first law, apparent heat
@@ -56,6 +57,20 @@ struct ChargeFigures {
     bool over_ringing_limit = false;
 };
 
+// Less of the fuel than this burned by bottom dead centre is a misfire.
+inline constexpr double misfire_fuel_burned = 0.95;
+
+// A model with fuel (the predictive one): what burned, and where each charge first ignited.
+struct FuelFigures {
+    bool present = false;
+    double heat_released = not_defined;  // J/L, from the fuel's heating value
+    double fuel_burned = not_defined;    // share of the fuel, by bottom dead centre
+    bool misfire = false;
+    std::vector<Ignition> ignitions;  // in their order
+    // The first ignition of that charge, or nothing.
+    const Ignition* first(ChargeName charge) const;
+};
+
 struct CycleAnalysis {
     double work = 0;      // gross indicated work, J/L: the sum of mean pressure times volume change
     double imep_bar = 0;  // work over the swept height
@@ -84,6 +99,7 @@ struct CycleAnalysis {
     // Over the steps of the united phases, and of the divided ones for the chambers.
     ChargeFigures united, main, aux;
     double engine_speed_rpm = 0;
+    FuelFigures fuel;
     // The first step at which a value of the model was not a finite number, or -1.
     int first_non_finite_step = -1;
 };

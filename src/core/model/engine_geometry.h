@@ -8,7 +8,19 @@
 
 namespace hcci {
 
+// The predictive model's constants, from its parameters.
+struct FuelConstants {
+    double delay_prefactor_ms = 0;  // A phi^-nphi chi^-nO2
+    double pressure_exponent = 0;   // np
+    double activation_temperature = 0;  // E / R, with R 1.987 cal/(mol K): K
+    double adiabatic_rise = 0;          // K a unit of fuel share burned raises the charge: y_f LHV / c_v
+    double step_seconds = 0;            // 0.02 degrees at the engine speed
+    double aux_burn_duration = 0;       // degrees
+    double main_burn_duration = 0;
+};
+
 struct EngineGeometry {
+    EngineModelKind model = EngineModelKind::scheduled;
     double pi = 0;
     double crank_radius = 0;
     double rod_length = 0;
@@ -38,6 +50,8 @@ struct EngineGeometry {
     double main_ignition_start = 0;
     double main_ignition_end = 0;
     double main_ignition_rise = 0;
+
+    FuelConstants fuel;
 };
 
 // The constants of the engine the parameters describe (which must pass check_parameters),

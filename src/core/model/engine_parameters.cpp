@@ -59,23 +59,48 @@ const std::array<ParameterInfo, parameter_count> table{{
     {"second_merge_atdc", &P::second_merge_atdc, "degrees ATDC",
      "last angle of the second division", sweep_angle},
     {"aux_ignition_start_atdc", &P::aux_ignition_start_atdc, "degrees ATDC",
-     "the auxiliary ignition ramp starts here (included)", ignition_angle},
+     "the auxiliary ignition ramp starts here (included)", ignition_angle, ParameterUse::scheduled},
     {"aux_ignition_end_atdc", &P::aux_ignition_end_atdc, "degrees ATDC",
-     "the auxiliary ignition ramp ends here (included)", ignition_angle},
+     "the auxiliary ignition ramp ends here (included)", ignition_angle, ParameterUse::scheduled},
     {"aux_ignition_factor",
      &P::aux_ignition_factor,
      "",
      "full factor of the auxiliary pressure and temperature",
-     {1, true, 10, true}},
+     {1, true, 10, true}, ParameterUse::scheduled},
     {"main_ignition_start_atdc", &P::main_ignition_start_atdc, "degrees ATDC",
-     "the main ignition ramp starts above it", ignition_angle},
+     "the main ignition ramp starts above it", ignition_angle, ParameterUse::scheduled},
     {"main_ignition_end_atdc", &P::main_ignition_end_atdc, "degrees ATDC",
-     "the main ignition ramp ends here (included)", ignition_angle},
+     "the main ignition ramp ends here (included)", ignition_angle, ParameterUse::scheduled},
     {"main_ignition_rise",
      &P::main_ignition_rise,
      "",
      "rise of the main charge; times main_share, the rise of the united charge",
-     {0, true, 10, true}},
+     {0, true, 10, true}, ParameterUse::scheduled},
+    {"equivalence_ratio", &P::equivalence_ratio, "", "fuel to air over the stoichiometric ratio",
+     {0.05, true, 1, true}, ParameterUse::predictive},
+    {"oxygen_percent", &P::oxygen_percent, "%", "oxygen in the charge, by volume", {1, true, 21, true},
+     ParameterUse::predictive},
+    {"fuel_heating_value", &P::fuel_heating_value, "MJ/kg", "the fuel's lower heating value",
+     {0, false, 100, true}, ParameterUse::predictive},
+    {"stoichiometric_air_fuel_ratio", &P::stoichiometric_air_fuel_ratio, "",
+     "air to fuel by mass at stoichiometry", {1, false, 100, true}, ParameterUse::predictive},
+    {"ignition_delay_prefactor", &P::ignition_delay_prefactor, "ms",
+     "A of the ignition delay A (p/1 atm)^-np phi^-nphi chi^-nO2 exp(E/(R T))",
+     {0, false, 10, true}, ParameterUse::predictive},
+    {"ignition_delay_pressure_exponent", &P::ignition_delay_pressure_exponent, "",
+     "np of the ignition delay", {0, true, 5, true}, ParameterUse::predictive},
+    {"ignition_delay_phi_exponent", &P::ignition_delay_phi_exponent, "",
+     "nphi of the ignition delay", {0, true, 5, true}, ParameterUse::predictive},
+    {"ignition_delay_oxygen_exponent", &P::ignition_delay_oxygen_exponent, "",
+     "nO2 of the ignition delay", {0, true, 5, true}, ParameterUse::predictive},
+    {"ignition_activation_energy", &P::ignition_activation_energy, "cal/mol",
+     "E of the ignition delay", {0, true, 100000, true}, ParameterUse::predictive},
+    {"aux_burn_duration", &P::aux_burn_duration, "degrees",
+     "the auxiliary charge's burn from its ignition (Wiebe)", {0, false, 180, true},
+     ParameterUse::predictive},
+    {"main_burn_duration", &P::main_burn_duration, "degrees",
+     "the burn of a charge ignited outside the auxiliary chamber (Wiebe)", {0, false, 180, true},
+     ParameterUse::predictive},
 }};
 
 const ParameterInfo* info(double EngineParameters::*member) {
@@ -95,6 +120,28 @@ const std::array<OrderRule, 5> rules{{
 }};
 
 }  // namespace
+
+std::string_view model_name(EngineModelKind model) {
+    return model == EngineModelKind::predictive ? "predictive" : "scheduled";
+}
+
+std::optional<EngineModelKind> model_named(std::string_view name) {
+    if (name == "scheduled") return EngineModelKind::scheduled;
+    if (name == "predictive") return EngineModelKind::predictive;
+    return std::nullopt;
+}
+
+bool shapes(const ParameterInfo& parameter, EngineModelKind model) {
+    switch (parameter.use) {
+        case ParameterUse::both:
+            return true;
+        case ParameterUse::scheduled:
+            return model == EngineModelKind::scheduled;
+        case ParameterUse::predictive:
+            return model == EngineModelKind::predictive;
+    }
+    return true;
+}
 
 bool ParameterRange::contains(double value) const {
     const bool above = lowest_included ? value >= lowest : value > lowest;
@@ -185,7 +232,7 @@ std::optional<ParameterProblem> phase_without_step(const EngineParameters& p) {
 int first_non_finite_step(const EngineParameters& parameters) {
     Stepper stepper(parameters);
     while (stepper.step()) {
-        if (!state_is_finite(stepper.state())) return stepper.step_index();
+        if (!stepper.finite()) return stepper.step_index();
     }
     return -1;
 }

@@ -12,7 +12,13 @@
 
 namespace hcci {
 
+// Which engine model runs the cycle: the original one, whose ignitions are scheduled by crank
+// angle, or one in which both ignitions follow from the charge's own state.
+enum class EngineModelKind { scheduled, predictive };
+
 struct EngineParameters {
+    EngineModelKind model = EngineModelKind::scheduled;
+
     double main_compression_ratio = 12;
     double aux_compression_ratio = 50;
     double main_share = 0.75;  // of the piston area
@@ -36,6 +42,19 @@ struct EngineParameters {
     double main_ignition_start_atdc = -7;
     double main_ignition_end_atdc = -2;
     double main_ignition_rise = 0.8;
+    // The predictive model: the fuel, its ignition delay (He et al., Combust. Flame 142, 2005,
+    // for iso-octane) and its burn (Wiebe).
+    double equivalence_ratio = 0.3;
+    double oxygen_percent = 21;
+    double fuel_heating_value = 44.3;  // MJ/kg
+    double stoichiometric_air_fuel_ratio = 15.1;
+    double ignition_delay_prefactor = 1.3e-4;  // ms
+    double ignition_delay_pressure_exponent = 1.05;
+    double ignition_delay_phi_exponent = 0.77;
+    double ignition_delay_oxygen_exponent = 1.41;
+    double ignition_activation_energy = 33700;  // cal/mol
+    double aux_burn_duration = 3;                // degrees
+    double main_burn_duration = 10;              // degrees
 
     bool operator==(const EngineParameters&) const = default;
 };
@@ -50,15 +69,26 @@ struct ParameterRange {
     bool contains(double value) const;
 };
 
+// Which model a parameter shapes: both, or only one.
+enum class ParameterUse { both, scheduled, predictive };
+
 struct ParameterInfo {
     std::string_view name;
     double EngineParameters::*member;
     std::string_view unit;  // empty for a plain number
     std::string_view meaning;
     ParameterRange range;
+    ParameterUse use = ParameterUse::both;
 };
 
-inline constexpr std::size_t parameter_count = 18;
+// The numbers; the model is named apart (model_name).
+inline constexpr std::size_t parameter_count = 29;
+
+std::string_view model_name(EngineModelKind model);  // "scheduled", "predictive"
+std::optional<EngineModelKind> model_named(std::string_view name);
+
+// Whether the parameter shapes the cycle of that model.
+bool shapes(const ParameterInfo& parameter, EngineModelKind model);
 
 // Every parameter, in the order of the record.
 const std::array<ParameterInfo, parameter_count>& parameter_table();

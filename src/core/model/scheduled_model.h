@@ -6,9 +6,10 @@
 // The engine model of the original program behind the stepper: adiabatic chambers with
 // ignition factors scheduled by crank angle. Its state is the record the traces show.
 //
-// Every engine model offers the stepper the same four free functions over its own record:
-// reset, update (returning the phase), hand_over and shown_state, the CombustionModel whose
-// values the traces, the CSV and the analysis read.
+// Every engine model offers the stepper the same free functions over its own record: reset,
+// update (returning the phase), hand_over, shown_state (the CombustionModel whose values the
+// traces, the CSV and the analysis read), fuel_readings (nothing for a model without fuel) and
+// is_finite.
 
 namespace hcci {
 
@@ -28,6 +29,13 @@ inline void hand_over(ScheduledModel& model, const EngineGeometry& geometry, int
 }
 inline const CombustionModel& shown_state(const ScheduledModel& model) {
     return model.state;
+}
+struct FuelReadings;
+inline const FuelReadings* fuel_readings(const ScheduledModel&) {
+    return nullptr;
+}
+inline bool is_finite(const ScheduledModel& model) {
+    return state_is_finite(model.state);
 }
 
 }  // namespace hcci

@@ -3,9 +3,26 @@
 
 namespace hcci {
 
+namespace {
+
+EngineModel model_of(EngineModelKind kind) {
+    if (kind == EngineModelKind::predictive) return PredictiveModel{};
+    return ScheduledModel{};
+}
+
+}  // namespace
+
 Stepper::Stepper(const EngineParameters& parameters)
-    : geometry_(make_engine_geometry(parameters)), model_(ScheduledModel{}) {
+    : geometry_(make_engine_geometry(parameters)), model_(model_of(parameters.model)) {
     std::visit([this](auto& model) { reset(model, geometry_); }, model_);
+}
+
+const FuelReadings* Stepper::fuel() const {
+    return std::visit([](const auto& model) { return fuel_readings(model); }, model_);
+}
+
+bool Stepper::finite() const {
+    return std::visit([](const auto& model) { return is_finite(model); }, model_);
 }
 
 const CombustionModel& Stepper::state() const {

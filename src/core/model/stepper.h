@@ -6,6 +6,7 @@
 #include "core/model/combustion_model.h"
 #include "core/model/engine_geometry.h"
 #include "core/model/engine_parameters.h"
+#include "core/model/predictive_model.h"
 #include "core/model/scheduled_model.h"
 #include "core/model/sweep.h"
 
@@ -24,7 +25,7 @@
 
 namespace hcci {
 
-using EngineModel = std::variant<ScheduledModel>;
+using EngineModel = std::variant<ScheduledModel, PredictiveModel>;
 
 class Stepper {
 public:
@@ -48,6 +49,10 @@ public:
     const EngineGeometry& geometry() const { return geometry_; }
     // After the update, or after the hand-over, of the step that ran last.
     const CombustionModel& state() const;
+    // The fuel of a model that has one (burned shares, heat released, ignitions), or nothing.
+    const FuelReadings* fuel() const;
+    // Whether every quantity of the model is a finite number.
+    bool finite() const;
 
 private:
     EngineGeometry geometry_;

@@ -106,7 +106,7 @@ std::variant<Study, StudyProblem> run_study(const EngineParameters& base, const 
         if (auto problem = check_parameter_values(engines[i])) {
             return StudyProblem{.kind = StudyProblem::Kind::refused_value,
                                 .value = study.values[i],
-                                .problem = std::move(problem)};
+                                .problem = problem};
         }
     }
     study.analyses.resize(engines.size());

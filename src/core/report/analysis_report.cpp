@@ -10,17 +10,22 @@
 namespace hcci {
 namespace {
 
-struct ChargeName {
+struct ChargeKey {
     const char* key;   // "united"
     const char* what;  // "united", "main chamber", "auxiliary"
     ChargeFigures CycleAnalysis::*figures;
+    ChargeName name;
 };
 
-constexpr ChargeName charges[] = {
-    {"united", "united", &CycleAnalysis::united},
-    {"main", "main", &CycleAnalysis::main},
-    {"aux", "auxiliary", &CycleAnalysis::aux},
+constexpr ChargeKey charges[] = {
+    {"united", "united", &CycleAnalysis::united, ChargeName::united},
+    {"main", "main", &CycleAnalysis::main, ChargeName::main},
+    {"aux", "auxiliary", &CycleAnalysis::aux, ChargeName::aux},
 };
+
+double flag(bool present, bool value) {
+    return present ? (value ? 1.0 : 0.0) : not_defined;
+}
 
 void add_peak(std::vector<Metric>& metrics, const std::string& name, const char* unit,
               const Peak& peak) {
@@ -89,6 +94,28 @@ std::string merge_line(const char* what, const Merge& merge) {
                     " -> " + fixed(merge.merged_pressure, 2) + " bar");
 }
 
+// Where each charge ignited, and what burned: the predictive model's own figures.
+std::string fuel_text(const FuelFigures& fuel) {
+    std::string text = "\nIgnition (predictive model)\n";
+    if (fuel.ignitions.empty()) text += "  nothing ignites\n";
+    for (const Ignition& ignition : fuel.ignitions) {
+        const char* where = ignition.charge == ChargeName::aux    ? "auxiliary chamber ignites"
+                            : ignition.charge == ChargeName::main ? "main chamber ignites"
+                                                                  : "united charge ignites";
+        text += line(where, fixed(ignition.angle_atdc, 2),
+                     "deg  at step " + std::to_string(ignition.step) + ", share of fuel " +
+                         fixed(ignition.share_of_fuel, 3));
+    }
+    text += line("fuel burned by bottom dead centre", fixed(fuel.fuel_burned, 4), "");
+    text += line("heat released by the fuel", fixed(fuel.heat_released, 2), "J/L");
+    if (fuel.misfire) {
+        text += "  MISFIRE: " + fixed(100 * fuel.fuel_burned, 1) +
+                " % of the fuel burned by bottom dead centre, less than " +
+                fixed(100 * misfire_fuel_burned, 0) + " %\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 std::vector<Metric> metrics_of(const CycleAnalysis& a) {
@@ -118,7 +145,7 @@ std::vector<Metric> metrics_of(const CycleAnalysis& a) {
         {"ringing_limit_mw_per_m2", ringing_limit_mw_per_m2},
     };
     metrics.insert(metrics.end(), rest.begin(), rest.end());
-    for (const ChargeName& charge : charges) {
+    for (const ChargeKey& charge : charges) {
         const ChargeFigures& f = a.*charge.figures;
         const std::string name = charge.key;
         add_peak(metrics, "peak_" + name + "_pressure", "bar", f.peak_pressure);
@@ -131,6 +158,20 @@ std::vector<Metric> metrics_of(const CycleAnalysis& a) {
             {name + "_over_ringing_limit",
              std::isnan(f.ringing_mw_per_m2) ? not_defined : (f.over_ringing_limit ? 1.0 : 0.0),
              Metric::Kind::flag});
+    }
+    // The fuel's, where the model has one (the predictive); not defined otherwise.
+    const FuelFigures& fuel = a.fuel;
+    metrics.push_back({"fuel_heat_released_j_per_l", fuel.heat_released});
+    metrics.push_back({"fuel_burned", fuel.fuel_burned});
+    metrics.push_back({"misfire", flag(fuel.present, fuel.misfire), Metric::Kind::flag});
+    for (const ChargeKey& charge : charges) {
+        const Ignition* ignition = fuel.first(charge.name);
+        const std::string name = std::string(charge.key) + "_ignition";
+        metrics.push_back({name + "_step",
+                           ignition ? static_cast<double>(ignition->step) : not_defined,
+                           Metric::Kind::whole});
+        metrics.push_back({name + "_deg_atdc", ignition ? ignition->angle_atdc : not_defined});
+        metrics.push_back({name + "_fuel_share", ignition ? ignition->share_of_fuel : not_defined});
     }
     return metrics;
 }
@@ -162,16 +203,17 @@ std::string summary_text(const CycleAnalysis& a, const EngineParameters& engine)
     text += line("CA90", fixed(a.ca90_deg, 2), "deg");
     text += line("burn duration (CA90 - CA10)", fixed(a.burn_duration_deg, 2), "deg");
     text += "\nPeaks\n";
-    for (const ChargeName& charge : charges) {
+    for (const ChargeKey& charge : charges) {
         const ChargeFigures& f = a.*charge.figures;
         text +=
             peak_line(std::string("peak ") + charge.what + " pressure", f.peak_pressure, 2, "bar");
         text += peak_line(std::string("peak ") + charge.what + " temperature", f.peak_temperature,
                           1, "K");
     }
+    if (a.fuel.present) text += fuel_text(a.fuel);
     text += "\nPressure rise and ringing at " + fixed(a.engine_speed_rpm, 0) +
             " rpm (ringing limit " + fixed(ringing_limit_mw_per_m2, 0) + " MW/m2)\n";
-    for (const ChargeName& charge : charges) {
+    for (const ChargeKey& charge : charges) {
         const ChargeFigures& f = a.*charge.figures;
         const std::string what = std::string(charge.what);
         if (f.max_pressure_rise.step < 0) {
@@ -193,6 +235,7 @@ std::string summary_json(const CycleAnalysis& a, const EngineParameters& engine)
         json += "  \"" + metric.key + "\": " + number_or(metric, "null") + ",\n";
     }
     json += "  \"engine\": {\n";
+    json += "    \"model\": \"" + std::string(model_name(engine.model)) + "\",\n";
     const auto& table = parameter_table();
     for (std::size_t i = 0; i < table.size(); ++i) {
         json +=

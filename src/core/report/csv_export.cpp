@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/report/csv_export.h"
 
+#include <cmath>
+
 #include "core/animate/readout.h"
 #include "core/model/stepper.h"
 #include "core/report/number_text.h"
@@ -8,7 +10,8 @@
 namespace hcci {
 
 void append_csv_row(std::string& out, int step, double crank_angle, int phase,
-                    const EngineGeometry& geometry, const CombustionModel& model) {
+                    const EngineGeometry& geometry, const CombustionModel& model,
+                    const FuelReadings* fuel) {
     out += std::to_string(step);
     out += ',';
     append_shortest(out, angle_atdc(crank_angle));
@@ -27,17 +30,26 @@ void append_csv_row(std::string& out, int step, double crank_angle, int phase,
         out += ',';
         if (divided) append_shortest(out, value);
     }
+    if (fuel != nullptr) {
+        for (const double value : {fuel->united_burned, fuel->main_burned, fuel->aux_burned,
+                                   fuel->heat_released}) {
+            out += ',';
+            if (!std::isnan(value)) append_shortest(out, value);
+        }
+    }
     out += '\n';
 }
 
 std::string sweep_csv(const EngineParameters& parameters) {
     std::string out;
     out.reserve(static_cast<std::size_t>(steps_per_sweep) * 256);
-    out += csv_header;
-    out += '\n';
     Stepper stepper(parameters);
+    out += csv_header;
+    if (stepper.fuel() != nullptr) out += fuel_csv_header;
+    out += '\n';
     run_sweep(stepper, no_look, [&out](const Stepper& s) {
-        append_csv_row(out, s.step_index(), s.crank_angle(), s.phase(), s.geometry(), s.state());
+        append_csv_row(out, s.step_index(), s.crank_angle(), s.phase(), s.geometry(), s.state(),
+                       s.fuel());
     });
     return out;
 }

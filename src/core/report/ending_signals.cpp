@@ -36,7 +36,7 @@ void remove_and_end(int signal) {
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);
     ::sigaction(signal, &fallback, nullptr);
-    ::raise(signal);  // blocked while this runs; it ends the process on return
+    (void)::raise(signal);  // blocked while this runs; it ends the process on return
 }
 
 void answer_ending_signals() {

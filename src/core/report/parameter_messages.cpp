@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "core/report/parameter_messages.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "core/report/number_text.h"
 
 namespace hcci {
@@ -29,7 +32,7 @@ std::string rule_text(const ParameterInfo& parameter) {
 }
 
 std::string parameter_names() {
-    std::string names;
+    std::string names = "model";
     for (const ParameterInfo& parameter : parameter_table()) {
         if (!names.empty()) names += ", ";
         names += parameter.name;
@@ -37,9 +40,53 @@ std::string parameter_names() {
     return names;
 }
 
+namespace {
+
+// The edits (a letter put in, taken out or changed) from one name to the other, letters compared
+// without their case.
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            const std::size_t change = diagonal + (lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1);
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, change});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+}  // namespace
+
+std::string unknown_parameter_text(std::string_view name) {
+    std::string_view nearest = "model";
+    std::size_t best = edit_distance(name, nearest);
+    for (const ParameterInfo& parameter : parameter_table()) {
+        const std::size_t distance = edit_distance(name, parameter.name);
+        if (distance < best) {
+            best = distance;
+            nearest = parameter.name;
+        }
+    }
+    std::string text = "unknown parameter " + quoted(name);
+    // A name so far off suggests nothing: a third of its letters, at most three.
+    if (best <= std::min<std::size_t>(3, std::max<std::size_t>(1, nearest.size() / 3))) {
+        text += " (did you mean " + std::string(nearest) + "?)";
+    }
+    return text + "; hcci-cycle-export params lists them all";
+}
+
 std::string changed_parameters(const EngineParameters& parameters) {
     const EngineParameters defaults;
     std::string text;
+    if (parameters.model != defaults.model) {
+        text = "model = " + std::string(model_name(parameters.model));
+    }
     for (const ParameterInfo& parameter : parameter_table()) {
         if (parameters.*parameter.member == defaults.*parameter.member) continue;
         if (!text.empty()) text += ", ";

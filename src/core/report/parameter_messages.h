@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/model/engine_parameters.h"
 
@@ -16,6 +17,9 @@ std::string range_text(const ParameterRange& range);  // "(1, 100]"
 std::string rule_text(const ParameterInfo& parameter);
 // Every name, comma separated.
 std::string parameter_names();
+// That a name is no parameter's, with the nearest name where one is near (a wrong letter or
+// case, a letter too many or too few): "unknown parameter 'Gamma' (did you mean gamma?)".
+std::string unknown_parameter_text(std::string_view name);
 // The parameters that differ from the defaults, "name = value, ...", or "the defaults".
 std::string changed_parameters(const EngineParameters& parameters);
 

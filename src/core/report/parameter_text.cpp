@@ -22,7 +22,20 @@ namespace {
 constexpr std::size_t largest_file = 1 << 20;
 
 std::string unknown_name(std::string_view name) {
-    return "unknown parameter " + quoted(name) + "; the parameters are " + parameter_names();
+    return unknown_parameter_text(name);
+}
+
+// The engine model is named, not numbered.
+constexpr std::string_view model_key = "model";
+
+std::optional<std::string> take_model(EngineParameters& parameters, std::string_view given) {
+    const std::optional<EngineModelKind> model = model_named(given);
+    if (!model) {
+        return "parameter model = " + quoted(given) +
+               " is not a model; the models are scheduled and predictive";
+    }
+    parameters.model = *model;
+    return std::nullopt;
 }
 
 // The angles of earlier releases were crank angles, 90 at top dead centre; they are still read,
@@ -213,6 +226,7 @@ std::optional<std::string> apply_setting(EngineParameters& parameters, std::stri
     }
     const std::string_view name = setting.substr(0, equals);
     const std::string_view given = setting.substr(equals + 1);
+    if (name == model_key) return take_model(parameters, given);
     const NamedParameter parameter = named(name);
     if (parameter.info == nullptr) return unknown_name(name);
     const ParameterInfo& info = *parameter.info;
@@ -252,6 +266,14 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
     });
     for (const auto& [key, node] : entries) {
         const std::string_view name = key->str();
+        if (name == model_key) {
+            const std::optional<std::string_view> given = node->value<std::string_view>();
+            auto problem = given ? take_model(parameters, *given)
+                                 : std::optional<std::string>("parameter model must be \"scheduled\" "
+                                                              "or \"predictive\"");
+            if (problem) return at_line(file_name, node->source()) + *problem;
+            continue;
+        }
         const NamedParameter parameter = named(name);
         if (parameter.info == nullptr)
             return at_line(file_name, key->source()) + unknown_name(name);
@@ -320,7 +342,11 @@ std::string parameter_file(const EngineParameters& parameters) {
     std::string text =
         "# Engine parameters for hcci-cycle and hcci-cycle-export: pass this file back with\n"
         "# --params FILE. Angles are degrees after top dead centre (ATDC), -180 to 180; a\n"
-        "# parameter left out takes its default.\n";
+        "# parameter left out takes its default. The scheduled model is the original engine's,\n"
+        "# its ignitions typed in by angle; in the predictive one both ignitions follow from\n"
+        "# the charge's own state.\n";
+    text += "model = \"" + std::string(model_name(parameters.model)) +
+            "\"  # scheduled or predictive\n";
     for (const ParameterInfo& info : parameter_table()) {
         text += std::string(info.name) + " = " + shortest_text(parameters.*info.member) + "  # " +
                 std::string(info.meaning);

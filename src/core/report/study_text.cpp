@@ -21,9 +21,11 @@ std::variant<StudyRange, std::string> parse_study_range(std::string_view text,
     range.parameter = find_parameter(name);
     const ParameterInfo* former = former_angle_parameter(name);
     if (former != nullptr) range.parameter = former;
+    if (name == "model") {
+        return "--vary takes a number, and the model is named: study each with --set model=NAME";
+    }
     if (range.parameter == nullptr) {
-        return "unknown parameter '" + std::string(name) + "'; the parameters are " +
-               parameter_names();
+        return unknown_parameter_text(name);
     }
     std::string_view rest = text.substr(equals + 1);
     double* const fields[] = {&range.from, &range.to, &range.step};

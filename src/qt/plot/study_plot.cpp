@@ -8,6 +8,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QImage>
 #include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QPainter>
@@ -49,6 +50,11 @@ struct Panel {
     std::vector<Curve> curves;
 };
 
+double ignition_angle(const CycleAnalysis& a, ChargeName charge) {
+    const Ignition* ignition = a.fuel.first(charge);
+    return ignition != nullptr ? ignition->angle_atdc : not_defined;
+}
+
 // The colours of the window's traces: united blue, main green, auxiliary red.
 const QColor united(0, 0, 255), main_chamber(0, 160, 0), auxiliary(220, 0, 0);
 
@@ -80,7 +86,12 @@ std::vector<Panel> panels() {
           {"CA50", QColor(128, 0, 128), Qt::DashLine,
            [](const CycleAnalysis& a) { return a.ca50_deg; }},
           {"CA90", QColor(0, 128, 128), Qt::DotLine,
-           [](const CycleAnalysis& a) { return a.ca90_deg; }}}},
+           [](const CycleAnalysis& a) { return a.ca90_deg; }},
+          // The predictive model's ignitions; the scheduled model has none to show.
+          {"aux ignition", auxiliary, Qt::DashDotLine,
+           [](const CycleAnalysis& a) { return ignition_angle(a, ChargeName::aux); }},
+          {"united ignition", united, Qt::DashDotDotLine,
+           [](const CycleAnalysis& a) { return ignition_angle(a, ChargeName::united); }}}},
         {"peak p, bar",
          false,
          0.5,
@@ -164,7 +175,7 @@ QLineSeries* line(QChart& chart, const QString& name, const QPen& pen) {
     return series;
 }
 
-std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool last,
+std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool first, bool last,
                                    const QString& x_title, QRectF geometry, QRectF plot_area) {
     auto chart = std::make_unique<QChart>();
     chart->setAnimationOptions(QChart::NoAnimation);
@@ -175,18 +186,21 @@ std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool 
     double low = INFINITY, high = -INFINITY;
     std::vector<QLineSeries*> series;
     for (const Curve& curve : panel.curves) {
-        QPen pen(curve.color, 2.5, curve.dash);
-        QLineSeries* s = line(*chart, QString::fromUtf8(curve.name), pen);
-        s->setPointsVisible(count <= most_marked_values);
-        s->setMarkerSize(5);
+        QList<QPointF> points;
         for (std::size_t i = 0; i < count; ++i) {
             const double y = curve.value(study.analyses[i]);
             // Not defined for that value, or not shown on a logarithmic axis.
             if (!std::isfinite(y) || (panel.logarithmic && !(y > 0))) continue;
-            s->append(study.values[i], y);
+            points.append(QPointF(study.values[i], y));
             low = std::min(low, y);
             high = std::max(high, y);
         }
+        if (points.isEmpty()) continue;  // not a figure of this engine's model
+        QLineSeries* s =
+            line(*chart, QString::fromUtf8(curve.name), QPen(curve.color, 2.5, curve.dash));
+        s->setPointsVisible(count <= most_marked_values);
+        s->setMarkerSize(5);
+        s->replace(points);
         series.push_back(s);
     }
     if (panel.limit > 0) {
@@ -223,13 +237,15 @@ std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool 
     } else {
         auto* axis = new QValueAxis;
         std::tie(y_low, y_high) = linear_range(low, high, panel.smallest_span);
-        const double step = round_step((y_high - y_low) / 4);
+        // Round ticks, at most four gaps between them: a panel has room for five labels.
+        double step = round_step((y_high - y_low) / 4);
+        while (std::ceil(y_high / step) - std::floor(y_low / step) > 4) {
+            step = round_step(step * 1.01);
+        }
         y_low = std::floor(y_low / step) * step;
         y_high = std::ceil(y_high / step) * step;
         axis->setRange(y_low, y_high);
-        axis->setTickType(QValueAxis::TicksDynamic);
-        axis->setTickAnchor(0);
-        axis->setTickInterval(step);
+        axis->setTickCount(static_cast<int>(std::lround((y_high - y_low) / step)) + 1);
         axis->setLabelFormat(QStringLiteral("%.6g"));
         y_axis = axis;
     }
@@ -256,6 +272,10 @@ std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool 
     for (QLineSeries* s : series) {
         s->attachAxis(x_axis);
         s->attachAxis(y_axis);
+    }
+    // The default's line is named once, in the first panel's legend (the title says so too).
+    if (!first && !series.empty() && series.back()->name() == QStringLiteral("default value")) {
+        chart->legend()->markers(series.back()).front()->setVisible(false);
     }
     // The plot area is set once the axes are in: every panel's the same from left to right.
     chart->setPlotArea(plot_area.translated(-geometry.topLeft()));
@@ -311,7 +331,7 @@ std::string plot_study(const Study& study, const EngineParameters& base, PlotFor
         const QRectF geometry(0, title_height + static_cast<double>(i) * height, size.width(),
                               height + (i + 1 == all.size() ? x_title_height : 0));
         std::unique_ptr<QChart> chart =
-            make_panel(all[i], study, i + 1 == all.size(), x_title, geometry, areas[i]);
+            make_panel(all[i], study, i == 0, i + 1 == all.size(), x_title, geometry, areas[i]);
         scene.addItem(chart.release());  // the scene owns it now
     }
     // The charts lay themselves out, axes and all, on the events this posts.
