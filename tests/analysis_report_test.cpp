@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "core/report/analysis_report.h"
 #include "core/report/study_text.h"
+#include "core/report/view_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,87 +17,85 @@ namespace hcci {
 namespace {
 
 // The keys of the summary and of a study's columns: a published interface.
-const std::vector<std::string> keys = {
-"work_j_per_l",
-"imep_bar",
-"energy_added_j_per_l",
-"indicated_efficiency",
-"internal_energy_start_j_per_l",
-"internal_energy_end_j_per_l",
-"heat_release_j_per_l",
-"first_merge_energy_j_per_l",
-"first_merge_step",
-"first_merge_deg_atdc",
-"first_merge_main_pressure_bar",
-"first_merge_aux_pressure_bar",
-"first_merge_merged_pressure_bar",
-"second_merge_energy_j_per_l",
-"second_merge_step",
-"second_merge_deg_atdc",
-"second_merge_main_pressure_bar",
-"second_merge_aux_pressure_bar",
-"second_merge_merged_pressure_bar",
-"compression_ratio",
-"main_compression_ratio",
-"aux_compression_ratio",
-"otto_efficiency",
-"main_otto_efficiency",
-"aux_otto_efficiency",
-"ca10_deg_atdc",
-"ca50_deg_atdc",
-"ca90_deg_atdc",
-"burn_duration_deg",
-"engine_speed_rpm",
-"ringing_limit_mw_per_m2",
-"peak_united_pressure_bar",
-"peak_united_pressure_step",
-"peak_united_pressure_deg_atdc",
-"peak_united_temperature_k",
-"peak_united_temperature_step",
-"peak_united_temperature_deg_atdc",
-"max_united_pressure_rise_bar_per_deg",
-"max_united_pressure_rise_step",
-"max_united_pressure_rise_deg_atdc",
-"max_united_pressure_rise_bar_per_ms",
-"united_ringing_mw_per_m2",
-"united_over_ringing_limit",
-"peak_main_pressure_bar",
-"peak_main_pressure_step",
-"peak_main_pressure_deg_atdc",
-"peak_main_temperature_k",
-"peak_main_temperature_step",
-"peak_main_temperature_deg_atdc",
-"max_main_pressure_rise_bar_per_deg",
-"max_main_pressure_rise_step",
-"max_main_pressure_rise_deg_atdc",
-"max_main_pressure_rise_bar_per_ms",
-"main_ringing_mw_per_m2",
-"main_over_ringing_limit",
-"peak_aux_pressure_bar",
-"peak_aux_pressure_step",
-"peak_aux_pressure_deg_atdc",
-"peak_aux_temperature_k",
-"peak_aux_temperature_step",
-"peak_aux_temperature_deg_atdc",
-"max_aux_pressure_rise_bar_per_deg",
-"max_aux_pressure_rise_step",
-"max_aux_pressure_rise_deg_atdc",
-"max_aux_pressure_rise_bar_per_ms",
-"aux_ringing_mw_per_m2",
-"aux_over_ringing_limit",
-"fuel_heat_released_j_per_l",
-"fuel_burned",
-"misfire",
-"united_ignition_step",
-"united_ignition_deg_atdc",
-"united_ignition_fuel_share",
-"main_ignition_step",
-"main_ignition_deg_atdc",
-"main_ignition_fuel_share",
-"aux_ignition_step",
-"aux_ignition_deg_atdc",
-"aux_ignition_fuel_share"
-};
+const std::vector<std::string> keys = {"work_j_per_l",
+                                       "imep_bar",
+                                       "energy_added_j_per_l",
+                                       "indicated_efficiency",
+                                       "internal_energy_start_j_per_l",
+                                       "internal_energy_end_j_per_l",
+                                       "heat_release_j_per_l",
+                                       "first_merge_energy_j_per_l",
+                                       "first_merge_step",
+                                       "first_merge_deg_atdc",
+                                       "first_merge_main_pressure_bar",
+                                       "first_merge_aux_pressure_bar",
+                                       "first_merge_merged_pressure_bar",
+                                       "second_merge_energy_j_per_l",
+                                       "second_merge_step",
+                                       "second_merge_deg_atdc",
+                                       "second_merge_main_pressure_bar",
+                                       "second_merge_aux_pressure_bar",
+                                       "second_merge_merged_pressure_bar",
+                                       "compression_ratio",
+                                       "main_compression_ratio",
+                                       "aux_compression_ratio",
+                                       "otto_efficiency",
+                                       "main_otto_efficiency",
+                                       "aux_otto_efficiency",
+                                       "ca10_deg_atdc",
+                                       "ca50_deg_atdc",
+                                       "ca90_deg_atdc",
+                                       "burn_duration_deg",
+                                       "engine_speed_rpm",
+                                       "ringing_limit_mw_per_m2",
+                                       "peak_united_pressure_bar",
+                                       "peak_united_pressure_step",
+                                       "peak_united_pressure_deg_atdc",
+                                       "peak_united_temperature_k",
+                                       "peak_united_temperature_step",
+                                       "peak_united_temperature_deg_atdc",
+                                       "max_united_pressure_rise_bar_per_deg",
+                                       "max_united_pressure_rise_step",
+                                       "max_united_pressure_rise_deg_atdc",
+                                       "max_united_pressure_rise_bar_per_ms",
+                                       "united_ringing_mw_per_m2",
+                                       "united_over_ringing_limit",
+                                       "peak_main_pressure_bar",
+                                       "peak_main_pressure_step",
+                                       "peak_main_pressure_deg_atdc",
+                                       "peak_main_temperature_k",
+                                       "peak_main_temperature_step",
+                                       "peak_main_temperature_deg_atdc",
+                                       "max_main_pressure_rise_bar_per_deg",
+                                       "max_main_pressure_rise_step",
+                                       "max_main_pressure_rise_deg_atdc",
+                                       "max_main_pressure_rise_bar_per_ms",
+                                       "main_ringing_mw_per_m2",
+                                       "main_over_ringing_limit",
+                                       "peak_aux_pressure_bar",
+                                       "peak_aux_pressure_step",
+                                       "peak_aux_pressure_deg_atdc",
+                                       "peak_aux_temperature_k",
+                                       "peak_aux_temperature_step",
+                                       "peak_aux_temperature_deg_atdc",
+                                       "max_aux_pressure_rise_bar_per_deg",
+                                       "max_aux_pressure_rise_step",
+                                       "max_aux_pressure_rise_deg_atdc",
+                                       "max_aux_pressure_rise_bar_per_ms",
+                                       "aux_ringing_mw_per_m2",
+                                       "aux_over_ringing_limit",
+                                       "fuel_heat_released_j_per_l",
+                                       "fuel_burned",
+                                       "misfire",
+                                       "united_ignition_step",
+                                       "united_ignition_deg_atdc",
+                                       "united_ignition_fuel_share",
+                                       "main_ignition_step",
+                                       "main_ignition_deg_atdc",
+                                       "main_ignition_fuel_share",
+                                       "aux_ignition_step",
+                                       "aux_ignition_deg_atdc",
+                                       "aux_ignition_fuel_share"};
 
 // The value of a key in the JSON text, as written.
 std::string json_value(const std::string& json, const std::string& key) {
@@ -273,6 +273,64 @@ TEST(Study, AValueTheRulesRefuseStopsItByName) {
     EXPECT_EQ(stopped("start_temperature=1e-320:1:1"),
               "the study stops at parameter start_temperature = 1e-320: these parameters carry "
               "the model beyond the range of numbers at step 7351");
+}
+
+// A trace above the picture's top is told, with its largest value, and only then.
+TEST(ViewText, TracesOffThePictureAreNamedWithTheirLargestValues) {
+    EXPECT_EQ(off_picture_text(traces_off_picture(analyse_cycle(EngineParameters{}))), "");
+    EngineParameters hot;
+    hot.aux_ignition_factor = 3;
+    const std::string text = off_picture_text(traces_off_picture(analyse_cycle(hot)));
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    for (const char* part : {"up to 155 bar and 2255 K", "auxiliary pressure 246.78 bar",
+                             "auxiliary temperature 3416.0 K", "see the views"}) {
+        EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+    }
+    // A pressure alone over the top: no word of the temperatures' top.
+    EXPECT_EQ(off_picture_text({{Trace::aux_pressure, 164.5151, 155}}),
+              "off the picture, which shows up to 155 bar: auxiliary pressure 164.52 bar; see "
+              "the views");
+}
+
+// Each row of the comparison: key, current, baseline, difference (blank for a flag).
+std::vector<std::vector<std::string>> comparison_rows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    bool past_header = false;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::vector<std::string> row;
+        for (std::string word; words >> word;) row.push_back(word);
+        if (past_header) rows.push_back(row);
+        past_header = past_header || (!row.empty() && row.back() == "difference");
+    }
+    return rows;
+}
+
+TEST(ViewText, ComparisonShowsBothColumnsAndTheirDifference) {
+    const EngineParameters base;
+    const CycleAnalysis a = analyse_cycle(base);
+    const auto itself = comparison_rows(comparison_text(a, base, a, base));
+    ASSERT_EQ(itself.size(), metrics_of(a).size());
+    for (const auto& row : itself) {
+        SCOPED_TRACE(row[0]);
+        if (row.size() == 3) continue;  // a flag: no difference
+        ASSERT_EQ(row.size(), 4u);
+        EXPECT_EQ(row[1], row[2]);
+        EXPECT_TRUE(row[3] == "0" || row[3] == "-") << row[3];
+    }
+    EngineParameters other;
+    other.gamma = 1.3;
+    const CycleAnalysis b = analyse_cycle(other);
+    const std::string text = comparison_text(b, other, a, base);
+    EXPECT_NE(text.find("Current engine:  gamma = 1.3\nBaseline engine: the defaults"),
+              std::string::npos);
+    for (const auto& row : comparison_rows(text)) {
+        if (row[0] != "imep_bar") continue;
+        EXPECT_NEAR(std::stod(row[1]), b.imep_bar, 1e-5 * b.imep_bar);
+        EXPECT_NEAR(std::stod(row[2]), a.imep_bar, 1e-5 * a.imep_bar);
+        EXPECT_NEAR(std::stod(row[3]), b.imep_bar - a.imep_bar, 1e-4);
+    }
 }
 
 }  // namespace

@@ -603,3 +603,79 @@ TEST_F(CliProgram, SvgRasterisedElsewhereMatchesThePng) {
 
 }  // namespace
 }  // namespace hcci
+
+namespace hcci {
+namespace {
+
+TEST_F(CliProgram, PlotDrawsAViewAndComparesWithABaseline) {
+    const fs::path baseline = work_ / "defaults.toml";
+    ASSERT_EQ(run({"params", "-o", baseline.string()}).status, 0);
+    const fs::path png = work_ / "p.png";
+    const RunResult drawn = run({"plot", "--view", "log-pv", "--size", "800x500", "--compare",
+                                 baseline.string(), "--set", "gamma=1.3", "-o", png.string()});
+    ASSERT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_EQ(drawn.err, "");
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString(png.string()), "PNG"));
+    EXPECT_EQ(image.size(), QSize(800, 500));
+    const fs::path svg = work_ / "p.svg";
+    ASSERT_EQ(run({"plot", "--view", "heat-release", "-o", svg.string()}).status, 0);
+    const std::string text = read_file(svg);
+    EXPECT_NE(text.find("<svg"), std::string::npos);
+    EXPECT_NE(text.find("CA50 -4.99"), std::string::npos);
+
+    // Each of these is a wrong command line: a message, status 2, no file.
+    fs::remove(png);
+    fs::remove(svg);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+        {{"plot", "-o", png.string()}, "needs the view to plot"},
+        {{"plot", "--view", "pv", "-o", png.string()}, "view 'pv' is not one of"},
+        {{"plot", "--view", "log-pv", "-o", (work_ / "p.jpg").string()}, "must be a file ending"},
+        {{"plot", "--view", "log-pv", "-o", "-"}, "must be a file ending"},
+        {{"plot", "--view", "log-pv", "--size", "100x5000", "-o", png.string()},
+         "is not WIDTHxHEIGHT"},
+        {{"plot", "--view", "log-pv", "--compare", (work_ / "none.toml").string(), "-o",
+          png.string()},
+         "the baseline (--compare "},
+        {{"summary", "--compare", baseline.string(), "-o", baseline.string()},
+         "is the baseline's parameter file"},
+    };
+    for (const auto& [args, message] : wrong) {
+        SCOPED_TRACE(message);
+        const RunResult result = run(args);
+        EXPECT_EQ(result.status, usage_status);
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+        EXPECT_EQ(work_entries(), std::vector<std::string>{"defaults.toml"});
+    }
+}
+
+// The picture stays as it is drawn; a trace that leaves it is told on standard error, in one
+// line, by each export of the picture.
+TEST_F(CliProgram, ATraceThatLeavesThePictureIsToldInOneLine) {
+    const fs::path picture = work_ / "cycle.png";
+    for (const char* command : {"png", "svg"}) {
+        SCOPED_TRACE(command);
+        const RunResult plain = run({command, "-o", picture.string()});
+        ASSERT_EQ(plain.status, 0) << plain.err;
+        EXPECT_EQ(plain.err, "");
+        const RunResult hot =
+            run({command, "--set", "aux_ignition_factor=3", "-o", picture.string()});
+        ASSERT_EQ(hot.status, 0) << hot.err;
+        EXPECT_EQ(hot.err.find("hcci-cycle-export: note: off the picture"), 0u) << hot.err;
+        EXPECT_NE(hot.err.find("auxiliary pressure 246.78 bar"), std::string::npos);
+        EXPECT_EQ(std::count(hot.err.begin(), hot.err.end(), '\n'), 1);
+    }
+}
+
+TEST_F(CliProgram, SummaryComparesTwoEnginesInColumns) {
+    const fs::path baseline = work_ / "defaults.toml";
+    ASSERT_EQ(run({"params", "-o", baseline.string()}).status, 0);
+    const RunResult result = run({"summary", "--compare", baseline.string(), "--set", "gamma=1.3"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.find("Current engine:  gamma = 1.3\nBaseline engine: the defaults\n"), 0u)
+        << result.out;
+    EXPECT_NE(result.out.find("  imep_bar "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace hcci

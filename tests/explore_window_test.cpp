@@ -9,9 +9,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QWheelEvent>
+#include <QXYSeries>
 
 #include "core/draw/logical_mapping.h"
 #include "core/draw/trace_points.h"
+#include "core/report/number_text.h"
 #include "qt/picture/picture.h"
 #include "qt/picture/picture_timeline.h"
 #include "qt_application.h"
@@ -168,7 +170,6 @@ TEST_F(ExploreTest, TheWheelOverABoxScrollsInsteadOfChangingTheEngine) {
 
 // Over the pressure diagram, the nearest point of the traces drawn so far.
 TEST_F(ExploreTest, HoverReadsTheNearestTracePoint) {
-    window.resize(client_width + 440, client_height);
     window.show();
     window.show_step(18000);
     const EngineGeometry g = make_engine_geometry();
@@ -208,6 +209,106 @@ TEST(PictureTimeline, SnapshotsFewerAsThePictureGrows) {
         const int farthest = PictureTimeline::snapshot_interval(row.scale) - 1;
         EXPECT_EQ(timeline.at(farthest).surface->image(),
                   render_picture(farthest, false, row.scale));
+    }
+}
+
+}  // namespace
+}  // namespace hcci
+
+namespace hcci {
+namespace {
+
+// The x of the line a chart's cursor draws, or of its first point.
+double cursor_x(const CycleViewWidget& view, std::size_t chart) {
+    const QList<QAbstractSeries*> all = view.chart_view(chart)->chart()->series();
+    return static_cast<const QXYSeries*>(all.back())->at(0).x();
+}
+
+// The views follow the picture's step and the engine; the panel's note says when a trace
+// leaves the picture.
+TEST_F(ExploreTest, TheViewsFollowTheStepAndTheEngine) {
+    window.show();
+    ASSERT_EQ(window.tabs().count(), 5);
+    EXPECT_EQ(window.tabs().tabText(0), "Explore");
+    window.tabs().setCurrentWidget(&window.view(CycleView::pressure_angle));
+    window.show_step(8449);
+    CycleViewWidget& pressure = window.view(CycleView::pressure_angle);
+    EXPECT_NEAR(cursor_x(pressure, 0), -11.02, 1e-9);
+    EXPECT_NEAR(cursor_x(pressure, 1), -11.02, 1e-9);
+    window.timeline().setValue(9000);
+    EXPECT_NEAR(cursor_x(pressure, 0), 0, 1e-9);
+    EXPECT_TRUE(window.off_picture_note().isEmpty());
+
+    EngineParameters hot;
+    hot.aux_ignition_factor = 3;
+    window.set_parameters(hot);
+    // Every view is drawn from the new sweep, the hidden ones too.
+    const CycleAnalysis expected = analyse_cycle(hot);
+    const auto highest = [&](CycleView which) {
+        double most = 0;
+        for (const ViewLine& line : window.view(which).charts()[0].spec.lines) {
+            for (const QPointF& p : line.points) most = std::max(most, p.y());
+        }
+        return most;
+    };
+    EXPECT_EQ(highest(CycleView::pressure_angle), expected.aux.peak_pressure.value);
+    EXPECT_EQ(highest(CycleView::log_pv), expected.aux.peak_pressure.value);
+    EXPECT_EQ(highest(CycleView::temperature_angle), expected.aux.peak_temperature.value);
+    EXPECT_TRUE(window.off_picture_note().startsWith("Off the picture"));
+    EXPECT_TRUE(window.off_picture_note().contains("auxiliary pressure 246.78 bar"));
+}
+
+// Over a view, the pointer reads the nearest point of the data: its charge, value, angle and
+// step; away from the lines, nothing.
+TEST_F(ExploreTest, HoverOverAViewReadsTheNearestPoint) {
+    window.show();
+    window.tabs().setCurrentWidget(&window.view(CycleView::pressure_angle));
+    QApplication::processEvents();
+    CycleViewWidget& pressure = window.view(CycleView::pressure_angle);
+    QChartView* view = pressure.chart_view(1);  // the zoom around top dead centre
+    QChart* chart = view->chart();
+    const QPointF peak(0, 88.97614);  // the united peak, step 9000
+    const QPointF scene =
+        chart->mapToScene(chart->mapToPosition(peak, pressure.charts()[1].lines[0]));
+    const QPointF at = view->mapFromScene(scene);
+    // Just above the peak: every other point of the line is lower, so farther.
+    const QString text = pressure.hover_text(1, at + QPointF(0, -3));
+    // At this scale a step is a tenth of a pixel: the point read is one of the peak's
+    // neighbours, read as the data has it.
+    const qsizetype at_step = text.lastIndexOf(QStringLiteral("step "));
+    ASSERT_NE(at_step, -1) << text.toStdString();
+    const int step = text.mid(at_step + 5).toInt();
+    EXPECT_NEAR(step, 9000, 3);
+    const CycleSeries series = cycle_series(EngineParameters{});
+    const auto i = static_cast<std::size_t>(step);
+    EXPECT_EQ(text, QStringLiteral("united: %1 bar\n%2\u00b0 after top dead centre, step %3")
+                        .arg(QString::fromStdString(fixed_text(series.united.pressure[i], 2)))
+                        .arg(QString::fromStdString(fixed_text(series.angle_deg[i], 2)))
+                        .arg(step));
+    const QRectF area = chart->plotArea();
+    const QPointF empty = view->mapFromScene(chart->mapToScene(area.topLeft() + QPointF(20, 20)));
+    EXPECT_TRUE(pressure.hover_text(1, empty).isEmpty());
+}
+
+// A pinned engine is the baseline: drawn dashed beneath, its figures in the analysis's columns;
+// cleared, the views and the analysis are the current engine's alone.
+TEST_F(ExploreTest, APinnedBaselineIsComparedUntilCleared) {
+    window.set_baseline(window.parameters());
+    EngineParameters other;
+    other.gamma = 1.3;
+    window.set_parameters(other);
+    const QString analysis = window.analysis_text();
+    EXPECT_TRUE(analysis.startsWith("Current engine:  gamma = 1.3\nBaseline engine: the defaults"))
+        << analysis.toStdString();
+    EXPECT_TRUE(analysis.contains("difference"));
+    const std::vector<ViewLine>& lines = window.view(CycleView::log_pv).charts()[0].spec.lines;
+    const auto dashed =
+        std::count_if(lines.begin(), lines.end(), [](const ViewLine& l) { return l.baseline; });
+    EXPECT_EQ(2 * static_cast<std::size_t>(dashed), lines.size());
+    window.set_baseline(std::nullopt);
+    EXPECT_FALSE(window.analysis_text().contains("Baseline engine"));
+    for (const ViewLine& line : window.view(CycleView::log_pv).charts()[0].spec.lines) {
+        EXPECT_FALSE(line.baseline);
     }
 }
 

@@ -257,11 +257,11 @@ def check_command_line(path, session):
 
 
 EXPLORER_PANEL = 440
-SLIDER_Y = 45  # the timeline's slider, from the panel's top
+SLIDER_Y = 71  # the timeline's slider, from the panel's top (below the tabs)
 # Rows of the engine's boxes, from the window's top, and a point inside the boxes from the
 # window's right edge (the list scrolled to its top, as it starts).
-MAIN_SHARE_Y = 577
-GAMMA_Y = 635
+MAIN_SHARE_Y = 606
+GAMMA_Y = 662
 BOX_FROM_RIGHT = 150
 # The drawing's scale: x from -10 and y from -300, in twips of 15 to a pixel.
 TWIPS_PER_X, TWIPS_PER_Y = 72.61925, 17.1

@@ -23,13 +23,15 @@ struct CommandInfo {
 };
 
 // The commands that do something, in the order the usage shows them.
-constexpr std::array<CommandInfo, 7> commands{{
+constexpr std::array<CommandInfo, 8> commands{{
     {CliCommand::csv, "csv",
      "one sweep's values, a row per crank step (standard output by default)"},
     {CliCommand::png, "png", "the window's client area after step N (0 to 18000, default 18000)"},
     {CliCommand::summary, "summary",
      "the cycle's analysis: work, IMEP, heat release, CA10/50/90, peaks"},
     {CliCommand::study, "study", "the analysis for each value of one parameter, a CSV row each"},
+    {CliCommand::plot, "plot",
+     "a view an engineer reads: pressure-angle, log-pv, heat-release or temperature-angle"},
     {CliCommand::svg, "svg", "the same picture as vector graphics"},
     {CliCommand::video, "video",
      "one sweep as it looks in the window: FILE.mp4 (H.264), FILE.webm (VP9) or FILE.gif"},
@@ -42,15 +44,33 @@ constexpr std::uint32_t bit(CliCommand command) {
 constexpr std::uint32_t picture = bit(CliCommand::png) | bit(CliCommand::svg);
 constexpr std::uint32_t video = bit(CliCommand::video);
 constexpr std::uint32_t study = bit(CliCommand::study);
+constexpr std::uint32_t plot_command = bit(CliCommand::plot);
 constexpr std::uint32_t every_command = bit(CliCommand::csv) | picture | video |
-                                        bit(CliCommand::summary) | study | bit(CliCommand::params);
+                                        bit(CliCommand::summary) | study | plot_command |
+                                        bit(CliCommand::params);
 constexpr std::uint32_t every_engine = every_command & ~bit(CliCommand::params);
 
-enum Option { output, force, step, no_labels, scale, fps, duration, json, vary, plot, params, set };
+enum Option {
+    output,
+    force,
+    step,
+    no_labels,
+    scale,
+    fps,
+    duration,
+    json,
+    vary,
+    plot,
+    view,
+    compare,
+    size,
+    params,
+    set
+};
 
-constexpr std::array<OptionSpec, 12> options{{
+constexpr std::array<OptionSpec, 15> options{{
     {output, "-o", "FILE", "the file to write; - for standard output", every_command,
-     picture | video, "an output file"},
+     picture | video | plot_command, "an output file"},
     {step, "--step", "N", "the step after which the picture is taken", picture, 0},
     {no_labels, "--no-labels", "", "the drawing alone, without the labels over it", picture | video,
      0},
@@ -64,6 +84,13 @@ constexpr std::array<OptionSpec, 12> options{{
      "the parameter to vary"},
     {plot, "--plot", "FILE", "also a plot of the main figures against it, FILE.png or FILE.svg",
      study, 0},
+    {view, "--view", "VIEW", "plot: pressure-angle, log-pv, heat-release or temperature-angle",
+     plot_command, plot_command, "the view to plot"},
+    {compare, "--compare", "FILE",
+     "a baseline engine from a TOML file (the defaults: an empty file), drawn dashed or "
+     "compared in columns",
+     plot_command | bit(CliCommand::summary), 0},
+    {size, "--size", "WxH", "plot: the size in pixels (default 1600x1000)", plot_command, 0},
     {force, "--force", "",
      "replace a file that its mode or owner protects from writing, where its directory allows",
      every_command, 0},
@@ -83,6 +110,18 @@ std::optional<double> parse_seconds(std::string_view text) {
     const std::optional<double> value = parse_decimal(text);
     if (!value || !(*value > 0) || *value > longest_video) return std::nullopt;
     return value;
+}
+
+// "1600x1000": two whole numbers within the plot's sides.
+std::optional<std::pair<int, int>> parse_size(std::string_view text) {
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos) return std::nullopt;
+    const auto width = parse_whole(text.substr(0, x), largest_plot_side);
+    const auto height = parse_whole(text.substr(x + 1), largest_plot_side);
+    if (!width || !height || *width < smallest_plot_side || *height < smallest_plot_side) {
+        return std::nullopt;
+    }
+    return std::pair{*width, *height};
 }
 
 std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
@@ -135,6 +174,21 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
             }
             args.plot = std::string(value);
             return std::nullopt;
+        case view:
+            args.view = std::string(value);
+            return std::nullopt;
+        case compare:
+            if (value.empty()) return "option '--compare' needs a file name";
+            args.compare = std::string(value);
+            return std::nullopt;
+        case size:
+            if (const auto wh = parse_size(value)) {
+                args.width = wh->first;
+                args.height = wh->second;
+                return std::nullopt;
+            }
+            return "size " + quoted(value) + " is not WIDTHxHEIGHT, each a whole number from " +
+                   std::to_string(smallest_plot_side) + " to " + std::to_string(largest_plot_side);
         case params:
             if (value.empty()) return "option '--params' needs a file name";
             args.parameters.file = std::string(value);
@@ -147,7 +201,22 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
 }
 
 // What the options cannot say alone.
+std::optional<std::string> check_plot(const CliArgs& args) {
+    if (args.output == "-" ||
+        (!ends_with(args.output, ".png") && !ends_with(args.output, ".svg"))) {
+        return "the plot " + quoted(args.output) +
+               " must be a file ending in .png or .svg (its name says which)";
+    }
+    if (args.view != "pressure-angle" && args.view != "log-pv" && args.view != "heat-release" &&
+        args.view != "temperature-angle") {
+        return "view " + quoted(args.view) +
+               " is not one of pressure-angle, log-pv, heat-release, temperature-angle";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> check_together(const CliArgs& args) {
+    if (args.command == CliCommand::plot) return check_plot(args);
     if (args.command != CliCommand::video) return std::nullopt;
     if (args.output == "-") {
         return "a video needs a file: it is written with seeks (the MP4's index goes first), "

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,22 +19,28 @@ inline constexpr int exit_usage = 2;    // the command line is wrong
 
 inline constexpr int largest_export_scale = 4;
 
-enum class CliCommand { help, version, csv, png, svg, video, params, summary, study };
+enum class CliCommand { help, version, csv, png, svg, video, params, summary, study, plot };
 
 struct CliArgs {
     CliCommand command = CliCommand::help;
     std::string output;  // empty (csv only) or "-": standard output
     int step = last_step;
     bool labels = true;
-    int scale = 1;                // png: times the client area's own size
-    ParameterSources parameters;  // every command of the engine
-    bool json = false;            // summary
-    bool force = false;           // replace a write-protected file
-    std::string vary;             // study: NAME=FROM:TO:STEP
-    std::string plot;             // study: a .png or .svg file, or empty
-    int fps = 30;                 // video: frames a second
-    double duration = 18;         // video: seconds
+    int scale = 1;                       // png: times the client area's own size
+    ParameterSources parameters;         // every command of the engine
+    bool json = false;                   // summary
+    bool force = false;                  // replace a write-protected file
+    std::string vary;                    // study: NAME=FROM:TO:STEP
+    std::string plot;                    // study: a .png or .svg file, or empty
+    int fps = 30;                        // video: frames a second
+    double duration = 18;                // video: seconds
+    std::string view;                    // plot: "pressure-angle", "log-pv", ...
+    std::optional<std::string> compare;  // plot, summary: the baseline's parameter file
+    int width = 1600, height = 1000;     // plot: pixels (an SVG's size, too)
 };
+
+inline constexpr int smallest_plot_side = 200;
+inline constexpr int largest_plot_side = 8000;
 
 inline constexpr int largest_fps = 60;
 inline constexpr double longest_video = 600;  // seconds

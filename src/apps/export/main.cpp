@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "apps/export/cli_args.h"
+#include "core/draw/off_picture.h"
 #include "core/model/cycle_analysis.h"
+#include "core/model/cycle_series.h"
 #include "core/model/study.h"
 #include "core/report/analysis_report.h"
 #include "core/report/atomic_file.h"
@@ -24,8 +26,10 @@
 #include "core/report/parameter_text.h"
 #include "core/report/standard_streams.h"
 #include "core/report/study_text.h"
+#include "core/report/view_text.h"
 #include "qt/picture/picture.h"
 #include "qt/picture/qt_startup.h"
+#include "qt/plot/cycle_views.h"
 #include "qt/plot/study_plot.h"
 #include "qt/video/video_export.h"
 
@@ -88,7 +92,15 @@ std::unique_ptr<QApplication> start_qt(char* argv0) {
     return app;
 }
 
+// A trace that the picture cannot hold is said in a line; the picture stays as it is drawn.
+void tell_off_picture(const hcci::EngineParameters& engine) {
+    const std::string text =
+        hcci::off_picture_text(hcci::traces_off_picture(hcci::analyse_cycle(engine)));
+    if (!text.empty()) complain("note: " + text + " (hcci-cycle-export plot)\n");
+}
+
 int export_png(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    tell_off_picture(engine);
     const auto app = start_qt(argv0);
     const std::string png =
         hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale, engine));
@@ -139,6 +151,7 @@ private:
 };
 
 int export_svg(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    tell_off_picture(engine);
     const auto app = start_qt(argv0);
     return write_output(args.output, hcci::render_svg(args.step, args.labels, engine), args);
 }
@@ -157,6 +170,7 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     auto staged = hcci::ReplacementFile::stage(args.output, {.force = args.force});
     if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
     hcci::ReplacementFile& file = std::get<hcci::ReplacementFile>(staged);
+    tell_off_picture(engine);
     const auto app = start_qt(argv0);
     {
         Progress progress("video");
@@ -166,8 +180,29 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     return 0;
 }
 
+void tell(const std::vector<std::string>& notices);
+
+// The baseline engine of --compare, or why there is none (a wrong file is a wrong command line).
+std::variant<hcci::EngineParameters, std::string> baseline_engine(const hcci::CliArgs& args) {
+    std::vector<std::string> notices;
+    auto engine = hcci::read_parameters({.file = args.compare, .settings = {}}, &notices);
+    tell(notices);
+    if (auto* problem = std::get_if<std::string>(&engine)) {
+        return "the baseline (--compare " + *args.compare + "): " + *problem;
+    }
+    return engine;
+}
+
 int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
     const hcci::CycleAnalysis analysis = hcci::analyse_cycle(engine);
+    if (args.compare) {
+        const auto baseline = baseline_engine(args);
+        if (const auto* problem = std::get_if<std::string>(&baseline)) return refuse(*problem);
+        const auto& other = std::get<hcci::EngineParameters>(baseline);
+        return write_output(
+            args.output, hcci::comparison_text(analysis, engine, hcci::analyse_cycle(other), other),
+            args);
+    }
     return write_output(
         args.output,
         args.json ? hcci::summary_json(analysis, engine) : hcci::summary_text(analysis, engine),
@@ -232,6 +267,22 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     return status;
 }
 
+int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    std::optional<hcci::CycleSeries> baseline;
+    if (args.compare) {
+        const auto other = baseline_engine(args);
+        if (const auto* problem = std::get_if<std::string>(&other)) return refuse(*problem);
+        baseline = hcci::cycle_series(std::get<hcci::EngineParameters>(other));
+    }
+    const hcci::CycleSeries current = hcci::cycle_series(engine);
+    const auto app = start_qt(argv0);
+    const std::string bytes = hcci::render_view(
+        *hcci::view_named(args.view), current, baseline ? &*baseline : nullptr,
+        QSize(args.width, args.height),
+        ends_with(args.output, ".svg") ? hcci::PlotFormat::svg : hcci::PlotFormat::png);
+    return write_output(args.output, bytes, args);
+}
+
 // An output that would replace an input, or two outputs that are one file: refused before
 // anything is made.
 std::optional<std::string> outputs_overlap(const hcci::CliArgs& args) {
@@ -241,6 +292,10 @@ std::optional<std::string> outputs_overlap(const hcci::CliArgs& args) {
     for (const std::string& output : outputs) {
         if (args.parameters.file && hcci::names_one_file(output, *args.parameters.file)) {
             return output + " is the engine's parameter file (--params " + *args.parameters.file +
+                   "): an output may not replace it";
+        }
+        if (args.compare && hcci::names_one_file(output, *args.compare)) {
+            return output + " is the baseline's parameter file (--compare " + *args.compare +
                    "): an output may not replace it";
         }
     }
@@ -289,6 +344,8 @@ int run(int argc, char* argv[]) {
                 return export_summary(args, engine);
             case hcci::CliCommand::study:
                 return export_study(argv[0], args, engine);
+            case hcci::CliCommand::plot:
+                return export_plot(argv[0], args, engine);
         }
     } catch (const std::bad_alloc&) {
         return fail("out of memory");

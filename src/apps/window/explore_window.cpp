@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "apps/window/explore_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -9,17 +10,22 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QSplitter>
+#include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 #include "core/draw/logical_mapping.h"
+#include "core/draw/off_picture.h"
 #include "core/model/cycle_analysis.h"
 #include "core/model/sweep.h"
 #include "core/report/analysis_report.h"
@@ -27,6 +33,7 @@
 #include "core/report/csv_export.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_text.h"
+#include "core/report/view_text.h"
 #include "qt/picture/picture.h"
 
 namespace hcci {
@@ -37,6 +44,11 @@ constexpr int steps_a_degree = 50;
 // How near a trace the pointer must come to read it, in pixels of the client area.
 constexpr double hover_reach = 6;
 constexpr double build_slice_ns = 4e6;
+// The room the views want beside the picture, where the screen has it.
+constexpr int views_width = 820;
+
+const char* const view_tab_names[] = {"Pressure", "log p\u2013log V", "Heat release",
+                                      "Temperature"};
 
 const char* const phase_names[] = {"",
                                    "united compression",
@@ -80,16 +92,39 @@ ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    form_ = new Form1(parameters, this);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setChildrenCollapsible(false);
+    form_ = new Form1(parameters, split);
     form_->setMouseTracking(true);
     form_->installEventFilter(this);
-    layout->addWidget(form_, 1);
-    layout->addWidget(make_panel());
-    resize(client_width + panel_width, client_height);
+    split->addWidget(form_);
+    tabs_ = new QTabWidget(split);
+    tabs_->setObjectName(QStringLiteral("tabs"));
+    tabs_->setFocusPolicy(Qt::TabFocus);  // the keys stay with the picture
+    tabs_->addTab(make_panel(), QStringLiteral("Explore"));
+    for (const CycleView which : all_views) {
+        auto* widget = new CycleViewWidget(which, tabs_);
+        views_.at(static_cast<std::size_t>(which)) = widget;
+        tabs_->addTab(widget, QString::fromUtf8(view_tab_names[static_cast<int>(which)]));
+        tabs_->setTabToolTip(tabs_->count() - 1,
+                             QString::fromUtf8(view_title(which).data(),
+                                               static_cast<qsizetype>(view_title(which).size())));
+    }
+    make_compare_actions();
+    split->addWidget(tabs_);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
+    layout->addWidget(split);
+    connect(tabs_, &QTabWidget::currentChanged, this, &ExploreWindow::show_tab);
+    // The picture at the client area's own size, the tabs at their least beside it.
+    const int tabs_width = tabs_->minimumSizeHint().width();
+    resize(client_width + split->handleWidth() + tabs_width, client_height);
+    split->setSizes({client_width, tabs_width});
     connect(form_, &Form1::shown, this, &ExploreWindow::follow);
     build_timer_.setSingleShot(true);
     connect(&build_timer_, &QTimer::timeout, this, &ExploreWindow::build_slice);
     trace_points_ = trace_points(parameters_);
+    update_views();
     update_analysis();
     follow(form_->driver().snapshot());
     build_timer_.start(0);
@@ -99,7 +134,7 @@ ExploreWindow::~ExploreWindow() = default;
 
 QWidget* ExploreWindow::make_panel() {
     auto* scroll = new QScrollArea(this);
-    scroll->setFixedWidth(panel_width);
+    scroll->setMinimumWidth(panel_width);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -114,16 +149,22 @@ QWidget* ExploreWindow::make_panel() {
 
     // The command line's own summary, word for word.
     QGroupBox* figures = group(QStringLiteral("Analysis"), panel);
+    off_picture_ = new QLabel(figures);
+    off_picture_->setObjectName(QStringLiteral("off_picture"));
+    off_picture_->setWordWrap(true);
+    off_picture_->setStyleSheet(QStringLiteral("color: #a04000;"));
+    off_picture_->hide();
+    figures->layout()->addWidget(off_picture_);
     analysis_ = new QPlainTextEdit(figures);
     analysis_->setReadOnly(true);
     analysis_->setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSizeF(fixed.pointSizeF() * 0.9);
     analysis_->setFont(fixed);
-    // Eight lines in view; the rest scrolls.
+    // Six lines in view (the rest scrolls), that the engine's first six boxes show beneath.
     const double margins = 2 * (analysis_->document()->documentMargin() + analysis_->frameWidth());
     analysis_->setFixedHeight(
-        static_cast<int>(std::ceil(QFontMetrics(fixed).lineSpacing() * 8 + margins)));
+        static_cast<int>(std::ceil(QFontMetrics(fixed).lineSpacing() * 6 + margins)));
     figures->layout()->addWidget(analysis_);
     column->addWidget(figures);
 
@@ -212,6 +253,88 @@ QWidget* ExploreWindow::make_engine(QWidget* panel) {
     return engine;
 }
 
+// The baseline's actions, in the row beneath each view's charts.
+void ExploreWindow::make_compare_actions() {
+    pin_ = new QAction(QStringLiteral("Pin as baseline"), this);
+    pin_->setToolTip(QStringLiteral("Keep this engine; the views draw it dashed under the next"));
+    connect(pin_, &QAction::triggered, this, [this] { set_baseline(parameters_); });
+    compare_menu_ = new QMenu(this);
+    compare_menu_->addAction(QStringLiteral("A parameter file\u2026"), this,
+                             &ExploreWindow::compare_with_file);
+    compare_menu_->addAction(QStringLiteral("The document's engine"), this,
+                             [this] { set_baseline(EngineParameters{}); });
+    clear_baseline_ = new QAction(QStringLiteral("Clear baseline"), this);
+    clear_baseline_->setEnabled(false);
+    connect(clear_baseline_, &QAction::triggered, this, [this] { set_baseline(std::nullopt); });
+    for (CycleViewWidget* widget : views_) {
+        for (QAction* action : {pin_, static_cast<QAction*>(nullptr), clear_baseline_}) {
+            auto* b = new QToolButton;
+            b->setFocusPolicy(Qt::TabFocus);
+            b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            if (action != nullptr) {
+                b->setDefaultAction(action);
+            } else {
+                b->setText(QStringLiteral("Compare with\u2026"));
+                b->setToolTip(
+                    QStringLiteral("A baseline from a parameter file, or the document's"));
+                b->setMenu(compare_menu_);
+                b->setPopupMode(QToolButton::InstantPopup);
+            }
+            widget->add_control(b);
+        }
+    }
+}
+
+void ExploreWindow::compare_with_file() {
+    if (auto engine = pick_parameter_file(QStringLiteral("Compare with"))) set_baseline(engine);
+}
+
+void ExploreWindow::set_baseline(const std::optional<EngineParameters>& baseline) {
+    baseline_ = baseline;
+    baseline_series_ =
+        baseline_ ? std::make_shared<const CycleSeries>(cycle_series(*baseline_)) : nullptr;
+    clear_baseline_->setEnabled(baseline_.has_value());
+    for (CycleViewWidget* widget : views_) widget->show_cycle(series_, baseline_series_);
+    show_tab(tabs_->currentIndex());
+    update_analysis();
+}
+
+void ExploreWindow::update_views() {
+    series_ = std::make_shared<const CycleSeries>(cycle_series(parameters_));
+    for (CycleViewWidget* widget : views_) widget->show_cycle(series_, baseline_series_);
+    show_tab(tabs_->currentIndex());
+    const QString note = off_picture_note();
+    off_picture_->setText(note);
+    off_picture_->setVisible(!note.isEmpty());
+}
+
+QString ExploreWindow::off_picture_note() const {
+    if (!series_) return {};
+    const std::string text = off_picture_text(traces_off_picture(series_->analysis));
+    if (text.empty()) return {};
+    QString note = QString::fromStdString(text);
+    note[0] = note[0].toUpper();
+    return note + QStringLiteral(".");
+}
+
+// A view's tab shown: its cursor put at the step; the first time, room made for it.
+void ExploreWindow::show_tab(int index) {
+    if (index <= 0) return;
+    auto* widget = static_cast<CycleViewWidget*>(tabs_->widget(index));
+    widget->set_cursor_step(shown_step());
+    if (widened_ || tabs_->width() >= views_width) return;
+    widened_ = true;
+    const QScreen* where = screen();
+    const int room = where != nullptr ? where->availableGeometry().width() : width();
+    const int wanted = std::min(room, width() + views_width - tabs_->width());
+    if (wanted <= width()) return;
+    const int picture_width = form_->width();
+    resize(wanted, height());
+    if (auto* split = qobject_cast<QSplitter*>(tabs_->parentWidget())) {
+        split->setSizes({picture_width, wanted - picture_width});
+    }
+}
+
 PictureTimeline& ExploreWindow::timeline_for_now() {
     const double scale = form_->wanted_scale();
     if (!timeline_ || std::abs(timeline_->scale() - scale) > 1e-9 ||
@@ -274,6 +397,7 @@ void ExploreWindow::set_parameters(const EngineParameters& parameters) {
     parameters_ = parameters;
     if (parameters_form_->parameters() != parameters) parameters_form_->set_parameters(parameters);
     trace_points_ = trace_points(parameters_);
+    update_views();
     update_analysis();
     show_step(shown_step());
     if (running) form_->set_frozen(false);
@@ -293,6 +417,9 @@ void ExploreWindow::follow(const DriverSnapshot& shown) {
                              .arg(number(shown_.stepper.crank_angle() - 90, 2)));
     play_->setText(form_->frozen() ? QStringLiteral("Play") : QStringLiteral("Freeze"));
     values_->setText(values_text());
+    if (tabs_->currentIndex() > 0) {
+        static_cast<CycleViewWidget*>(tabs_->currentWidget())->set_cursor_step(step);
+    }
 }
 
 QString ExploreWindow::values_text() const {
@@ -321,9 +448,16 @@ QString ExploreWindow::values_text() const {
     return text.trimmed();
 }
 
+// The summary, word for word as the command line gives it; with a baseline, the two engines'
+// figures in columns first.
 void ExploreWindow::update_analysis() {
-    analysis_->setPlainText(
-        QString::fromStdString(summary_text(analyse_cycle(parameters_), parameters_)));
+    std::string text = summary_text(series_->analysis, parameters_);
+    if (baseline_series_) {
+        text = comparison_text(series_->analysis, parameters_, baseline_series_->analysis,
+                               *baseline_) +
+               "\n" + text;
+    }
+    analysis_->setPlainText(QString::fromStdString(text));
 }
 
 QString ExploreWindow::analysis_text() const {
@@ -387,25 +521,28 @@ void ExploreWindow::export_file(const QString& title, const QString& name, const
     }
 }
 
-void ExploreWindow::open_parameters() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Open parameters"), {},
-                                     QStringLiteral("TOML (*.toml);;All files (*)"));
-    if (path.isEmpty()) return;
+// The engine of a parameter file the user picks, its notices told; nothing when none is picked
+// or it cannot be read (which is told).
+std::optional<EngineParameters> ExploreWindow::pick_parameter_file(const QString& title) {
+    const QString path = QFileDialog::getOpenFileName(
+        this, title, {}, QStringLiteral("TOML (*.toml);;All files (*)"));
+    if (path.isEmpty()) return std::nullopt;
     std::vector<std::string> notices;
     const auto read = read_parameters({path.toStdString(), {}}, &notices);
     if (const auto* problem = std::get_if<std::string>(&read)) {
-        QMessageBox::critical(this, QStringLiteral("Open parameters"),
-                              QString::fromStdString(*problem));
-        return;
+        QMessageBox::critical(this, title, QString::fromStdString(*problem));
+        return std::nullopt;
     }
     QStringList told;
     for (const std::string& notice : notices) told.append(QString::fromStdString(notice));
-    if (!told.isEmpty()) {
-        QMessageBox::information(this, QStringLiteral("Open parameters"),
-                                 told.join(QLatin1Char('\n')));
+    if (!told.isEmpty()) QMessageBox::information(this, title, told.join(QLatin1Char('\n')));
+    return std::get<EngineParameters>(read);
+}
+
+void ExploreWindow::open_parameters() {
+    if (auto engine = pick_parameter_file(QStringLiteral("Open parameters"))) {
+        set_parameters(*engine);
     }
-    set_parameters(std::get<EngineParameters>(read));
 }
 
 void ExploreWindow::save_parameters() {

@@ -5,22 +5,31 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "apps/window/form1.h"
 #include "apps/window/parameter_form.h"
 #include "core/draw/trace_points.h"
+#include "core/model/cycle_series.h"
 #include "core/model/engine_parameters.h"
 #include "qt/picture/picture_timeline.h"
+#include "qt/plot/view_widget.h"
+
+class QAction;
+class QMenu;
 
 namespace hcci {
 
-// The explorer: the window's picture, keys and all, with a panel beside it to scrub through the
-// sweep, read the values at a step, change the engine, read its analysis and export it.
+// The explorer: the window's picture, keys and all, with tabs beside it: a panel to scrub through
+// the sweep, read the values at a step, change the engine, read its analysis and export it, and
+// the views an engineer reads the cycle by, a baseline engine drawn under the current one.
 class ExploreWindow final : public QWidget {
     Q_OBJECT
 
@@ -31,6 +40,13 @@ public:
     Form1& picture() { return *form_; }
     QSlider& timeline() { return *slider_; }
     ParameterForm& parameter_form() { return *parameters_form_; }
+    QTabWidget& tabs() { return *tabs_; }
+    CycleViewWidget& view(CycleView which) { return *views_.at(static_cast<std::size_t>(which)); }
+    // The engine the views draw dashed beneath the current one, and the analysis compares with.
+    void set_baseline(const std::optional<EngineParameters>& baseline);
+    const std::optional<EngineParameters>& baseline() const { return baseline_; }
+    // The note on traces that leave the picture, empty when none does.
+    QString off_picture_note() const;
     // Shows the picture after the step, held there.
     void show_step(int step);
     // Another engine, at the step now shown.
@@ -61,9 +77,14 @@ private:
     // The panel follows the picture: told each step it shows.
     void follow(const DriverSnapshot& shown);
     void update_analysis();
+    void update_views();
+    void show_tab(int index);
+    void make_compare_actions();
+    void compare_with_file();
     void build_slice();
     void export_file(const QString& title, const QString& name, const QString& filter,
                      const std::function<std::string()>& content);
+    std::optional<EngineParameters> pick_parameter_file(const QString& title);
     void open_parameters();
     void save_parameters();
 
@@ -73,6 +94,15 @@ private:
     QLabel* step_label_ = nullptr;
     QLabel* values_ = nullptr;
     QPlainTextEdit* analysis_ = nullptr;
+    QLabel* off_picture_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    std::array<CycleViewWidget*, std::size(all_views)> views_{};
+    std::shared_ptr<const CycleSeries> series_, baseline_series_;
+    std::optional<EngineParameters> baseline_;
+    QAction* pin_ = nullptr;
+    QAction* clear_baseline_ = nullptr;
+    QMenu* compare_menu_ = nullptr;
+    bool widened_ = false;
     QPushButton* play_ = nullptr;
     ParameterForm* parameters_form_ = nullptr;
     std::unique_ptr<PictureTimeline> timeline_;

@@ -93,9 +93,9 @@ void CycleAnalyser::add_step(const CombustionModel& m, double crank_angle, int p
     if (step_ == 0) analysis_.energy_start = energy;
     analysis_.energy_end = energy;
     // The first step of a sweep draws no segment.
+    step_heat_ = {};
     if (step_ > 0) {
         const double travel = m.piston_pos - m.prev_piston_pos;
-        double heat = 0;
         const bool divided_before = is_divided_phase(previous_phase_);
         if (divided) {
             // At the first step of a division the chambers start from their split volumes; the
@@ -111,18 +111,19 @@ void CycleAnalyser::add_step(const CombustionModel& m, double crank_angle, int p
             add_segment({m.prev_main_pressure, m.main_pressure,
                          divided_before ? previous_main_volume_ : m.main_split_volume,
                          m.main_volume, share * travel},
-                        heat, analysis_.main.max_pressure_rise, crank_angle);
+                        step_heat_.main, analysis_.main.max_pressure_rise, crank_angle);
             add_segment({m.prev_aux_pressure, m.aux_pressure,
                          divided_before ? previous_aux_volume_ : m.aux_split_volume, m.aux_volume,
                          (1 - share) * travel},
-                        heat, analysis_.aux.max_pressure_rise, crank_angle);
+                        step_heat_.aux, analysis_.aux.max_pressure_rise, crank_angle);
         } else {
             if (divided_before) add_merge(m);
             // The segment starts at the merged charge: no segment crosses a merge.
             add_segment({m.prev_united_pressure, m.united_pressure, m.prev_piston_pos, m.piston_pos,
                          travel},
-                        heat, united.max_pressure_rise, crank_angle);
+                        step_heat_.united, united.max_pressure_rise, crank_angle);
         }
+        const double heat = step_heat_.united + step_heat_.main + step_heat_.aux;
         heat_points_.push_back({previous_angle_, crank_angle, heat});
         analysis_.heat_release += heat;
     }
@@ -191,11 +192,16 @@ CycleAnalysis analyse_cycle(const EngineParameters& parameters) {
             if (first_non_finite < 0 && !s.finite()) first_non_finite = s.step_index();
         },
         no_look);
-    CycleAnalysis a = analyser.result();
+    CycleAnalysis a = completed_analysis(analyser, stepper);
     if (first_non_finite >= 0 &&
         (a.first_non_finite_step < 0 || first_non_finite < a.first_non_finite_step)) {
         a.first_non_finite_step = first_non_finite;
     }
+    return a;
+}
+
+CycleAnalysis completed_analysis(const CycleAnalyser& analyser, const Stepper& stepper) {
+    CycleAnalysis a = analyser.result();
     if (const FuelReadings* fuel = stepper.fuel()) {
         a.fuel.present = true;
         a.fuel.heat_released = fuel->heat_released;

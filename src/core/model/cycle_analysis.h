@@ -114,6 +114,12 @@ public:
     // The analysis of the steps added so far.
     CycleAnalysis result() const;
 
+    // The apparent heat that the last step's segment of each charge released, J/L.
+    struct StepHeat {
+        double united = 0, main = 0, aux = 0;
+    };
+    const StepHeat& step_heat() const { return step_heat_; }
+
 private:
     struct Segment;
     void add_segment(const Segment& segment, double& heat, Peak& rise, double crank_angle);
@@ -130,6 +136,7 @@ private:
     double previous_main_pressure_ = 0, previous_aux_pressure_ = 0;
     double previous_energy_ = 0;
     double work_scale_ = 0;  // the sum of the work's terms without their signs
+    StepHeat step_heat_;
     // The running heat release at each step, for the phasing angles.
     struct HeatPoint {
         double angle_before, angle_after, heat;
@@ -139,5 +146,10 @@ private:
 
 // One sweep of the engine, analysed. The parameters must pass check_parameters.
 CycleAnalysis analyse_cycle(const EngineParameters& parameters);
+
+class Stepper;
+// The analyser's result with what the model itself knows (its fuel), once the stepper has run
+// the whole sweep through it.
+CycleAnalysis completed_analysis(const CycleAnalyser& analyser, const Stepper& stepper);
 
 }  // namespace hcci

@@ -1,25 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "qt/plot/study_plot.h"
 
-#include <QBuffer>
 #include <QChart>
-#include <QCoreApplication>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
-#include <QImage>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
-#include <QPainter>
-#include <QSvgGenerator>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <stdexcept>
 
 #include "core/report/parameter_messages.h"
+#include "qt/plot/plot_text.h"
+#include "qt/plot/scene_picture.h"
 
 namespace hcci {
 namespace {
@@ -126,17 +122,6 @@ std::vector<Panel> panels() {
           {"auxiliary", auxiliary, Qt::DashDotLine,
            [](const CycleAnalysis& a) { return a.aux.ringing_mw_per_m2; }}}},
     };
-}
-
-QString text_of(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QFont font_of(int pixels, bool bold = false) {
-    QFont font;
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
 }
 
 double panel_height(QSize size) {
@@ -334,36 +319,8 @@ std::string plot_study(const Study& study, const EngineParameters& base, PlotFor
             make_panel(all[i], study, i == 0, i + 1 == all.size(), x_title, geometry, areas[i]);
         scene.addItem(chart.release());  // the scene owns it now
     }
-    // The charts lay themselves out, axes and all, on the events this posts.
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents();
-    const QRectF area = scene.sceneRect();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (format == PlotFormat::svg) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(size);
-        svg.setViewBox(area);
-        svg.setTitle(QStringLiteral("hcci-cycle study of ") + text_of(parameter.name));
-        QPainter painter;
-        if (!painter.begin(&svg)) throw std::runtime_error("cannot draw the plot as SVG");
-        scene.render(&painter, area, area);
-        painter.end();
-    } else {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter;
-        if (image.isNull() || !painter.begin(&image)) {
-            throw std::runtime_error("cannot draw the plot");
-        }
-        painter.setRenderHint(QPainter::Antialiasing);
-        scene.render(&painter, area, area);
-        painter.end();
-        if (!image.save(&buffer, "PNG")) throw std::runtime_error("cannot encode the plot as PNG");
-    }
-    return bytes.toStdString();
+    return scene_picture(scene, size, format,
+                         QStringLiteral("hcci-cycle study of ") + text_of(parameter.name));
 }
 
 }  // namespace hcci

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#include "core/report/view_text.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/report/analysis_report.h"
+#include "core/report/number_text.h"
+#include "core/report/parameter_messages.h"
+
+namespace hcci {
+namespace {
+
+// Six significant digits: enough to read a difference by, short enough for a column.
+std::string column(double value) {
+    if (std::isnan(value)) return "-";
+    char buffer[32];
+    (void)std::snprintf(buffer, sizeof buffer, "%.6g", value);
+    return buffer;
+}
+
+std::string row(const std::string& key, const std::string& a, const std::string& b,
+                const std::string& c) {
+    char buffer[200];
+    (void)std::snprintf(buffer, sizeof buffer, "  %-40s %14s %14s %14s", key.c_str(), a.c_str(),
+                        b.c_str(), c.c_str());
+    return std::string(buffer) + "\n";
+}
+
+}  // namespace
+
+std::string off_picture_text(const std::vector<TraceOffPicture>& off) {
+    if (off.empty()) return {};
+    double pressure_top = 0, temperature_top = 0;
+    std::string beyond;
+    for (const TraceOffPicture& t : off) {
+        const bool pressure = is_pressure(t.trace);
+        (pressure ? pressure_top : temperature_top) = t.picture_top;
+        beyond += (beyond.empty() ? "" : ", ") + std::string(trace_name(t.trace)) + " " +
+                  fixed_text(t.largest, pressure ? 2 : 1) + (pressure ? " bar" : " K");
+    }
+    std::string tops;
+    if (pressure_top > 0) tops = fixed_text(pressure_top, 0) + " bar";
+    if (temperature_top > 0)
+        tops += (tops.empty() ? "" : " and ") + fixed_text(temperature_top, 0) + " K";
+    return "off the picture, which shows up to " + tops + ": " + beyond + "; see the views";
+}
+
+std::string comparison_text(const CycleAnalysis& current, const EngineParameters& current_engine,
+                            const CycleAnalysis& baseline,
+                            const EngineParameters& baseline_engine) {
+    std::string text = "Current engine:  " + changed_parameters(current_engine) + "\n" +
+                       "Baseline engine: " + changed_parameters(baseline_engine) + "\n\n";
+    text += row("", "current", "baseline", "difference");
+    const std::vector<Metric> now = metrics_of(current);
+    const std::vector<Metric> before = metrics_of(baseline);
+    for (std::size_t i = 0; i < now.size() && i < before.size(); ++i) {
+        const double difference = now[i].value - before[i].value;
+        text += row(now[i].key, column(now[i].value), column(before[i].value),
+                    now[i].kind == Metric::Kind::flag ? "" : column(difference));
+    }
+    return text;
+}
+
+}  // namespace hcci

@@ -1,0 +1,630 @@
+// SPDX-License-Identifier: MIT
+#include "qt/plot/cycle_views.h"
+
+#include <QAreaSeries>
+#include <QGraphicsScene>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "qt/plot/plot_text.h"
+#include "qt/plot/scene_picture.h"
+
+namespace hcci {
+namespace {
+
+constexpr double zoom_half_width_deg = 30;  // the zoom around top dead centre
+
+const QColor united_colour(0, 0, 255), main_colour(0, 192, 0), aux_colour(255, 0, 0);
+
+struct ChargeOf {
+    const char* name;
+    QColor colour;
+    ChargeSeries CycleSeries::*series;
+    ChargeFigures CycleAnalysis::*figures;
+};
+
+// In the order of ChargeName.
+const ChargeOf charges[] = {
+    {"united", united_colour, &CycleSeries::united, &CycleAnalysis::united},
+    {"main", main_colour, &CycleSeries::main, &CycleAnalysis::main},
+    {"auxiliary", aux_colour, &CycleSeries::aux, &CycleAnalysis::aux},
+};
+
+// The runs of steps where both values are numbers (and positive, for a logarithmic axis): a
+// line each, so that a charge's line breaks where it is not present.
+void add_runs(std::vector<ViewLine>& lines, const ViewLine& style, const std::vector<double>& x,
+              const std::vector<double>& y, bool positive) {
+    ViewLine run = style;
+    const auto flush = [&] {
+        if (!run.points.empty()) lines.push_back(run);
+        run.points.clear();
+        run.steps.clear();
+    };
+    for (std::size_t i = 0; i < x.size() && i < y.size(); ++i) {
+        const bool shown =
+            std::isfinite(x[i]) && std::isfinite(y[i]) && (!positive || (x[i] > 0 && y[i] > 0));
+        if (!shown) {
+            flush();
+            continue;
+        }
+        run.points.emplace_back(x[i], y[i]);
+        run.steps.push_back(static_cast<int>(i));
+    }
+    flush();
+}
+
+ViewLine style_of(const QString& name, QColor colour, bool baseline) {
+    ViewLine style;
+    style.name = baseline ? name + QStringLiteral(" (baseline)") : name;
+    style.color = baseline ? colour.lighter(150) : colour;
+    style.dash = baseline ? Qt::DashLine : Qt::SolidLine;
+    style.baseline = baseline;
+    return style;
+}
+
+// Each charge's values against the angle, or against another of its series.
+void add_charges(std::vector<ViewLine>& lines, const CycleSeries& series, bool baseline,
+                 const std::vector<double> ChargeSeries::*y,
+                 const std::vector<double> ChargeSeries::*x = nullptr, bool positive = false) {
+    for (const ChargeOf& c : charges) {
+        const ChargeSeries& charge = series.*c.series;
+        add_runs(lines, style_of(QString::fromLatin1(c.name), c.colour, baseline),
+                 x ? charge.*x : series.angle_deg, charge.*y, positive);
+    }
+}
+
+// The two sweeps', the baseline's first so that the current one is drawn over it.
+template <class Add>
+std::vector<ViewLine> both(const CycleSeries& current, const CycleSeries* baseline, Add add) {
+    std::vector<ViewLine> lines;
+    if (baseline != nullptr) add(lines, *baseline, true);
+    add(lines, current, false);
+    return lines;
+}
+
+// A tick interval of 1, 2, 2.5 or 5 times a power of ten, giving about `ticks` intervals.
+double nice_interval(double span, int ticks) {
+    const double raw = span / ticks;
+    const double decade = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double m : {1.0, 2.0, 2.5, 5.0}) {
+        if (m * decade >= raw) return m * decade;
+    }
+    return 10 * decade;
+}
+
+// A tick of angle that a person counts by (5, 15, 30 degrees...), giving about `ticks`.
+double angle_interval(double span, int ticks) {
+    for (const double interval : {1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 45.0, 90.0}) {
+        if (interval * ticks >= span) return interval;
+    }
+    return 180;
+}
+
+// A linear axis's range widened to whole ticks, and the tick.
+struct LinearAxis {
+    double low, high, interval;
+};
+
+LinearAxis nice_axis(std::pair<double, double> range, int ticks) {
+    const double interval = nice_interval(range.second - range.first, ticks);
+    return {std::floor(range.first / interval + 1e-9) * interval,
+            std::ceil(range.second / interval - 1e-9) * interval, interval};
+}
+
+// The values the lines take within the x range, fitted with a margin (or whole decades on a
+// logarithmic axis). Values that are never negative (but for rounding's traces, a
+// ten-thousandth of their span) keep zero as their floor.
+std::pair<double, double> fitted(const std::vector<ViewLine>& lines, bool on_x, bool logarithmic,
+                                 std::optional<std::pair<double, double>> within) {
+    double low = INFINITY, high = -INFINITY;
+    for (const ViewLine& line : lines) {
+        for (const QPointF& p : line.points) {
+            if (within && (p.x() < within->first || p.x() > within->second)) continue;
+            const double v = on_x ? p.x() : p.y();
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    if (!(low <= high)) return logarithmic ? std::pair{1.0, 10.0} : std::pair{0.0, 1.0};
+    if (logarithmic) {
+        return {std::pow(10.0, std::floor(std::log10(low))),
+                std::pow(10.0, std::ceil(std::log10(high) + 1e-12))};
+    }
+    const double margin = high > low ? 0.05 * (high - low) : std::max(1.0, std::abs(high) * 0.05);
+    const bool never_negative = low >= -1e-4 * (high - low);
+    return {never_negative ? std::max(0.0, low - margin) : low - margin, high + margin};
+}
+
+}  // namespace
+
+std::vector<QPointF> thinned(const std::vector<QPointF>& points, QSizeF pixels,
+                             std::pair<double, double> x_range, std::pair<double, double> y_range,
+                             bool log_x, bool log_y) {
+    if (points.size() < 3) return points;
+    const auto coordinate = [](double v, bool logarithmic) {
+        return logarithmic ? std::log10(v) : v;
+    };
+    const double x0 = coordinate(x_range.first, log_x);
+    const double y0 = coordinate(y_range.first, log_y);
+    const double sx = pixels.width() / (coordinate(x_range.second, log_x) - x0);
+    const double sy = pixels.height() / (coordinate(y_range.second, log_y) - y0);
+    std::vector<QPointF> kept;
+    long last_px = LONG_MIN, last_py = LONG_MIN;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const long px = std::lround((coordinate(points[i].x(), log_x) - x0) * sx);
+        const long py = std::lround((coordinate(points[i].y(), log_y) - y0) * sy);
+        if (px == last_px && py == last_py && i + 1 < points.size()) continue;
+        kept.push_back(points[i]);
+        last_px = px;
+        last_py = py;
+    }
+    return kept;
+}
+
+std::pair<double, double> range_of(const QAbstractAxis* axis) {
+    if (const auto* v = qobject_cast<const QValueAxis*>(axis)) return {v->min(), v->max()};
+    const auto* l = qobject_cast<const QLogValueAxis*>(axis);
+    return {l->min(), l->max()};
+}
+
+namespace {
+
+QAbstractAxis* make_axis(const QString& title, bool logarithmic) {
+    QAbstractAxis* axis = nullptr;
+    if (logarithmic) {
+        auto* log_axis = new QLogValueAxis;
+        log_axis->setBase(10);
+        log_axis->setLabelFormat(QStringLiteral("%g"));
+        log_axis->setMinorTickCount(8);
+        axis = log_axis;
+    } else {
+        auto* value_axis = new QValueAxis;
+        value_axis->setTickType(QValueAxis::TicksDynamic);
+        value_axis->setTickAnchor(0);
+        value_axis->setLabelFormat(QStringLiteral("%.6g"));
+        axis = value_axis;
+    }
+    axis->setTitleText(title);
+    axis->setTitleFont(font_of(14, true));
+    axis->setLabelsFont(font_of(13));
+    return axis;
+}
+
+// A linear axis over whole ticks (about 6 of them) or, for the angle, over the range given with
+// `angle_ticks` of a count's size.
+void set_axis_range(QAbstractAxis* axis, std::pair<double, double> range, int angle_ticks) {
+    if (auto* log_axis = qobject_cast<QLogValueAxis*>(axis)) {
+        log_axis->setRange(range.first, range.second);
+        return;
+    }
+    auto* value_axis = static_cast<QValueAxis*>(axis);
+    const bool angle = angle_ticks > 0;
+    const LinearAxis nice = nice_axis(range, 6);
+    value_axis->setTickInterval(angle ? angle_interval(range.second - range.first, angle_ticks)
+                                      : nice.interval);
+    value_axis->setRange(angle ? range.first : nice.low, angle ? range.second : nice.high);
+}
+
+void attach(QChart& chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
+    chart.addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
+
+// A series of a chart as data: what it is, how it looks and its points. A chart's series are
+// made from their plans, and changed in place from new plans of the same kinds, which Qt Charts
+// does many times faster than it makes a series.
+struct SeriesPlan {
+    enum class Kind { line, area, scatter } kind = Kind::line;
+    QString name;
+    QPen pen;
+    QColor fill;                  // an area's, a scatter's points
+    std::vector<QPointF> points;  // a line's or a scatter's; an area's top
+    std::vector<QPointF> lower;   // an area's bottom
+    bool in_legend = true;
+    QString label_format;  // a scatter's labels, if any
+};
+
+SeriesPlan upright(const QString& name, double x, std::pair<double, double> y, QPen pen) {
+    SeriesPlan plan;
+    plan.name = name;
+    plan.pen = std::move(pen);
+    plan.points = {{x, y.first}, {x, y.second}};
+    return plan;
+}
+
+// What the sweep's analysis marks on a chart of angles: the divisions, the ignitions, and the
+// peaks of the quantity the chart shows (pressures or temperatures), or the phasing.
+void plan_marks(std::vector<SeriesPlan>& plans, CycleView view, bool zoom_or_fraction,
+                const CycleSeries& series, std::pair<double, double> ys) {
+    for (std::size_t i = 0; i < series.divisions.size(); ++i) {
+        const Division& division = series.divisions[i];
+        SeriesPlan area;
+        area.kind = SeriesPlan::Kind::area;
+        area.name = QStringLiteral("chambers divided");
+        area.pen = Qt::NoPen;
+        area.fill = QColor(0, 0, 0, 22);
+        area.points = {{division.from_deg, ys.second}, {division.to_deg, ys.second}};
+        area.lower = {{division.from_deg, ys.first}, {division.to_deg, ys.first}};
+        area.in_legend = i == 0;
+        plans.push_back(std::move(area));
+    }
+    for (const Ignition& ignition : series.analysis.fuel.ignitions) {
+        const ChargeOf& c = charges[static_cast<std::size_t>(ignition.charge)];
+        plans.push_back(upright(QStringLiteral("%1 ignites, %2\u00b0")
+                                    .arg(QString::fromLatin1(c.name))
+                                    .arg(ignition.angle_atdc, 0, 'f', 2),
+                                ignition.angle_atdc, ys, QPen(c.colour, 1.5, Qt::DotLine)));
+    }
+    if (view == CycleView::heat_release && zoom_or_fraction) {
+        const CycleAnalysis& a = series.analysis;
+        const std::pair<const char*, double> phasing[] = {
+            {"CA10", a.ca10_deg}, {"CA50", a.ca50_deg}, {"CA90", a.ca90_deg}};
+        for (const auto& [name, angle] : phasing) {
+            if (!std::isfinite(angle)) continue;
+            plans.push_back(upright(
+                QStringLiteral("%1 %2\u00b0").arg(QString::fromLatin1(name)).arg(angle, 0, 'f', 2),
+                angle, ys, QPen(QColor(90, 90, 90), 1.5, Qt::DashDotLine)));
+        }
+        return;
+    }
+    if (view != CycleView::pressure_angle && view != CycleView::temperature_angle) return;
+    SeriesPlan peaks;
+    peaks.kind = SeriesPlan::Kind::scatter;
+    peaks.name = QStringLiteral("peaks");
+    peaks.fill = Qt::black;
+    peaks.label_format = view == CycleView::pressure_angle ? QStringLiteral("@yPoint bar")
+                                                           : QStringLiteral("@yPoint K");
+    for (const ChargeOf& c : charges) {
+        const ChargeFigures& f = series.analysis.*c.figures;
+        const Peak& peak = view == CycleView::pressure_angle ? f.peak_pressure : f.peak_temperature;
+        // Read as the summary gives them: pressures to 0.01 bar, temperatures to 0.1 K.
+        const double places = view == CycleView::pressure_angle ? 100 : 10;
+        if (peak.step >= 0) {
+            peaks.points.emplace_back(peak.angle_deg, std::round(peak.value * places) / places);
+        }
+    }
+    plans.push_back(std::move(peaks));
+}
+
+// Each line of the spec, thinned to the pixels unless every point is wanted; the baseline's
+// lines share one entry of the legend, and a name is in the legend once.
+void plan_lines(std::vector<SeriesPlan>& plans, const ViewChart& spec, const ViewDrawing& drawing,
+                std::pair<double, double> xs, std::pair<double, double> ys) {
+    std::vector<QString> named;
+    bool with_baseline = false;
+    for (const ViewLine& line : spec.lines) {
+        SeriesPlan plan;
+        plan.name = line.name;
+        plan.pen = QPen(line.color, line.baseline ? 1.5 : 2, line.dash);
+        plan.points = drawing.every_point
+                          ? line.points
+                          : thinned(line.points, drawing.pixels, xs, ys, spec.log_x, spec.log_y);
+        with_baseline = with_baseline || line.baseline;
+        plan.in_legend =
+            !line.baseline && std::find(named.begin(), named.end(), line.name) == named.end();
+        if (plan.in_legend) named.push_back(line.name);
+        plans.push_back(std::move(plan));
+    }
+    if (with_baseline) {
+        SeriesPlan entry;
+        entry.name = QStringLiteral("baseline (dashed)");
+        entry.pen = QPen(QColor(110, 110, 110), 1.5, Qt::DashLine);
+        plans.push_back(std::move(entry));
+    }
+}
+
+QList<QPointF> list_of(const std::vector<QPointF>& points) {
+    return {points.begin(), points.end()};
+}
+
+void show_in_legend(QChart& chart, QAbstractSeries* series, bool shown) {
+    for (QLegendMarker* marker : chart.legend()->markers(series)) marker->setVisible(shown);
+}
+
+QAbstractSeries* make_series(QChart& chart, const SeriesPlan& plan, QAbstractAxis* x,
+                             QAbstractAxis* y) {
+    QAbstractSeries* made = nullptr;
+    switch (plan.kind) {
+        case SeriesPlan::Kind::line: {
+            auto* line = new QLineSeries;
+            line->setPen(plan.pen);
+            line->replace(list_of(plan.points));
+            made = line;
+            break;
+        }
+        case SeriesPlan::Kind::area: {
+            auto* top = new QLineSeries;
+            auto* bottom = new QLineSeries;
+            top->replace(list_of(plan.points));
+            bottom->replace(list_of(plan.lower));
+            auto* area = new QAreaSeries(top, bottom);
+            area->setBrush(plan.fill);
+            area->setPen(plan.pen);
+            made = area;
+            break;
+        }
+        case SeriesPlan::Kind::scatter: {
+            auto* points = new QScatterSeries;
+            points->setMarkerSize(9);
+            points->setColor(plan.fill);
+            points->setPointLabelsVisible(!plan.label_format.isEmpty());
+            points->setPointLabelsFont(font_of(12));
+            points->setPointLabelsFormat(plan.label_format);
+            points->replace(list_of(plan.points));
+            made = points;
+            break;
+        }
+    }
+    made->setName(plan.name);
+    attach(chart, made, x, y);
+    show_in_legend(chart, made, plan.in_legend);
+    return made;
+}
+
+// The series changed to the plan, of its own kind.
+void update_series(QChart& chart, QAbstractSeries* series, const SeriesPlan& plan) {
+    if (series->name() != plan.name) series->setName(plan.name);
+    switch (plan.kind) {
+        case SeriesPlan::Kind::line: {
+            auto* line = static_cast<QLineSeries*>(series);
+            if (line->pen() != plan.pen) line->setPen(plan.pen);
+            // A line that has not changed (the baseline's, say) is not laid out again.
+            const QList<QPointF> points = list_of(plan.points);
+            if (line->points() != points) line->replace(points);
+            break;
+        }
+        case SeriesPlan::Kind::area: {
+            auto* area = static_cast<QAreaSeries*>(series);
+            area->upperSeries()->replace(list_of(plan.points));
+            area->lowerSeries()->replace(list_of(plan.lower));
+            break;
+        }
+        case SeriesPlan::Kind::scatter:
+            static_cast<QScatterSeries*>(series)->replace(list_of(plan.points));
+            break;
+    }
+    show_in_legend(chart, series, plan.in_legend);
+}
+
+bool of_kind(const QAbstractSeries* series, SeriesPlan::Kind kind) {
+    switch (kind) {
+        case SeriesPlan::Kind::line:
+            return series->type() == QAbstractSeries::SeriesTypeLine;
+        case SeriesPlan::Kind::area:
+            return series->type() == QAbstractSeries::SeriesTypeArea;
+        case SeriesPlan::Kind::scatter:
+            return series->type() == QAbstractSeries::SeriesTypeScatter;
+    }
+    return false;
+}
+
+QAbstractAxis* axis_of(const QChart& chart, Qt::Orientation orientation) {
+    return chart.axes(orientation).front();
+}
+
+// The chart's series and its axes' ranges from the spec. Series of the kinds planned, in their
+// order, are changed in place; otherwise the chart's own series (those of an earlier fill) go
+// and new ones are made. A chart that its user has zoomed keeps its ranges.
+void fill_chart(BuiltChart& built, CycleView view, bool second, ViewChart spec,
+                const CycleSeries& current, const ViewDrawing& drawing) {
+    QChart* chart = built.chart;
+    QAbstractAxis* x = axis_of(*chart, Qt::Horizontal);
+    QAbstractAxis* y = axis_of(*chart, Qt::Vertical);
+    if (!chart->isZoomed()) {
+        const std::pair<double, double> x_range =
+            spec.x_range ? *spec.x_range : fitted(spec.lines, true, spec.log_x, std::nullopt);
+        // An angle label every 70 pixels or so, at most twelve.
+        const int angle_ticks = std::clamp(static_cast<int>(drawing.pixels.width() / 70), 4, 12);
+        set_axis_range(x, x_range, spec.log_x ? 0 : angle_ticks);
+        set_axis_range(y, fitted(spec.lines, false, spec.log_y, spec.x_range), 0);
+    }
+    const std::pair<double, double> xs = range_of(x), ys = range_of(y);
+    std::vector<SeriesPlan> plans;
+    if (!spec.log_x) plan_marks(plans, view, second, current, ys);
+    const std::size_t first_line = plans.size();
+    plan_lines(plans, spec, drawing, xs, ys);
+    const bool same_kinds = built.series.size() == plans.size() &&
+                            std::equal(plans.begin(), plans.end(), built.series.begin(),
+                                       [](const SeriesPlan& plan, const QAbstractSeries* series) {
+                                           return of_kind(series, plan.kind);
+                                       });
+    if (same_kinds) {
+        for (std::size_t i = 0; i < plans.size(); ++i)
+            update_series(*chart, built.series[i], plans[i]);
+    } else {
+        for (QAbstractSeries* series : built.series) {
+            chart->removeSeries(series);
+            delete series;
+        }
+        built.series.clear();
+        for (const SeriesPlan& plan : plans)
+            built.series.push_back(make_series(*chart, plan, x, y));
+    }
+    built.lines.clear();
+    for (std::size_t i = 0; i < spec.lines.size(); ++i) {
+        built.lines.push_back(static_cast<QLineSeries*>(built.series[first_line + i]));
+    }
+    built.spec = std::move(spec);
+}
+
+BuiltChart build_chart(const ViewChart& spec, const ViewDrawing& drawing) {
+    BuiltChart built;
+    built.owned = std::make_unique<QChart>();
+    built.chart = built.owned.get();
+    QChart* chart = built.chart;
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setBackgroundRoundness(0);
+    chart->legend()->setAlignment(drawing.legend_below ? Qt::AlignBottom : Qt::AlignRight);
+    chart->legend()->setFont(font_of(12));
+    chart->addAxis(make_axis(spec.x_title, spec.log_x), Qt::AlignBottom);
+    chart->addAxis(make_axis(spec.y_title, spec.log_y), Qt::AlignLeft);
+    return built;
+}
+
+// The angles over which heat is released (by the current engine or the baseline), with ten
+// degrees either side, and never less than the zoom around top dead centre.
+std::pair<double, double> combustion_window(const CycleSeries& current,
+                                            const CycleSeries* baseline) {
+    double from = -zoom_half_width_deg, to = zoom_half_width_deg;
+    for (const CycleSeries* series : {&current, baseline}) {
+        if (series == nullptr) continue;
+        double largest = 0;
+        for (const ChargeOf& c : charges) {
+            for (const double rate : (series->*c.series).heat_release_rate) {
+                if (std::isfinite(rate)) largest = std::max(largest, std::abs(rate));
+            }
+        }
+        for (const ChargeOf& c : charges) {
+            const std::vector<double>& rates = (series->*c.series).heat_release_rate;
+            for (std::size_t i = 0; i < rates.size(); ++i) {
+                if (!(std::abs(rates[i]) > 1e-3 * largest)) continue;
+                from = std::min(from, series->angle_deg[i] - 10);
+                to = std::max(to, series->angle_deg[i] + 10);
+            }
+        }
+    }
+    return {std::max(-180.0, std::floor(from / 10) * 10), std::min(180.0, std::ceil(to / 10) * 10)};
+}
+
+}  // namespace
+
+std::string_view view_name(CycleView view) {
+    switch (view) {
+        case CycleView::pressure_angle:
+            return "pressure-angle";
+        case CycleView::log_pv:
+            return "log-pv";
+        case CycleView::heat_release:
+            return "heat-release";
+        case CycleView::temperature_angle:
+            return "temperature-angle";
+    }
+    return "";
+}
+
+std::string_view view_title(CycleView view) {
+    switch (view) {
+        case CycleView::pressure_angle:
+            return "Pressure against crank angle";
+        case CycleView::log_pv:
+            return "log p against log V";
+        case CycleView::heat_release:
+            return "Heat release";
+        case CycleView::temperature_angle:
+            return "Temperature against crank angle";
+    }
+    return "";
+}
+
+std::optional<CycleView> view_named(std::string_view name) {
+    for (const CycleView view : all_views) {
+        if (view_name(view) == name) return view;
+    }
+    return std::nullopt;
+}
+
+std::vector<ViewChart> view_charts(CycleView view, const CycleSeries& current,
+                                   const CycleSeries* baseline) {
+    const QString angle = QStringLiteral("crank angle, degrees after top dead centre");
+    const std::pair<double, double> sweep{-180, 180};
+    switch (view) {
+        case CycleView::pressure_angle: {
+            const auto lines = both(current, baseline, [](auto& l, const CycleSeries& s, bool b) {
+                add_charges(l, s, b, &ChargeSeries::pressure);
+            });
+            return {
+                {angle, QStringLiteral("pressure, bar"), false, false, lines, sweep,
+                 QStringLiteral("bar"), 2},
+                {angle, QStringLiteral("pressure, bar"), false, false, lines,
+                 std::pair{-zoom_half_width_deg, zoom_half_width_deg}, QStringLiteral("bar"), 2}};
+        }
+        case CycleView::log_pv:
+            return {{QStringLiteral("volume, height units (log)"),
+                     QStringLiteral("pressure, bar (log)"), true, true,
+                     both(current, baseline,
+                          [](auto& l, const CycleSeries& s, bool b) {
+                              add_charges(l, s, b, &ChargeSeries::pressure, &ChargeSeries::volume,
+                                          true);
+                          }),
+                     std::nullopt, QStringLiteral("bar"), 2}};
+        case CycleView::heat_release: {
+            const auto rates = both(current, baseline, [](auto& l, const CycleSeries& s, bool b) {
+                add_charges(l, s, b, &ChargeSeries::heat_release_rate);
+            });
+            const auto burned = both(current, baseline, [](auto& l, const CycleSeries& s, bool b) {
+                add_runs(l, style_of(QStringLiteral("burned fraction"), QColor(60, 60, 60), b),
+                         s.angle_deg, s.burned_fraction, false);
+                if (s.united.fuel_burned.empty()) return;
+                for (const ChargeOf& c : charges) {
+                    add_runs(l,
+                             style_of(QString::fromLatin1(c.name) + QStringLiteral(" fuel burned"),
+                                      c.colour, b),
+                             s.angle_deg, (s.*c.series).fuel_burned, false);
+                }
+            });
+            const auto window = combustion_window(current, baseline);
+            return {{angle, QStringLiteral("heat release, J/L per degree"), false, false, rates,
+                     window, QStringLiteral("J/L per degree"), 2},
+                    {angle, QStringLiteral("burned fraction"), false, false, burned, window,
+                     QString(), 4}};
+        }
+        case CycleView::temperature_angle:
+            return {{angle, QStringLiteral("temperature, K"), false, false,
+                     both(current, baseline,
+                          [](auto& l, const CycleSeries& s, bool b) {
+                              add_charges(l, s, b, &ChargeSeries::temperature);
+                          }),
+                     sweep, QStringLiteral("K"), 1}};
+    }
+    return {};
+}
+
+std::vector<BuiltChart> make_view(CycleView view, const CycleSeries& current,
+                                  const CycleSeries* baseline, const ViewDrawing& drawing) {
+    const std::vector<ViewChart> specs = view_charts(view, current, baseline);
+    std::vector<BuiltChart> charts;
+    charts.reserve(specs.size());
+    for (const ViewChart& spec : specs) charts.push_back(build_chart(spec, drawing));
+    refill_view(charts, view, current, baseline, drawing);
+    return charts;
+}
+
+void refill_view(std::vector<BuiltChart>& charts, CycleView view, const CycleSeries& current,
+                 const CycleSeries* baseline, const ViewDrawing& drawing) {
+    std::vector<ViewChart> specs = view_charts(view, current, baseline);
+    ViewDrawing each = drawing;
+    each.pixels.setHeight(drawing.pixels.height() / static_cast<double>(specs.size()));
+    for (std::size_t i = 0; i < specs.size() && i < charts.size(); ++i) {
+        fill_chart(charts[i], view, i > 0, std::move(specs[i]), current, each);
+    }
+}
+
+std::string render_view(CycleView view, const CycleSeries& current, const CycleSeries* baseline,
+                        QSize size, PlotFormat format) {
+    const bool svg = format == PlotFormat::svg;
+    std::vector<BuiltChart> charts =
+        make_view(view, current, baseline, {.pixels = size, .every_point = svg});
+    QGraphicsScene scene(0, 0, size.width(), size.height());
+    scene.setBackgroundBrush(Qt::white);
+    constexpr double title_height = 44;
+    auto* title = scene.addSimpleText(text_of(view_title(view)), font_of(22, true));
+    title->setPos(16, 8);
+    const double height = (size.height() - title_height) / static_cast<double>(charts.size());
+    for (std::size_t i = 0; i < charts.size(); ++i) {
+        charts[i].chart->setGeometry(0, title_height + static_cast<double>(i) * height,
+                                     size.width(), height);
+        scene.addItem(charts[i].owned.release());  // the scene owns it now
+    }
+    return scene_picture(scene, size, format,
+                         QStringLiteral("hcci-cycle: ") + text_of(view_title(view)));
+}
+
+}  // namespace hcci

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QChart>
+#include <QLineSeries>
+#include <QSizeF>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/model/cycle_series.h"
+#include "qt/plot/study_plot.h"
+
+// The views an engineer reads a cycle by, drawn with Qt Charts: pressure against crank angle
+// (the whole cycle, and a zoom around top dead centre), log p against log V (each charge on its
+// own volume, where compression and expansion are straight lines), the heat-release rate with
+// the burned fraction and CA10/50/90, and temperature against crank angle. Numbered axes that
+// fit the data, the traces' colours (united blue, main green, auxiliary red), a legend, the
+// divisions shaded, the peaks and the predictive model's ignitions marked. A baseline engine,
+// where given, is drawn dashed beneath the current one.
+
+namespace hcci {
+
+enum class CycleView { pressure_angle, log_pv, heat_release, temperature_angle };
+
+inline constexpr CycleView all_views[] = {CycleView::pressure_angle, CycleView::log_pv,
+                                          CycleView::heat_release, CycleView::temperature_angle};
+
+std::string_view view_name(CycleView view);   // "pressure-angle", as the command line names it
+std::string_view view_title(CycleView view);  // "Pressure against crank angle"
+std::optional<CycleView> view_named(std::string_view name);
+
+// One drawn line of a view: a run of steps of one charge (or of the whole), in data
+// coordinates, every point of it.
+struct ViewLine {
+    QString name;
+    QColor color;
+    Qt::PenStyle dash = Qt::SolidLine;
+    bool baseline = false;
+    std::vector<QPointF> points;
+    std::vector<int> steps;  // the step of each point
+};
+
+// A chart of a view: its lines and where its axes are.
+struct ViewChart {
+    QString x_title, y_title;
+    bool log_x = false, log_y = false;
+    std::vector<ViewLine> lines;
+    std::optional<std::pair<double, double>> x_range;  // fixed, where not fitted to the data
+    QString y_unit;                                    // as a value is read: "bar"
+    int y_decimals = 2;
+};
+
+// The lines of a view's charts (one, or two for the pressure: the cycle and the zoom), from
+// the sweep of the current engine and, where given, of a baseline.
+std::vector<ViewChart> view_charts(CycleView view, const CycleSeries& current,
+                                   const CycleSeries* baseline);
+
+// How a view's charts are drawn: on how many pixels (the whole view's), with every point (for
+// vector graphics) or thinned to the points that fall on distinct pixels (the values read off
+// the lines stay the data's), and the legend beside the plot or, where room is short, below.
+struct ViewDrawing {
+    QSizeF pixels;
+    bool every_point = false;
+    bool legend_below = false;
+};
+
+// A chart of a view as Qt Charts draws it, with the data it was made from: the series of its
+// lines in the order of spec.lines.
+struct BuiltChart {
+    QChart* chart = nullptr;
+    std::unique_ptr<QChart> owned;  // the chart, until a view or a scene takes it
+    ViewChart spec;
+    std::vector<QAbstractSeries*> series;  // all that the view put in the chart, owned by it
+    std::vector<QLineSeries*> lines;       // those of spec.lines
+};
+
+// The Qt Charts of those: the divisions shaded, peaks and ignitions marked.
+std::vector<BuiltChart> make_view(CycleView view, const CycleSeries& current,
+                                  const CycleSeries* baseline, const ViewDrawing& drawing);
+// The same charts with another sweep's lines and marks, their axes refitted (but where their
+// user has zoomed): a new chart is far slower to make than its series.
+void refill_view(std::vector<BuiltChart>& charts, CycleView view, const CycleSeries& current,
+                 const CycleSeries* baseline, const ViewDrawing& drawing);
+
+// The points of a line that fall on distinct pixels of a plot of that size over those ranges,
+// in order, the first and the last always.
+std::vector<QPointF> thinned(const std::vector<QPointF>& points, QSizeF pixels,
+                             std::pair<double, double> x_range, std::pair<double, double> y_range,
+                             bool log_x, bool log_y);
+
+// The range an axis of a chart shows now (zoomed, it may be).
+std::pair<double, double> range_of(const QAbstractAxis* axis);
+
+// The view as a picture of that size, PNG or SVG (polylines in full, at the data's points).
+std::string render_view(CycleView view, const CycleSeries& current, const CycleSeries* baseline,
+                        QSize size, PlotFormat format);
+
+}  // namespace hcci
