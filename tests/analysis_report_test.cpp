@@ -264,14 +264,15 @@ std::string stopped(std::string_view text) {
 
 TEST(Study, AValueTheRulesRefuseStopsItByName) {
     EXPECT_EQ(stopped("aux_ignition_start_atdc=-20:-12:0.25"),
-              "the study stops at parameter aux_ignition_start_atdc = -12: parameters "
-              "aux_ignition_start_atdc = -12 and aux_ignition_end_atdc = -12 break the rule "
-              "aux_ignition_start_atdc < aux_ignition_end_atdc");
+              "the study stops at aux_ignition_start_atdc = -12: with aux_ignition_end_atdc = -12 "
+              "it breaks the rule aux_ignition_start_atdc < aux_ignition_end_atdc");
+    // Its own range: the value once, and what is allowed.
+    EXPECT_EQ(stopped("gamma=1.5:2:0.1"), "the study stops at gamma = 1.7: allowed is (1, 1.67]");
     // By the crank angles of its former name, the same study.
     EXPECT_EQ(stopped("aux_ignition_start=70:78:0.25"),
               stopped("aux_ignition_start_atdc=-20:-12:0.25"));
     EXPECT_EQ(stopped("start_temperature=1e-320:1:1"),
-              "the study stops at parameter start_temperature = 1e-320: these parameters carry "
+              "the study stops at start_temperature = 1e-320: these parameters carry "
               "the model beyond the range of numbers at step 7351");
 }
 

@@ -38,6 +38,13 @@ INSTANTIATE_TEST_SUITE_P(
     Cli, AcceptedArgs,
     ::testing::Values(
         AcceptedCase{"help", {"--help"}, CliCommand::help, "", 18000, true},
+        AcceptedCase{"short_help", {"-h"}, CliCommand::help, "", 18000, true},
+        AcceptedCase{"a_commands_help_before_a_mistake",
+                     {"png", "--step", "ten", "--help"},
+                     CliCommand::help,
+                     "",
+                     18000,
+                     true},
         AcceptedCase{"version", {"--version"}, CliCommand::version, "", 18000, true},
         AcceptedCase{"csv_to_stdout", {"csv"}, CliCommand::csv, "", 18000, true},
         AcceptedCase{
@@ -149,7 +156,7 @@ TEST(CliArgs, ScaleIsOneUnlessGivenForPng) {
 TEST(CliText, UsageNamesEveryFormAndVersionIsTheProjectVersion) {
     const std::string usage = usage_text();
     for (const char* form : {"csv [-o FILE]", "png -o FILE [--step N] [--no-labels] [--scale S]",
-                             "--help | --version"}) {
+                             "--help | -h | --version", "COMMAND --help"}) {
         EXPECT_NE(usage.find(form), std::string::npos) << form;
     }
     EXPECT_EQ(version_text(), "hcci-cycle-export " + std::string(version) + "\n");
@@ -166,6 +173,50 @@ TEST(CliArgs, ParametersFromAFileAndSettingsInTheirOrder) {
     const auto params = parse_cli_args(std::vector<std::string_view>{"params", "-o", "p.toml"});
     ASSERT_TRUE(std::holds_alternative<CliArgs>(params));
     EXPECT_EQ(std::get<CliArgs>(params).command, CliCommand::params);
+}
+
+// A command's --help is that command's usage: its own options only, and an example that parses.
+TEST(CliText, ACommandsHelpIsItsOwnUsage) {
+    for (const CliCommand command :
+         {CliCommand::csv, CliCommand::png, CliCommand::summary, CliCommand::study,
+          CliCommand::plot, CliCommand::svg, CliCommand::video, CliCommand::params}) {
+        const std::string text = command_usage_text(command);
+        SCOPED_TRACE(text);
+        const std::size_t at = text.find("example: hcci-cycle-export ");
+        ASSERT_NE(at, std::string::npos);
+        std::string example = text.substr(at + 27);
+        example.pop_back();  // its newline
+        std::vector<std::string> words;
+        for (std::size_t from = 0; from <= example.size();) {
+            const std::size_t end = std::min(example.find(' ', from), example.size());
+            words.push_back(example.substr(from, end - from));
+            from = end + 1;
+        }
+        const std::vector<std::string_view> args(words.begin(), words.end());
+        const auto parsed = parse_cli_args(args);
+        ASSERT_TRUE(std::holds_alternative<CliArgs>(parsed)) << std::get<CliError>(parsed).message;
+        EXPECT_EQ(std::get<CliArgs>(parsed).command, command);
+        EXPECT_EQ(text.find("usage: hcci-cycle-export " + words[0]), 0u);
+    }
+    // Only the options the command takes.
+    const std::string png = command_usage_text(CliCommand::png);
+    EXPECT_NE(png.find("--step N"), std::string::npos);
+    EXPECT_EQ(png.find("--fps"), std::string::npos);
+    EXPECT_EQ(png.find("--vary"), std::string::npos);
+}
+
+// An error names its command, where there is one, so that the help it points to is that one's.
+TEST(CliText, AnErrorPointsToTheHelpOfItsCommand) {
+    const std::vector<std::pair<std::vector<std::string_view>, std::string>> cases = {
+        {{"png", "--step", "ten", "-o", "a.png"}, "try 'hcci-cycle-export png --help'\n"},
+        {{"pdf"}, "try 'hcci-cycle-export --help'\n"},
+        {{}, "try 'hcci-cycle-export --help'\n"},
+    };
+    for (const auto& [args, expected] : cases) {
+        const auto parsed = parse_cli_args(args);
+        ASSERT_TRUE(std::holds_alternative<CliError>(parsed));
+        EXPECT_EQ(try_help_text(std::get<CliError>(parsed)), expected);
+    }
 }
 
 }  // namespace

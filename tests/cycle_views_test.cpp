@@ -25,7 +25,7 @@ protected:
         p.model = EngineModelKind::predictive;
         return p;
     }
-    const CycleSeries document = cycle_series(EngineParameters{});
+    const CycleSeries original = cycle_series(EngineParameters{});
 };
 
 // Every value of a line, by the step it is at.
@@ -174,8 +174,8 @@ TEST_F(CycleViews, TheHeatReleaseIntegratesToTheSummaryAndMarksItsPhasing) {
 TEST_F(CycleViews, ABaselineIsDrawnDashedBeneathAndOfItselfIsTheSame) {
     for (const CycleView view : all_views) {
         SCOPED_TRACE(std::string(view_name(view)));
-        const std::vector<ViewChart> alone = view_charts(view, document, nullptr);
-        const std::vector<ViewChart> both = view_charts(view, document, &document);
+        const std::vector<ViewChart> alone = view_charts(view, original, nullptr);
+        const std::vector<ViewChart> both = view_charts(view, original, &original);
         ASSERT_EQ(both.size(), alone.size());
         for (std::size_t c = 0; c < both.size(); ++c) {
             const std::vector<ViewLine>& lines = both[c].lines;
@@ -195,7 +195,7 @@ TEST_F(CycleViews, ABaselineIsDrawnDashedBeneathAndOfItselfIsTheSame) {
 // tests read the data, never the thinned points.
 TEST_F(CycleViews, ThinningKeepsTheDataPointsOfDistinctPixels) {
     const std::vector<ViewChart> charts =
-        view_charts(CycleView::temperature_angle, document, nullptr);
+        view_charts(CycleView::temperature_angle, original, nullptr);
     const ViewLine& line = charts[0].lines[0];
     const std::vector<QPointF> kept =
         thinned(line.points, QSizeF(400, 300), {-180, 180}, {0, 2500}, false, false);
@@ -214,14 +214,14 @@ TEST_F(CycleViews, ThinningKeepsTheDataPointsOfDistinctPixels) {
 
 // The SVG draws each line through every point of its data, not through pixel steps.
 TEST_F(CycleViews, TheSvgHoldsEveryPointAndThePngItsSize) {
-    const std::string svg = render_view(CycleView::pressure_angle, document, nullptr,
+    const std::string svg = render_view(CycleView::pressure_angle, original, nullptr,
                                         QSize(1200, 800), PlotFormat::svg);
     EXPECT_NE(svg.find("<svg"), std::string::npos);
     EXPECT_NE(svg.find("Pressure against crank angle"), std::string::npos);
     // The united compression alone is thousands of points: coordinates outnumber them.
     EXPECT_GT(std::count(svg.begin(), svg.end(), ','), 18001);
     const std::string png =
-        render_view(CycleView::log_pv, document, &document, QSize(900, 600), PlotFormat::png);
+        render_view(CycleView::log_pv, original, &original, QSize(900, 600), PlotFormat::png);
     const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(png.data()),
                                           static_cast<int>(png.size()), "PNG");
     EXPECT_EQ(image.size(), QSize(900, 600));

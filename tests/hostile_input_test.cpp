@@ -135,9 +135,10 @@ TEST_P(HostileInput, EndsAsItShould) {
         EXPECT_NE(read_file(dir_ / c.file).find(c.contains), std::string::npos)
             << read_file(dir_ / c.file).substr(0, 200);
     }
-    // A refusal is one line, and leaves no output and no staged file behind.
+    // A refusal is one line (then where to read more), and leaves no output and no staged file
+    // behind.
     if (c.status == 2 && *c.file == '\0') {
-        const std::string told = errors.substr(0, errors.find("usage:"));
+        const std::string told = errors.substr(0, errors.find("try '"));
         EXPECT_EQ(told.find('\n'), told.size() - 1) << errors;
         for (const auto& entry : fs::directory_iterator(dir_)) {
             const std::string name = entry.path().filename().string();

@@ -12,9 +12,11 @@ namespace hcci {
 namespace {
 
 TEST(WindowArgs, HelpVersionOrTheEngine) {
-    const auto help = parse_window_args(std::vector<std::string_view>{"--help"});
-    ASSERT_TRUE(std::holds_alternative<WindowArgs>(help));
-    EXPECT_EQ(std::get<WindowArgs>(help).action, WindowAction::help);
+    for (const std::string_view option : {"--help", "-h"}) {
+        const auto help = parse_window_args(std::vector<std::string_view>{option});
+        ASSERT_TRUE(std::holds_alternative<WindowArgs>(help));
+        EXPECT_EQ(std::get<WindowArgs>(help).action, WindowAction::help);
+    }
     const auto plain = parse_window_args({});
     ASSERT_TRUE(std::holds_alternative<WindowArgs>(plain));
     EXPECT_EQ(std::get<WindowArgs>(plain).action, WindowAction::animate);

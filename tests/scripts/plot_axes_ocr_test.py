@@ -11,7 +11,7 @@ import subprocess
 import sys
 import tempfile
 
-# What each view's axes must show for the document's engine: its titles and tick numbers.
+# What each view's axes must show for the default engine: its titles and tick numbers.
 # (OCR reads a minus sign poorly, so the angles are looked for by their digits.)
 EXPECTED = {
     "pressure-angle": ["crank angle", "180", "90", "150", "100", "30", "15"],

@@ -20,22 +20,30 @@ struct CommandInfo {
     CliCommand command;
     std::string_view name;
     std::string_view what;
+    std::string_view example;
 };
 
 // The commands that do something, in the order the usage shows them.
 constexpr std::array<CommandInfo, 8> commands{{
     {CliCommand::csv, "csv",
-     "one sweep's values, a row per crank step (standard output by default)"},
-    {CliCommand::png, "png", "the window's client area after step N (0 to 18000, default 18000)"},
+     "one sweep's values, a row per crank step (standard output by default)",
+     "csv --set gamma=1.35 -o sweep.csv"},
+    {CliCommand::png, "png", "the window's client area after step N (0 to 18000, default 18000)",
+     "png --step 9000 --scale 2 -o halfway.png"},
     {CliCommand::summary, "summary",
-     "the cycle's analysis: work, IMEP, heat release, CA10/50/90, peaks"},
-    {CliCommand::study, "study", "the analysis for each value of one parameter, a CSV row each"},
+     "the cycle's analysis: work, IMEP, heat release, CA10/50/90, peaks",
+     "summary --set model=predictive --json"},
+    {CliCommand::study, "study", "the analysis for each value of one parameter, a CSV row each",
+     "study --vary start_temperature=300:360:5 -o study.csv --plot study.png"},
     {CliCommand::plot, "plot",
-     "a view an engineer reads: pressure-angle, log-pv, heat-release or temperature-angle"},
-    {CliCommand::svg, "svg", "the same picture as vector graphics"},
+     "a view an engineer reads: pressure-angle, log-pv, heat-release or temperature-angle",
+     "plot --view log-pv --set gamma=1.3 -o log-pv.svg"},
+    {CliCommand::svg, "svg", "the same picture as vector graphics", "svg --no-labels -o cycle.svg"},
     {CliCommand::video, "video",
-     "one sweep as it looks in the window: FILE.mp4 (H.264), FILE.webm (VP9) or FILE.gif"},
-    {CliCommand::params, "params", "the parameter file of the default engine, ready to edit"},
+     "one sweep as it looks in the window: FILE.mp4 (H.264), FILE.webm (VP9) or FILE.gif",
+     "video --fps 25 --duration 9 -o sweep.gif"},
+    {CliCommand::params, "params", "the parameter file of the default engine, ready to edit",
+     "params -o engine.toml"},
 }};
 
 constexpr std::uint32_t bit(CliCommand command) {
@@ -58,6 +66,7 @@ enum Option {
     scale,
     fps,
     duration,
+    hold,
     json,
     vary,
     plot,
@@ -68,7 +77,7 @@ enum Option {
     set
 };
 
-constexpr std::array<OptionSpec, 15> options{{
+constexpr std::array<OptionSpec, 16> options{{
     {output, "-o", "FILE", "the file to write; - for standard output", every_command,
      picture | video | plot_command, "an output file"},
     {step, "--step", "N", "the step after which the picture is taken", picture, 0},
@@ -78,6 +87,8 @@ constexpr std::array<OptionSpec, 15> options{{
      bit(CliCommand::png) | video, 0},
     {fps, "--fps", "F", "video: frames a second (1 to 60, a GIF up to 50; default 30)", video, 0},
     {duration, "--duration", "S", "video: seconds (default 18, the sweep's own time)", video, 0},
+    {hold, "--hold", "S", "video: a GIF's last frame held S seconds before it loops (default 2)",
+     video, 0},
     {json, "--json", "", "the analysis as JSON, every number in full", bit(CliCommand::summary), 0},
     {vary, "--vary", "NAME=FROM:TO:STEP",
      "the parameter NAME from FROM to TO (both included) in steps of STEP", study, study,
@@ -162,6 +173,13 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
             }
             return "duration " + quoted(value) +
                    " is not a number of seconds above 0 and up to 600";
+        case hold:
+            if (const std::optional<double> seconds = parse_decimal(value);
+                seconds && *seconds >= 0 && *seconds <= longest_hold) {
+                args.hold = *seconds;
+                return std::nullopt;
+            }
+            return "hold " + quoted(value) + " is not a number of seconds from 0 to 60";
         case json:
             args.json = true;
             return std::nullopt;
@@ -226,6 +244,9 @@ std::optional<std::string> check_together(const CliArgs& args) {
         !ends_with(args.output, ".gif")) {
         return "the video " + quoted(args.output) + " must end in .mp4, .webm or .gif";
     }
+    if (args.hold && !ends_with(args.output, ".gif")) {
+        return "--hold is for a GIF: an MP4 or a WebM plays once and stops on its last frame";
+    }
     // A GIF's delays are whole hundredths of a second, and players stretch a delay of one
     // hundredth to ten: above 50 frames a second a GIF would play far slower than asked.
     constexpr int largest_gif_fps = 50;
@@ -240,25 +261,33 @@ std::optional<std::string> check_together(const CliArgs& args) {
 }  // namespace
 
 std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view> args) {
-    if (args.empty()) return CliError{"no command given"};
+    if (args.empty()) return CliError{"no command given", {}};
     CliArgs result;
     const std::string_view name = args.front();
-    if (name == "--help" || name == "--version") {
-        if (args.size() > 1) return CliError{"unexpected argument " + quoted(args[1])};
-        result.command = name == "--help" ? CliCommand::help : CliCommand::version;
+    const auto is_help = [](std::string_view arg) { return arg == "--help" || arg == "-h"; };
+    if (is_help(name) || name == "--version") {
+        if (args.size() > 1) return CliError{"unexpected argument " + quoted(args[1]), {}};
+        result.command = name == "--version" ? CliCommand::version : CliCommand::help;
         return result;
     }
     const auto command = std::find_if(commands.begin(), commands.end(),
                                       [name](const CommandInfo& c) { return c.name == name; });
-    if (command == commands.end()) return CliError{"unknown command " + quoted(name)};
+    if (command == commands.end()) return CliError{"unknown command " + quoted(name), {}};
+    // A command's --help, wherever it stands, asks for that command's usage alone.
+    if (std::any_of(args.begin() + 1, args.end(), is_help)) {
+        result.command = CliCommand::help;
+        result.help_for = command->command;
+        return result;
+    }
     result.command = command->command;
+    const std::string of(name);
     const auto given =
         parse_options(args.subspan(1), options, static_cast<int>(result.command), name);
-    if (const auto* problem = std::get_if<std::string>(&given)) return CliError{*problem};
+    if (const auto* problem = std::get_if<std::string>(&given)) return CliError{*problem, of};
     for (const GivenOption& option : std::get<std::vector<GivenOption>>(given)) {
-        if (auto problem = take(result, option)) return CliError{*problem};
+        if (auto problem = take(result, option)) return CliError{*problem, of};
     }
-    if (auto problem = check_together(result)) return CliError{*problem};
+    if (auto problem = check_together(result)) return CliError{*problem, of};
     return result;
 }
 
@@ -271,13 +300,32 @@ std::string usage_text() {
                                  options_synopsis(options, static_cast<int>(c.command));
         text += wrapped(line, 100, 29);
     }
-    text += "       " + std::string(program) + "--help | --version\n\n";
+    text += "       " + std::string(program) + "COMMAND --help\n";
+    text += "       " + std::string(program) + "--help | -h | --version\n\n";
     for (const CommandInfo& c : commands) {
         std::string line = "  " + std::string(c.name);
         line.resize(20, ' ');
         text += line + std::string(c.what) + "\n";
     }
     return text + options_help(options, 18, 100);
+}
+
+std::string command_usage_text(CliCommand command) {
+    const auto info =
+        std::find_if(commands.begin(), commands.end(),
+                     [command](const CommandInfo& c) { return c.command == command; });
+    if (info == commands.end()) return usage_text();
+    const int id = static_cast<int>(command);
+    const std::string synopsis =
+        "usage: hcci-cycle-export " + std::string(info->name) + " " + options_synopsis(options, id);
+    return wrapped(synopsis, 100, 29) + "\n" + std::string(info->what) + "\n\n" +
+           options_help(options, 18, 100, id) + "\nexample: hcci-cycle-export " +
+           std::string(info->example) + "\n";
+}
+
+std::string try_help_text(const CliError& error) {
+    if (error.command.empty()) return "try 'hcci-cycle-export --help'\n";
+    return "try 'hcci-cycle-export " + error.command + " --help'\n";
 }
 
 std::string version_text() {

@@ -23,7 +23,8 @@ enum class CliCommand { help, version, csv, png, svg, video, params, summary, st
 
 struct CliArgs {
     CliCommand command = CliCommand::help;
-    std::string output;  // empty (csv only) or "-": standard output
+    std::string output;                  // empty (csv only) or "-": standard output
+    std::optional<CliCommand> help_for;  // help: the command whose usage is asked
     int step = last_step;
     bool labels = true;
     int scale = 1;                       // png: times the client area's own size
@@ -34,6 +35,7 @@ struct CliArgs {
     std::string plot;                    // study: a .png or .svg file, or empty
     int fps = 30;                        // video: frames a second
     double duration = 18;                // video: seconds
+    std::optional<double> hold;          // video, GIF only: seconds the last frame is held
     std::string view;                    // plot: "pressure-angle", "log-pv", ...
     std::optional<std::string> compare;  // plot, summary: the baseline's parameter file
     int width = 1600, height = 1000;     // plot: pixels (an SVG's size, too)
@@ -44,15 +46,21 @@ inline constexpr int largest_plot_side = 8000;
 
 inline constexpr int largest_fps = 60;
 inline constexpr double longest_video = 600;  // seconds
+inline constexpr double longest_hold = 60;    // seconds
 
 struct CliError {
     std::string message;
+    std::string command;  // the command it is of, where one was named: its --help helps
 };
 
 // Parses the arguments after the program name.
 std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view> args);
 
 std::string usage_text();
+// One command's usage: its synopsis, what it does, its options, an example.
+std::string command_usage_text(CliCommand command);
 std::string version_text();
+// The line after an error's: where to read more.
+std::string try_help_text(const CliError& error);
 
 }  // namespace hcci

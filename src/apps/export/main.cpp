@@ -165,6 +165,7 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     options.duration = args.duration;
     options.scale = args.scale;
     options.labels = args.labels;
+    if (args.hold) options.hold = *args.hold;
     // The file is staged before the encoding, which may take minutes: a target that cannot be
     // written is told at once, and the frames go to the disk as they come.
     auto staged = hcci::ReplacementFile::stage(args.output, {.force = args.force});
@@ -310,7 +311,7 @@ int run(int argc, char* argv[]) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = hcci::parse_cli_args(arguments);
     if (const auto* error = std::get_if<hcci::CliError>(&parsed)) {
-        complain(error->message + "\n" + hcci::usage_text());
+        complain(error->message + "\n" + hcci::try_help_text(*error));
         return hcci::exit_usage;
     }
     const auto& args = std::get<hcci::CliArgs>(parsed);
@@ -327,7 +328,8 @@ int run(int argc, char* argv[]) {
     try {
         switch (args.command) {
             case hcci::CliCommand::help:
-                return write_stdout(hcci::usage_text());
+                return write_stdout(args.help_for ? hcci::command_usage_text(*args.help_for)
+                                                  : hcci::usage_text());
             case hcci::CliCommand::version:
                 return write_stdout(hcci::version_text());
             case hcci::CliCommand::params:

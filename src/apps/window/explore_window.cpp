@@ -243,7 +243,7 @@ QWidget* ExploreWindow::make_engine(QWidget* panel) {
     connect(parameters_form_, &ParameterForm::changed, this,
             [this](const EngineParameters& p) { set_parameters(p); });
     auto* files = new QHBoxLayout;
-    connect(button(QStringLiteral("Document's engine"), engine, files), &QPushButton::clicked, this,
+    connect(button(QStringLiteral("Original engine"), engine, files), &QPushButton::clicked, this,
             [this] { set_parameters(EngineParameters{}); });
     connect(button(QStringLiteral("Open\u2026"), engine, files), &QPushButton::clicked, this,
             &ExploreWindow::open_parameters);
@@ -261,7 +261,7 @@ void ExploreWindow::make_compare_actions() {
     compare_menu_ = new QMenu(this);
     compare_menu_->addAction(QStringLiteral("A parameter file\u2026"), this,
                              &ExploreWindow::compare_with_file);
-    compare_menu_->addAction(QStringLiteral("The document's engine"), this,
+    compare_menu_->addAction(QStringLiteral("The original engine"), this,
                              [this] { set_baseline(EngineParameters{}); });
     clear_baseline_ = new QAction(QStringLiteral("Clear baseline"), this);
     clear_baseline_->setEnabled(false);
@@ -276,7 +276,7 @@ void ExploreWindow::make_compare_actions() {
             } else {
                 b->setText(QStringLiteral("Compare with\u2026"));
                 b->setToolTip(
-                    QStringLiteral("A baseline from a parameter file, or the document's"));
+                    QStringLiteral("A baseline from a parameter file, or the original engine"));
                 b->setMenu(compare_menu_);
                 b->setPopupMode(QToolButton::InstantPopup);
             }

@@ -31,7 +31,7 @@ int run(int argc, char* argv[]) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = hcci::parse_window_args(arguments);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        complain(*problem + "\n" + hcci::window_usage_text());
+        complain(*problem + "\ntry 'hcci-cycle --help'\n");
         return 2;
     }
     const auto& args = std::get<hcci::WindowArgs>(parsed);
@@ -45,7 +45,7 @@ int run(int argc, char* argv[]) {
     const auto parameters = hcci::read_parameters(args.parameters, &notices);
     for (const std::string& notice : notices) complain(notice + "\n");
     if (const auto* problem = std::get_if<std::string>(&parameters)) {
-        complain(*problem + "\n" + hcci::window_usage_text());
+        complain(*problem + "\ntry 'hcci-cycle --help'\n");
         return 2;
     }
     if (!display_named()) {

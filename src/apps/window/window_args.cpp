@@ -14,7 +14,7 @@ enum Option { explore, params, set, help, version_option };
 // The window has no commands: its options are those of command 0.
 constexpr std::uint32_t window = command_bit(0);
 
-constexpr std::array<OptionSpec, 5> options{{
+constexpr std::array<OptionSpec, 6> options{{
     {explore, "--explore", "",
      "with a panel beside the picture: scrub, step, change the engine, read its values and "
      "analysis, export",
@@ -29,6 +29,7 @@ constexpr std::array<OptionSpec, 5> options{{
      {},
      true},
     {help, "--help", "", "", window, 0},
+    {help, "-h", "", "", window, 0},
     {version_option, "--version", "", "", window, 0},
 }};
 
@@ -67,14 +68,16 @@ std::string window_usage_text() {
     const std::span<const OptionSpec> engine(options.data(), 3);
     return "usage: hcci-cycle " + options_synopsis(engine, 0) +
            "\n"
-           "       hcci-cycle --help | --version\n"
+           "       hcci-cycle --help | -h | --version\n"
            "\n"
-           "Animates one cycle of the engine, endlessly. Keys: Space freezes and unfreezes, Enter\n"
-           "restarts, \",\" and \".\" make it a tenth faster or slower, \"/\" five times the "
-           "default\n"
-           "speed, Escape or a double click quits.\n"
+           "Animates one cycle of the engine, sweep after sweep: each sweep takes 18 s at the\n"
+           "default pace, then the picture stays until Enter starts the next. Keys: Space freezes\n"
+           "and unfreezes, Enter restarts, \",\" and \".\" make it a tenth faster or slower, "
+           "\"/\"\n"
+           "five times the default speed, Escape or a double click quits.\n"
            "\n" +
-           options_help(engine, 18, 90);
+           options_help(engine, 18, 90) +
+           "\nexample: hcci-cycle --explore --set model=predictive\n";
 }
 
 std::string window_version_text() {

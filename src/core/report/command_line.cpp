@@ -66,11 +66,12 @@ std::string options_synopsis(std::span<const OptionSpec> table, int command) {
 }
 
 std::string options_help(std::span<const OptionSpec> table, std::size_t name_width,
-                         std::size_t width) {
+                         std::size_t width, int command) {
     const std::string indent(name_width + 2, ' ');
     std::string text;
     for (const OptionSpec& spec : table) {
         if (spec.help.empty()) continue;
+        if (command >= 0 && (spec.commands & command_bit(command)) == 0) continue;
         std::string line = "  " + form_of(spec);
         // A long name has its help on the next line.
         if (line.size() + 1 > indent.size()) {

@@ -43,10 +43,11 @@ std::variant<std::vector<GivenOption>, std::string> parse_options(
 // "[-o FILE] [--step N] [--no-labels] [--set NAME=VALUE]...", the needed ones first and bare.
 std::string options_synopsis(std::span<const OptionSpec> table, int command);
 
-// A line for each option that has help, its name and value in a column of name_width, the help
-// beside it wrapped at spaces within `width` columns: "  --step N   the step after ...".
+// A line for each option that has help (of the command, where one is given), its name and
+// value in a column of name_width, the help beside it wrapped at spaces within `width` columns:
+// "  --step N   the step after ...".
 std::string options_help(std::span<const OptionSpec> table, std::size_t name_width,
-                         std::size_t width);
+                         std::size_t width, int command = -1);
 
 // A synopsis line broken before an option where it would pass `width` columns, its following
 // lines indented by `indent`.

@@ -57,12 +57,28 @@ std::variant<StudyRange, std::string> parse_study_range(std::string_view text,
 std::string study_problem_text(const StudyRange& range, const StudyProblem& problem) {
     const std::string name(range.parameter->name);
     const std::string stops_at =
-        "the study stops at parameter " + name + " = " + shortest_text(problem.value) + ": ";
+        "the study stops at " + name + " = " + shortest_text(problem.value) + ": ";
     switch (problem.kind) {
         case StudyProblem::Kind::too_many_values:
             return "--vary " + name + ": more than " + std::to_string(largest_study) + " values";
-        case StudyProblem::Kind::refused_value:
-            return stops_at + problem_text(*problem.problem);
+        case StudyProblem::Kind::refused_value: {
+            // Its own range broken: the value is said once, with what is allowed.
+            const ParameterProblem& refused = *problem.problem;
+            const bool own = refused.parameter == range.parameter;
+            if (refused.kind == ProblemKind::out_of_range && own) {
+                return stops_at + "allowed is " + range_text(refused.parameter->range);
+            }
+            // An order broken with another parameter: the other's value, and the rule.
+            if (refused.kind == ProblemKind::broken_order &&
+                (own || refused.other == range.parameter)) {
+                const ParameterInfo& other = own ? *refused.other : *refused.parameter;
+                return stops_at + "with " + std::string(other.name) + " = " +
+                       shortest_text(refused.parameters.*other.member) + " it breaks the rule " +
+                       std::string(refused.parameter->name) +
+                       (refused.equal_allowed ? " <= " : " < ") + std::string(refused.other->name);
+            }
+            return stops_at + problem_text(refused);
+        }
         case StudyProblem::Kind::beyond_numbers:
             return stops_at +
                    "these parameters carry the model beyond the range of numbers at step " +

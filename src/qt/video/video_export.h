@@ -19,6 +19,7 @@ struct VideoOptions {
     double duration = 18;  // seconds
     int scale = 1;
     bool labels = true;
+    double hold = 2;  // GIF: seconds the last frame stays before the loop starts again
 };
 
 // The number of frames, and the step each shows: the sweep resampled evenly, the last frame
