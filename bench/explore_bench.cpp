@@ -4,10 +4,12 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <cmath>
 #include <memory>
 #include <random>
 
 #include "apps/window/explore_window.h"
+#include "core/draw/logical_mapping.h"
 #include "qt/picture/picture_timeline.h"
 
 namespace hcci {
@@ -41,20 +43,50 @@ BENCHMARK(BM_ShowStep)
     ->ArgNames({"scale", "farthest"})
     ->Unit(benchmark::kMillisecond);
 
-// The worst step to show right after a change: the last, its picture and analysis afresh.
+// The worst step to show right after a change: the last, its picture (at the picture's scale),
+// its analysis and the view in sight afresh. Arguments: the scale, the view's tab shown (0:
+// the panel), and 1 to change the main compression ratio, which moves the piston, rather than
+// gamma, which does not.
 void BM_ParameterChange(benchmark::State& state) {
+    const auto scale = static_cast<int>(state.range(0));
     ExploreWindow window{EngineParameters{}};
+    window.resize(window.width() + client_width * (scale - 1), client_height * scale);
+    window.show();
+    QApplication::processEvents();
+    if (std::abs(window.picture().wanted_scale() - scale) > 1e-9) {
+        state.SkipWithError("the picture is not at the scale asked");
+        return;
+    }
+    window.tabs().setCurrentIndex(static_cast<int>(state.range(1)));
     window.show_step(18000);
     EngineParameters engine;
     bool other = false;
     for (auto _ : state) {
         other = !other;
-        engine.gamma = other ? 1.35 : 1.4;
+        if (state.range(2) == 1) {
+            engine.main_compression_ratio = other ? 12.5 : 12;
+        } else {
+            engine.gamma = other ? 1.35 : 1.4;
+        }
         window.set_parameters(engine);
         benchmark::DoNotOptimize(window.picture().surface().image().constBits());
+        QApplication::processEvents();  // the panel and the view painted
     }
 }
-BENCHMARK(BM_ParameterChange)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParameterChange)
+    ->ArgsProduct({{1, 2}, {0, 1}, {0, 1}})
+    ->ArgNames({"scale", "tab", "piston"})
+    ->Unit(benchmark::kMillisecond);
+
+// The picture of a step drawn at once, as a change shows it (moment_at), at 1x and 2x.
+void BM_MomentAt(benchmark::State& state) {
+    const double scale = static_cast<double>(state.range(0));
+    for (auto _ : state) {
+        PictureTimeline::Moment moment = moment_at(EngineParameters{}, scale, 18000);
+        benchmark::DoNotOptimize(moment.surface->image().constBits());
+    }
+}
+BENCHMARK(BM_MomentAt)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace hcci

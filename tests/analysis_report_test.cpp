@@ -276,6 +276,19 @@ TEST(Study, AValueTheRulesRefuseStopsItByName) {
               "the model beyond the range of numbers at step 7351");
 }
 
+// A study called off from its progress stops, its helpers too, and says so by the exception.
+TEST(Study, AProgressThatThrowsCallsItOff) {
+    const StudyRange range{find_parameter("gamma"), 1.2, 1.6, 0.001};
+    int told = 0;
+    struct CalledOff {};
+    EXPECT_THROW(run_study({}, range,
+                           [&](int, int) {
+                               if (++told == 3) throw CalledOff{};
+                           }),
+                 CalledOff);
+    EXPECT_EQ(told, 3);
+}
+
 // A trace above the picture's top is told, with its largest value, and only then.
 TEST(ViewText, TracesOffThePictureAreNamedWithTheirLargestValues) {
     EXPECT_EQ(off_picture_text(traces_off_picture(analyse_cycle(EngineParameters{}))), "");

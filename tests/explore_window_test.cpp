@@ -5,9 +5,12 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
 #include <QWheelEvent>
 #include <QXYSeries>
 
@@ -67,14 +70,12 @@ TEST_F(ExploreTest, AnotherEngineRedrawsTheShownStepAndItsAnalysis) {
 }
 
 // Typing into the panel is not typing to the picture: "0.5" neither slows nor speeds it.
-TEST_F(ExploreTest, TypingIntoASpinBoxLeavesThePictureAlone) {
+TEST_F(ExploreTest, TypingIntoABoxLeavesThePictureAlone) {
     window.show();
     window.picture().driver().advance();  // a cycle begun: stepe is the default pace
     const RunControl before = window.picture().run_control();
-    QDoubleSpinBox* box = window.parameter_form().spin_box(2);  // main_share
-    box->setFocus();
-    QLineEdit* edit = box->findChild<QLineEdit*>();
-    ASSERT_NE(edit, nullptr);
+    QLineEdit* edit = window.parameter_form().box(2);  // main_share
+    edit->setFocus();
     edit->selectAll();
     for (const char c : std::string("0.5 ,./")) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
@@ -97,8 +98,8 @@ TEST_F(ExploreTest, TheTimelinesKeysActFromThePicture) {
     window.picture().driver().advance();  // a cycle begun: stepe is the default pace
     window.show_step(9000);
     for (const Row row :
-         {Row{Qt::Key_Right, 9001}, Row{Qt::Key_Left, 9000}, Row{Qt::Key_PageUp, 9050},
-          Row{Qt::Key_PageDown, 9000}, Row{Qt::Key_End, 18000}, Row{Qt::Key_Home, 0}}) {
+         {Row{Qt::Key_Right, 9001}, Row{Qt::Key_Left, 9000}, Row{Qt::Key_PageDown, 9050},
+          Row{Qt::Key_PageUp, 9000}, Row{Qt::Key_End, 18000}, Row{Qt::Key_Home, 0}}) {
         SCOPED_TRACE(row.key);
         QKeyEvent press(QEvent::KeyPress, row.key, Qt::NoModifier);
         QApplication::sendEvent(&window.picture(), &press);
@@ -112,14 +113,78 @@ TEST_F(ExploreTest, TheTimelinesKeysActFromThePicture) {
     EXPECT_EQ(window.picture().run_control().stepe, 0);
 }
 
-TEST_F(ExploreTest, AValueThatBreaksTheRulesIsRefusedInTheForm) {
+// Typed text stays as typed. What breaks a range or the schedule's order is marked in place,
+// with its reason, and counts only once it is valid; every keystroke that makes a valid engine
+// shows it.
+TEST_F(ExploreTest, TypedTextStaysAndCountsOnlyWhenValid) {
+    window.show();
     window.show_step(100);
-    auto* first_merge =
-        window.parameter_form().findChild<QDoubleSpinBox*>(QStringLiteral("first_merge_atdc"));
-    ASSERT_NE(first_merge, nullptr);
-    first_merge->setValue(-40);  // before the first split at -33
-    EXPECT_EQ(first_merge->value(), -11);
-    EXPECT_EQ(window.parameters(), EngineParameters{});
+    ParameterForm& form = window.parameter_form();
+    const auto index = [](const char* name) {
+        return static_cast<std::size_t>(find_parameter(name) - parameter_table().data());
+    };
+    const QSize panel = window.tabs().size();
+    const auto type = [&](std::size_t i, const QString& text) {
+        form.box(i)->setFocus();
+        form.box(i)->selectAll();
+        QKeyEvent clear(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        QApplication::sendEvent(form.box(i), &clear);
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(form.box(i), &press);
+        }
+    };
+    const struct {
+        const char* name;
+        QString typed;
+        const char* reason;  // empty: valid
+    } cases[] = {
+        {"gamma", "2", "allowed is (1, 1.67]"},
+        {"gamma", "1.7", "allowed is (1, 1.67]"},
+        {"gamma", "1.", "allowed is (1, 1.67]"},
+        {"gamma", "1.35", ""},
+        {"first_merge_atdc", "-40", "break the rule first_split_atdc"},
+        {"main_share", "0.5x", "not a number"},
+        {"main_share", "", "a number is needed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " = " + c.typed.toStdString());
+        const std::size_t i = index(c.name);
+        type(i, c.typed);
+        EXPECT_EQ(form.box(i)->text(), c.typed);
+        EXPECT_TRUE(form.reason(i).contains(QString::fromLatin1(c.reason)))
+            << form.reason(i).toStdString();
+        // What counts is the last valid text ("-4" on the way to "-40"), never the refused.
+        const double counted = window.parameters().*parameter_table()[i].member;
+        if (*c.reason != '\0') {
+            EXPECT_NE(QString::fromStdString(shortest_text(counted)), c.typed);
+        } else {
+            EXPECT_TRUE(form.reason(i).isEmpty());
+            EXPECT_EQ(QString::fromStdString(shortest_text(counted)), c.typed);
+        }
+        EXPECT_EQ(window.tabs().size(), panel);  // nothing grows when a reason shows
+    }
+    EXPECT_EQ(window.parameters().gamma, 1.35);
+    EXPECT_EQ(window.picture().surface().image(),
+              render_picture(100, false, 1, window.parameters()));
+    EXPECT_TRUE(form.has_refused_text());
+}
+
+// A slider moves its parameter by the step that suits it, and the picture follows it.
+TEST_F(ExploreTest, ASliderSetsItsParameterByItsStep) {
+    window.show_step(18000);
+    ParameterForm& form = window.parameter_form();
+    const auto i = static_cast<std::size_t>(find_parameter("gamma") - parameter_table().data());
+    QSlider* slider = form.slider(i);
+    EXPECT_EQ(slider->value(), 140);  // 1.4 in steps of 0.01
+    EXPECT_EQ(slider->maximum(), 167);
+    EXPECT_EQ(slider->minimum(), 101);  // 1 itself is outside
+    slider->setValue(133);
+    EXPECT_EQ(window.parameters().gamma, 1.33);
+    EXPECT_EQ(form.box(i)->text(), "1.33");
+    EngineParameters expected;
+    expected.gamma = 1.33;
+    EXPECT_EQ(window.picture().surface().image(), render_picture(18000, false, 1, expected));
 }
 
 // The model switch: the predictive engine at the shown step, its ignitions in the analysis,
@@ -135,7 +200,7 @@ TEST_F(ExploreTest, TheModelSwitchRunsThePredictiveEngine) {
     EXPECT_NE(window.analysis_text().indexOf(QStringLiteral("united charge ignites")), -1);
     const auto enabled = [this](const char* name) {
         return window.parameter_form()
-            .findChild<QDoubleSpinBox*>(QString::fromLatin1(name))
+            .findChild<QLineEdit*>(QString::fromLatin1(name))
             ->isEnabled();
     };
     EXPECT_FALSE(enabled("aux_ignition_factor"));
@@ -147,25 +212,28 @@ TEST_F(ExploreTest, TheModelSwitchRunsThePredictiveEngine) {
     EXPECT_FALSE(enabled("equivalence_ratio"));
 }
 
-// Scrolling the panel past the boxes turns no value: the wheel is the panel's until a box has
-// the focus.
-TEST_F(ExploreTest, TheWheelOverABoxScrollsInsteadOfChangingTheEngine) {
+// Scrolling the panel past the rows turns no value: the wheel is the panel's over a box, and
+// over a slider until it has the focus.
+TEST_F(ExploreTest, TheWheelOverTheRowsScrollsInsteadOfChangingTheEngine) {
     window.show();
-    QApplication::setActiveWindow(&window);  // so that a box can have the focus
+    QApplication::setActiveWindow(&window);  // so that a slider can have the focus
     window.picture().setFocus();
-    QDoubleSpinBox* box = window.parameter_form().spin_box(0);  // main_compression_ratio
-    const QPointF at(box->width() / 2.0, box->height() / 2.0);
-    const auto roll = [&] {
-        QWheelEvent wheel(at, box->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+    for (QWidget* widget : std::initializer_list<QWidget*>{window.parameter_form().box(0),
+                                                           window.parameter_form().slider(0)}) {
+        const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+        QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(box, &wheel);
-    };
-    roll();
+        QApplication::sendEvent(widget, &wheel);
+    }
     EXPECT_EQ(window.parameters(), EngineParameters{});
-    EXPECT_EQ(box->text(), "12");
+    EXPECT_EQ(window.parameter_form().box(0)->text(), "12");
+    // The arrow keys step a box's value.
+    QLineEdit* box = window.parameter_form().box(0);  // main_compression_ratio, by 0.5
     box->setFocus();
-    roll();
-    EXPECT_EQ(window.parameters().main_compression_ratio, 11);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(box, &down);
+    EXPECT_EQ(window.parameters().main_compression_ratio, 11.5);
+    EXPECT_EQ(box->text(), "11.5");
 }
 
 // Over the pressure diagram, the nearest point of the traces drawn so far.
@@ -252,7 +320,10 @@ TEST_F(ExploreTest, TheViewsFollowTheStepAndTheEngine) {
         return most;
     };
     EXPECT_EQ(highest(CycleView::pressure_angle), expected.aux.peak_pressure.value);
+    // A view out of sight is drawn when its tab shows.
+    window.tabs().setCurrentWidget(&window.view(CycleView::log_pv));
     EXPECT_EQ(highest(CycleView::log_pv), expected.aux.peak_pressure.value);
+    window.tabs().setCurrentWidget(&window.view(CycleView::temperature_angle));
     EXPECT_EQ(highest(CycleView::temperature_angle), expected.aux.peak_temperature.value);
     EXPECT_TRUE(window.off_picture_note().startsWith("Off the picture"));
     EXPECT_TRUE(window.off_picture_note().contains("auxiliary pressure 246.78 bar"));
@@ -301,6 +372,8 @@ TEST_F(ExploreTest, APinnedBaselineIsComparedUntilCleared) {
     EXPECT_TRUE(analysis.startsWith("Current engine:  gamma = 1.3\nBaseline engine: the defaults"))
         << analysis.toStdString();
     EXPECT_TRUE(analysis.contains("difference"));
+    window.tabs().setCurrentWidget(&window.view(CycleView::log_pv));
+    ASSERT_FALSE(window.view(CycleView::log_pv).charts().empty());
     const std::vector<ViewLine>& lines = window.view(CycleView::log_pv).charts()[0].spec.lines;
     const auto dashed =
         std::count_if(lines.begin(), lines.end(), [](const ViewLine& l) { return l.baseline; });
@@ -310,6 +383,56 @@ TEST_F(ExploreTest, APinnedBaselineIsComparedUntilCleared) {
     for (const ViewLine& line : window.view(CycleView::log_pv).charts()[0].spec.lines) {
         EXPECT_FALSE(line.baseline);
     }
+}
+
+// Escape, a double click or closing the window asks before unsaved changes are lost; without
+// any, or once answered "discard", the program ends.
+TEST_F(ExploreTest, QuittingWithUnsavedChangesAsksFirst) {
+    int asked = 0;
+    ExploreWindow::QuitAnswer answer = ExploreWindow::QuitAnswer::cancel;
+    window.set_quit_question([&] {
+        ++asked;
+        return answer;
+    });
+    EXPECT_FALSE(window.has_unsaved_changes());
+    EngineParameters other;
+    other.gamma = 1.3;
+    window.set_parameters(other);
+    EXPECT_TRUE(window.has_unsaved_changes());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&window.picture(), &escape);
+    EXPECT_EQ(asked, 1);
+    EXPECT_NE(window.picture().driver().state(), DriverState::ended);  // cancelled: runs on
+    QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(300, 450), QPointF(300, 450),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window.picture(), &twice);
+    EXPECT_EQ(asked, 2);
+    EXPECT_NE(window.picture().driver().state(), DriverState::ended);
+    answer = ExploreWindow::QuitAnswer::discard;
+    EXPECT_TRUE(window.may_end());
+    EXPECT_EQ(asked, 3);
+    EXPECT_TRUE(window.may_end());  // asked once only
+    EXPECT_EQ(asked, 3);
+}
+
+// Play at the end of the sweep starts it again from step 0; the speed sets the pace, and is
+// kept when a cycle starts.
+TEST_F(ExploreTest, PlayAtTheEndStartsAgainAtTheChosenSpeed) {
+    window.show_step(last_step);
+    ASSERT_TRUE(window.picture().frozen());
+    auto* speed = window.findChild<QComboBox*>(QStringLiteral("speed"));
+    ASSERT_NE(speed, nullptr);
+    speed->setCurrentIndex(speed->findData(2.0));
+    EXPECT_EQ(window.picture().run_control().stepe, default_stepe / 2);
+    auto* play = window.findChild<QPushButton*>(QStringLiteral("play"));
+    play->click();
+    EXPECT_EQ(window.picture().driver().step_index(), 0);
+    EXPECT_FALSE(window.picture().frozen());
+    EXPECT_EQ(window.picture().run_control().stepe, default_stepe / 2);
+    EXPECT_EQ(play->text(), "Freeze");
+    // A click on the timeline's track puts the handle there.
+    EXPECT_EQ(window.timeline().style()->styleHint(QStyle::SH_Slider_AbsoluteSetButtons),
+              Qt::LeftButton);
 }
 
 }  // namespace

@@ -261,10 +261,11 @@ def check_command_line(path, session):
 EXPLORER_PANEL = 440
 SLIDER_Y = 71  # the timeline's slider, from the panel's top (below the tabs)
 # Rows of the engine's boxes, from the window's top, and a point inside the boxes from the
-# window's right edge (the list scrolled to its top, as it starts).
-MAIN_SHARE_Y = 606
-GAMMA_Y = 662
+# window's right edge (the list scrolled to its top, as it starts); the sliders beside them.
+MAIN_RATIO_Y = 593
+MAIN_SHARE_Y = 665
 BOX_FROM_RIGHT = 150
+SLIDER_FROM_RIGHT = 51  # main_share's handle at 0.75
 # The drawing's scale: x from -10 and y from -300, in twips of 15 to a pixel.
 TWIPS_PER_X, TWIPS_PER_Y = 72.61925, 17.1
 
@@ -327,7 +328,7 @@ def scenario_explore_slider(program):
                          "mouseup", "1")
     differing = explorer_shows(program, "--step", "18000")
     check(differing == 0, f"after a drag to the end, {differing} pixels differ from png --step 18000")
-    program.press("Home", *["Prior"] * 10)  # ten pages of 50 steps: step 500
+    program.press("Home", *["Next"] * 10)  # ten pages of 50 steps on: step 500
     differing = explorer_shows(program, "--step", "500")
     check(differing == 0, f"at step 500, {differing} pixels differ from png --step 500")
     # The picture's keys act once it has the focus back; P plays and holds as often as pressed.
@@ -344,20 +345,64 @@ def scenario_explore_slider(program):
     program.expect_exit("Escape on the picture")
 
 
-def scenario_explore_parameter(program):
-    """A parameter typed into its box redraws the shown step for that engine."""
+def click_at(program, x, y, *then):
+    program.session.tool("xdotool", "mousemove", "--window", str(program.window), "--sync",
+                         str(x), str(y), "click", "1", *then)
+
+
+def to_last_step(program):
+    """The timeline at its end, held: the picture every parameter has shaped."""
     width = program.session.window_size(program.window)[0]
-    program.session.tool("xdotool", "mousemove", "--window", str(program.window), "--sync",
-                         str(width - EXPLORER_PANEL + 60), str(SLIDER_Y), "click", "1")
+    click_at(program, width - EXPLORER_PANEL + 60, SLIDER_Y)
     program.press("End")
-    gamma = (width - BOX_FROM_RIGHT, GAMMA_Y)
-    program.session.tool("xdotool", "mousemove", "--window", str(program.window), "--sync",
-                         str(gamma[0]), str(gamma[1]), "click", "--repeat", "3", "1")
-    program.press("ctrl+a", "1", "period", "3", "Return")
-    differing = explorer_shows(program, "--step", "18000", "--set", "gamma=1.3")
-    check(differing == 0, f"{differing} pixels differ from png --step 18000 --set gamma=1.3")
+    return width
+
+
+def scenario_explore_parameter(program):
+    """A parameter typed into its box redraws the shown step for that engine, keystroke by
+    keystroke (the crown's whole history included: the ratio moves the piston)."""
+    width = to_last_step(program)
+    click_at(program, width - BOX_FROM_RIGHT, MAIN_RATIO_Y, "click", "--repeat", "2", "1")
+    program.press("ctrl+a", "1", "4")
+    differing = explorer_shows(program, "--step", "18000", "--set", "main_compression_ratio=14")
+    check(differing == 0,
+          f"{differing} pixels differ from png --step 18000 --set main_compression_ratio=14")
     program.session.request_close(program.window)
-    program.expect_exit("closing the explorer")
+    # An edit not saved: closing asks first; Escape on the question keeps the explorer.
+    question = program.session.wait_for_window_named("Quit the explorer")
+    check(question is not None, "closing with an unsaved edit did not ask")
+    program.session.press(question, "Escape")
+    time.sleep(0.5)
+    check(program.running(), "cancelling the question ended the program")
+
+
+def scenario_explore_drag(program):
+    """A slider dragged with the mouse: the picture follows it, and after the release it is
+    what png draws for the value it came to (the slider's end: main_share 0.01)."""
+    width = to_last_step(program)
+    win = str(program.window)
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync",
+                         str(width - SLIDER_FROM_RIGHT), str(MAIN_SHARE_Y), "mousedown", "1",
+                         *[arg for x in (70, 90, 110, 130) for arg in
+                           ("mousemove", "--window", win, "--sync", str(width - x),
+                            str(MAIN_SHARE_Y))],
+                         "mouseup", "1")
+    differing = explorer_shows(program, "--step", "18000", "--set", "main_share=0.01")
+    check(differing == 0, f"after the drag, {differing} pixels differ from main_share=0.01")
+
+
+def scenario_explore_refusal(program):
+    """What breaks a range is kept in the box, marked, and changes nothing; a valid value typed
+    after it counts."""
+    width = to_last_step(program)
+    box = (width - BOX_FROM_RIGHT, MAIN_SHARE_Y)
+    click_at(program, *box, "click", "--repeat", "2", "1")
+    program.press("ctrl+a", "1", "period", "5")  # 1.5: the share is below 1
+    differing = explorer_shows(program, "--step", "18000")
+    check(differing == 0, f"a refused 1.5 changed {differing} pixels of the picture")
+    program.press("ctrl+a", "0", "period", "6")
+    differing = explorer_shows(program, "--step", "18000", "--set", "main_share=0.6")
+    check(differing == 0, f"{differing} pixels differ from main_share=0.6")
 
 
 def scenario_explore_typing(program):
@@ -481,11 +526,14 @@ SCENARIOS = {
     "explore_parameter": scenario_explore_parameter,
     "explore_typing": scenario_explore_typing,
     "explore_hover": scenario_explore_hover,
+    "explore_drag": scenario_explore_drag,
+    "explore_refusal": scenario_explore_refusal,
     "command_line": None,
 }
 ARGS = {"another_engine": ["--set", "gamma=1.3"], "explore_slider": ["--explore"],
         "explore_parameter": ["--explore"], "explore_typing": ["--explore"],
-        "explore_hover": ["--explore"]}
+        "explore_hover": ["--explore"], "explore_drag": ["--explore"],
+        "explore_refusal": ["--explore"]}
 
 
 def main(argv):

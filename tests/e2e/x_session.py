@@ -7,6 +7,7 @@ import select
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 
 REQUIRED_TOOLS = ("Xvfb", "xdotool", "xwininfo", "import")
@@ -63,11 +64,14 @@ class XSession:
         finally:
             os.close(read_end)
         self.display = ":" + number
-        self.env = dict(os.environ, DISPLAY=self.display)
+        # Settings of the session's own, never the user's: each session starts without any.
+        self.config = tempfile.TemporaryDirectory(prefix="hcci-e2e-config-")
+        self.env = dict(os.environ, DISPLAY=self.display, XDG_CONFIG_HOME=self.config.name)
         return self
 
     def __exit__(self, *exc):
         stop(self.server)
+        self.config.cleanup()
 
     def _read_display_number(self, fd, timeout=20.0):
         deadline = time.monotonic() + timeout
@@ -101,6 +105,18 @@ class XSession:
                 return int(found[0])
             time.sleep(0.1)
         raise RuntimeError(f"no window appeared within {timeout} s")
+
+    def wait_for_window_named(self, name, timeout=10.0):
+        """A visible window of that name, once it is mapped, or None."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = subprocess.run(
+                ["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
+                env=self.env, capture_output=True, text=True, timeout=20).stdout.split()
+            if found:
+                return int(found[0])
+            time.sleep(0.1)
+        return None
 
     def window_name(self, window):
         # Only the line end goes: the name itself may begin with spaces.

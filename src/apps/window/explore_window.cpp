@@ -3,10 +3,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -24,6 +26,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "apps/window/explore_exports.h"
+#include "apps/window/jump_slider.h"
 #include "core/draw/logical_mapping.h"
 #include "core/draw/off_picture.h"
 #include "core/model/cycle_analysis.h"
@@ -44,6 +48,7 @@ constexpr int steps_a_degree = 50;
 // How near a trace the pointer must come to read it, in pixels of the client area.
 constexpr double hover_reach = 6;
 constexpr double build_slice_ns = 4e6;
+constexpr int settle_ms = 300;
 // The room the views want beside the picture, where the screen has it.
 constexpr int views_width = 820;
 
@@ -56,6 +61,13 @@ const char* const phase_names[] = {"",
                                    "united again, main combustion",
                                    "second division",
                                    "united expansion"};
+
+// The sweep's pace against the original one.
+constexpr double speed_factors[] = {0.1, 0.25, 0.5, 1, 2, 5, 10};
+
+QString text_of(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QString number(double value, int decimals) {
     return QString::fromStdString(fixed_text(value, decimals));
@@ -87,7 +99,7 @@ QPushButton* button(const QString& text, QWidget* parent, QLayout* layout) {
 }  // namespace
 
 ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent)
-    : QWidget(parent), parameters_(parameters) {
+    : QWidget(parent), parameters_(parameters), saved_parameters_(parameters) {
     setWindowTitle(QStringLiteral("HCCI Cycle Explorer"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -95,6 +107,7 @@ ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->setChildrenCollapsible(false);
     form_ = new Form1(parameters, split);
+    form_->set_end_guard([this] { return may_end(); });
     form_->setMouseTracking(true);
     form_->installEventFilter(this);
     split->addWidget(form_);
@@ -123,7 +136,6 @@ ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent
     connect(form_, &Form1::shown, this, &ExploreWindow::follow);
     build_timer_.setSingleShot(true);
     connect(&build_timer_, &QTimer::timeout, this, &ExploreWindow::build_slice);
-    trace_points_ = trace_points(parameters_);
     update_views();
     update_analysis();
     follow(form_->driver().snapshot());
@@ -181,16 +193,30 @@ QWidget* ExploreWindow::make_timeline(QWidget* panel) {
     slider_->setRange(0, last_step);
     slider_->setSingleStep(1);
     slider_->setPageStep(steps_a_degree);
+    jump_to_click(slider_);
+    slider_->installEventFilter(this);
     time->layout()->addWidget(slider_);
+    auto* under = new QHBoxLayout;
     step_label_ = new QLabel(time);
-    time->layout()->addWidget(step_label_);
+    under->addWidget(step_label_, 1);
+    speed_ = new QComboBox(time);
+    speed_->setObjectName(QStringLiteral("speed"));
+    speed_->setFocusPolicy(Qt::TabFocus);
+    for (const double factor : speed_factors) {
+        speed_->addItem(QStringLiteral("\u00d7 %1").arg(factor), factor);
+    }
+    speed_->setCurrentIndex(speed_->findData(1.0));
+    speed_->setToolTip(QStringLiteral("The pace of the sweep: \u00d7 1 is the original 18 s"));
+    connect(speed_, &QComboBox::currentIndexChanged, this, [this] { apply_speed(); });
+    under->addWidget(speed_);
+    static_cast<QVBoxLayout*>(time->layout())->addLayout(under);
     auto* buttons = new QHBoxLayout;
     const auto stepping = [&](const QString& text, const QString& key, int steps) {
         QPushButton* b = button(text, time, buttons);
         b->setToolTip(key);
         connect(b, &QPushButton::clicked, this, [this, steps] { step_by(steps); });
     };
-    stepping(QStringLiteral("-1\u00b0"), QStringLiteral("A degree back (Page Down)"),
+    stepping(QStringLiteral("-1\u00b0"), QStringLiteral("A degree back (Page Up)"),
              -steps_a_degree);
     stepping(QStringLiteral("-1 step"), QStringLiteral("A step back (Left)"), -1);
     play_ = button(QStringLiteral("Freeze"), time, buttons);
@@ -199,10 +225,11 @@ QWidget* ExploreWindow::make_timeline(QWidget* panel) {
     // own shortcut, which each new caption would reset.
     connect(new QShortcut(QKeySequence(Qt::Key_P), this), &QShortcut::activated, this,
             &ExploreWindow::play_or_freeze);
-    play_->setToolTip(QStringLiteral("Play on at the pace, or hold the picture (P)"));
+    play_->setToolTip(QStringLiteral(
+        "Play on at the pace (from the start, at the end of the sweep), or hold the picture (P)"));
     connect(play_, &QPushButton::clicked, this, &ExploreWindow::play_or_freeze);
     stepping(QStringLiteral("+1 step"), QStringLiteral("A step on (Right)"), 1);
-    stepping(QStringLiteral("+1\u00b0"), QStringLiteral("A degree on (Page Up)"), steps_a_degree);
+    stepping(QStringLiteral("+1\u00b0"), QStringLiteral("A degree on (Page Down)"), steps_a_degree);
     static_cast<QVBoxLayout*>(time->layout())->addLayout(buttons);
     connect(slider_, &QSlider::valueChanged, this, [this](int step) { show_step(step); });
     return time;
@@ -210,28 +237,32 @@ QWidget* ExploreWindow::make_timeline(QWidget* panel) {
 
 QWidget* ExploreWindow::make_exports(QWidget* panel) {
     QGroupBox* exports = group(QStringLiteral("Export"), panel);
-    auto* saves = new QHBoxLayout;
-    connect(
-        button(QStringLiteral("CSV\u2026"), exports, saves), &QPushButton::clicked, this, [this] {
-            export_file(QStringLiteral("Save the sweep as CSV"), QStringLiteral("sweep.csv"),
-                        QStringLiteral("CSV (*.csv)"), [this] { return sweep_csv(parameters_); });
-        });
-    connect(
-        button(QStringLiteral("PNG\u2026"), exports, saves), &QPushButton::clicked, this, [this] {
-            const int step = shown_step();
-            export_file(
-                QStringLiteral("Save the picture as PNG"), QStringLiteral("step-%1.png").arg(step),
-                QStringLiteral("PNG (*.png)"),
-                [this, step] { return encode_png(render_picture(step, true, 1, parameters_)); });
-        });
-    connect(button(QStringLiteral("Summary\u2026"), exports, saves), &QPushButton::clicked, this,
-            [this] {
-                export_file(QStringLiteral("Save the analysis"), QStringLiteral("summary.txt"),
-                            QStringLiteral("Text (*.txt)"), [this] {
-                                return summary_text(analyse_cycle(parameters_), parameters_);
-                            });
-            });
-    static_cast<QVBoxLayout*>(exports->layout())->addLayout(saves);
+    auto* first = new QHBoxLayout;
+    auto* second = new QHBoxLayout;
+    const auto on = [this](QPushButton* b, auto act) {
+        connect(b, &QPushButton::clicked, this, act);
+    };
+    on(button(QStringLiteral("CSV\u2026"), exports, first),
+       [this] { save_sweep_csv(this, parameters_); });
+    on(button(QStringLiteral("PNG\u2026"), exports, first),
+       [this] { save_picture(this, parameters_, shown_step(), false); });
+    on(button(QStringLiteral("SVG\u2026"), exports, first),
+       [this] { save_picture(this, parameters_, shown_step(), true); });
+    on(button(QStringLiteral("Summary\u2026"), exports, first),
+       [this] { save_summary(this, parameters_); });
+    on(button(QStringLiteral("Video\u2026"), exports, second),
+       [this] { save_video(this, parameters_); });
+    on(button(QStringLiteral("Study\u2026"), exports, second),
+       [this] { study_in_dialog(this, parameters_); });
+    QPushButton* views = button(QStringLiteral("View\u2026"), exports, second);
+    auto* which = new QMenu(views);
+    for (const CycleView view : all_views) {
+        which->addAction(text_of(view_title(view)), this,
+                         [this, view] { save_view(this, view, *series_, baseline_series_.get()); });
+    }
+    views->setMenu(which);
+    static_cast<QVBoxLayout*>(exports->layout())->addLayout(first);
+    static_cast<QVBoxLayout*>(exports->layout())->addLayout(second);
     return exports;
 }
 
@@ -294,14 +325,15 @@ void ExploreWindow::set_baseline(const std::optional<EngineParameters>& baseline
     baseline_series_ =
         baseline_ ? std::make_shared<const CycleSeries>(cycle_series(*baseline_)) : nullptr;
     clear_baseline_->setEnabled(baseline_.has_value());
-    for (CycleViewWidget* widget : views_) widget->show_cycle(series_, baseline_series_);
+    views_stale_.fill(true);
     show_tab(tabs_->currentIndex());
     update_analysis();
 }
 
+// The view in sight is drawn at once, the others when their tab is shown.
 void ExploreWindow::update_views() {
     series_ = std::make_shared<const CycleSeries>(cycle_series(parameters_));
-    for (CycleViewWidget* widget : views_) widget->show_cycle(series_, baseline_series_);
+    views_stale_.fill(true);
     show_tab(tabs_->currentIndex());
     const QString note = off_picture_note();
     off_picture_->setText(note);
@@ -321,6 +353,11 @@ QString ExploreWindow::off_picture_note() const {
 void ExploreWindow::show_tab(int index) {
     if (index <= 0) return;
     auto* widget = static_cast<CycleViewWidget*>(tabs_->widget(index));
+    const auto which = static_cast<std::size_t>(widget->view());
+    if (views_stale_.at(which)) {
+        widget->show_cycle(series_, baseline_series_);
+        views_stale_.at(which) = false;
+    }
     widget->set_cursor_step(shown_step());
     if (widened_ || tabs_->width() >= views_width) return;
     widened_ = true;
@@ -340,7 +377,9 @@ PictureTimeline& ExploreWindow::timeline_for_now() {
     if (!timeline_ || std::abs(timeline_->scale() - scale) > 1e-9 ||
         timeline_->parameters() != parameters_) {
         timeline_ = std::make_unique<PictureTimeline>(parameters_, scale);
-        build_timer_.start(0);
+        // The snapshots wait until the engine stays put: a slider that moves makes every
+        // picture afresh (moment_at), and a build begun for each would slow it down.
+        build_timer_.start(settle_ms);
     }
     return *timeline_;
 }
@@ -355,9 +394,27 @@ void ExploreWindow::step_by(int steps) {
     show_step(shown_step() + steps);
 }
 
+// At the end of the sweep, Play starts it again from its first step.
 void ExploreWindow::play_or_freeze() {
-    form_->set_frozen(!form_->frozen());
-    play_->setText(form_->frozen() ? QStringLiteral("Play") : QStringLiteral("Freeze"));
+    const bool waiting = form_->driver().state() == DriverState::waiting;
+    if (waiting || (form_->frozen() && shown_step() == last_step)) {
+        show_step(0);
+        form_->set_frozen(false);
+        apply_speed();
+    } else {
+        form_->set_frozen(!form_->frozen());
+    }
+    show_play();
+}
+
+void ExploreWindow::show_play() {
+    const bool held = form_->frozen() || form_->driver().state() == DriverState::waiting;
+    play_->setText(held ? QStringLiteral("Play") : QStringLiteral("Freeze"));
+}
+
+void ExploreWindow::apply_speed() {
+    const double factor = speed_->currentData().toDouble();
+    form_->set_pace(default_stepe / factor);
 }
 
 void ExploreWindow::keyPressEvent(QKeyEvent* event) {
@@ -375,10 +432,10 @@ void ExploreWindow::keyPressEvent(QKeyEvent* event) {
             step_by(1);
             break;
         case Qt::Key_PageDown:
-            step_by(-steps_a_degree);
+            step_by(steps_a_degree);
             break;
         case Qt::Key_PageUp:
-            step_by(steps_a_degree);
+            step_by(-steps_a_degree);
             break;
         case Qt::Key_Home:
             show_step(0);
@@ -396,12 +453,12 @@ void ExploreWindow::set_parameters(const EngineParameters& parameters) {
     const bool running = !form_->frozen();
     parameters_ = parameters;
     if (parameters_form_->parameters() != parameters) parameters_form_->set_parameters(parameters);
-    trace_points_ = trace_points(parameters_);
+    trace_points_.clear();  // made again when the pointer first reads them
     update_views();
     update_analysis();
     show_step(shown_step());
     if (running) form_->set_frozen(false);
-    play_->setText(form_->frozen() ? QStringLiteral("Play") : QStringLiteral("Freeze"));
+    show_play();
 }
 
 void ExploreWindow::follow(const DriverSnapshot& shown) {
@@ -415,7 +472,12 @@ void ExploreWindow::follow(const DriverSnapshot& shown) {
                              .arg(step)
                              .arg(last_step)
                              .arg(number(shown_.stepper.crank_angle() - 90, 2)));
-    play_->setText(form_->frozen() ? QStringLiteral("Play") : QStringLiteral("Freeze"));
+    show_play();
+    // Each cycle starts at the original pace: the chosen speed is put back.
+    if (step == 0 && speed_->currentData().toDouble() != 1 &&
+        form_->run_control().stepe == default_stepe) {
+        apply_speed();
+    }
     values_->setText(values_text());
     if (tabs_->currentIndex() > 0) {
         static_cast<CycleViewWidget*>(tabs_->currentWidget())->set_cursor_step(step);
@@ -468,6 +530,7 @@ QString ExploreWindow::hover_text(QPoint widget_point) const {
     const int step = shown_.stepper.step_index();
     if (step < 1) return {};
     const QPointF at = form_->client_point(widget_point);
+    if (trace_points_.empty()) trace_points_ = trace_points(parameters_);
     const auto point = nearest_trace_point(trace_points_, step, at.x(), at.y(), hover_reach);
     if (!point) return {};
     const bool pressure = is_pressure(point->trace);
@@ -491,12 +554,69 @@ bool ExploreWindow::eventFilter(QObject* watched, QEvent* event) {
             QToolTip::showText(move->globalPosition().toPoint(), text, form_);
         }
     }
+    // On the timeline as on the picture, Page Down goes on a degree and Page Up back.
+    if (watched == slider_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_PageDown || key == Qt::Key_PageUp) {
+            step_by(key == Qt::Key_PageDown ? steps_a_degree : -steps_a_degree);
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
 void ExploreWindow::closeEvent(QCloseEvent* event) {
+    if (!may_end()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     form_->close();  // ends the program as the window's own close does
+}
+
+void ExploreWindow::fit_to_screen() {
+    const QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (where == nullptr) return;
+    // A title bar and the frame, which the window manager adds only once it is shown.
+    constexpr int frame_allowance = 48;
+    const QRect room = where->availableGeometry();
+    const QSize fitting(std::min(width(), room.width()),
+                        std::min(height(), room.height() - frame_allowance));
+    if (fitting != size()) resize(fitting);
+    if (!room.contains(frameGeometry())) move(room.topLeft());
+}
+
+bool ExploreWindow::has_unsaved_changes() const {
+    return parameters_ != saved_parameters_ || parameters_form_->has_refused_text();
+}
+
+// Escape, a double click or closing the window: changes not saved are not thrown away unasked.
+bool ExploreWindow::may_end() {
+    if (end_agreed_ || !has_unsaved_changes()) return end_agreed_ = true;
+    QuitAnswer answer = QuitAnswer::cancel;
+    if (quit_question_) {
+        answer = quit_question_();
+    } else {
+        const auto pressed = QMessageBox::question(
+            this, QStringLiteral("Quit the explorer"),
+            QStringLiteral("The engine has changes that are not saved in a parameter file. Save "
+                           "them before quitting?"),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        answer = pressed == QMessageBox::Save      ? QuitAnswer::save
+                 : pressed == QMessageBox::Discard ? QuitAnswer::discard
+                                                   : QuitAnswer::cancel;
+    }
+    switch (answer) {
+        case QuitAnswer::save:
+            end_agreed_ = save_parameters();
+            break;
+        case QuitAnswer::discard:
+            end_agreed_ = true;
+            break;
+        case QuitAnswer::cancel:
+            break;
+    }
+    return end_agreed_;
 }
 
 void ExploreWindow::build_slice() {
@@ -505,19 +625,6 @@ void ExploreWindow::build_slice() {
     clock.start();
     if (!timeline_->build([&] { return clock.nsecsElapsed() > build_slice_ns; })) {
         build_timer_.start(0);
-    }
-}
-
-void ExploreWindow::export_file(const QString& title, const QString& name, const QString& filter,
-                                const std::function<std::string()>& content) {
-    const QString path = QFileDialog::getSaveFileName(this, title, name, filter);
-    if (path.isEmpty()) return;
-    try {
-        if (const auto error = write_file_atomically(path.toStdString(), content())) {
-            QMessageBox::critical(this, title, QString::fromStdString(*error));
-        }
-    } catch (const std::exception& e) {
-        QMessageBox::critical(this, title, QString::fromUtf8(e.what()));
     }
 }
 
@@ -542,12 +649,18 @@ std::optional<EngineParameters> ExploreWindow::pick_parameter_file(const QString
 void ExploreWindow::open_parameters() {
     if (auto engine = pick_parameter_file(QStringLiteral("Open parameters"))) {
         set_parameters(*engine);
+        saved_parameters_ = *engine;
     }
 }
 
-void ExploreWindow::save_parameters() {
-    export_file(QStringLiteral("Save the parameters"), QStringLiteral("engine.toml"),
-                QStringLiteral("TOML (*.toml)"), [this] { return parameter_file(parameters_); });
+bool ExploreWindow::save_parameters() {
+    const EngineParameters engine = parameters_;
+    if (!save_file(this, QStringLiteral("Save the parameters"), QStringLiteral("engine.toml"),
+                   QStringLiteral("TOML (*.toml)"), [&] { return parameter_file(engine); })) {
+        return false;
+    }
+    saved_parameters_ = engine;
+    return true;
 }
 
 }  // namespace hcci

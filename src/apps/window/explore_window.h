@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "qt/plot/view_widget.h"
 
 class QAction;
+class QComboBox;
 class QMenu;
 
 namespace hcci {
@@ -47,6 +49,18 @@ public:
     const std::optional<EngineParameters>& baseline() const { return baseline_; }
     // The note on traces that leave the picture, empty when none does.
     QString off_picture_note() const;
+    // Whether the engine differs from the one last opened or saved (or given at the start), or
+    // a box holds text that does not count.
+    bool has_unsaved_changes() const;
+    // What quitting with unsaved changes asks; a message box unless another question is given.
+    enum class QuitAnswer { save, discard, cancel };
+    void set_quit_question(std::function<QuitAnswer()> question) {
+        quit_question_ = std::move(question);
+    }
+    // Asks, where there is something to lose, whether the program may end.
+    bool may_end();
+    // Makes the window no larger than its screen's available area, title bar and all.
+    void fit_to_screen();
     // Shows the picture after the step, held there.
     void show_step(int step);
     // Another engine, at the step now shown.
@@ -82,13 +96,18 @@ private:
     void make_compare_actions();
     void compare_with_file();
     void build_slice();
-    void export_file(const QString& title, const QString& name, const QString& filter,
-                     const std::function<std::string()>& content);
     std::optional<EngineParameters> pick_parameter_file(const QString& title);
     void open_parameters();
-    void save_parameters();
+    bool save_parameters();
+    void show_play();
+    void apply_speed();
 
     EngineParameters parameters_;
+    EngineParameters saved_parameters_;
+    std::function<QuitAnswer()> quit_question_;
+    bool end_agreed_ = false;
+    QComboBox* speed_ = nullptr;
+    std::array<bool, std::size(all_views)> views_stale_{};
     Form1* form_ = nullptr;
     QSlider* slider_ = nullptr;
     QLabel* step_label_ = nullptr;
@@ -106,8 +125,8 @@ private:
     QPushButton* play_ = nullptr;
     ParameterForm* parameters_form_ = nullptr;
     std::unique_ptr<PictureTimeline> timeline_;
-    std::vector<TracePoint> trace_points_;
-    DriverSnapshot shown_;  // the driver at the step the picture shows
+    mutable std::vector<TracePoint> trace_points_;  // made when the pointer first reads them
+    DriverSnapshot shown_;                          // the driver at the step the picture shows
     QTimer build_timer_;
 };
 

@@ -255,11 +255,16 @@ void Form1::Form_DblClick() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    if (may_end_ && !may_end_()) {
+        event->ignore();
+        return;
+    }
     event->accept();
-    guarded([this] { End(); });
+    guarded([this] { End(true); });
 }
 
-void Form1::End() {
+void Form1::End(bool asked) {
+    if (!asked && may_end_ && !may_end_()) return;
     timer_.stop();
     settle_timer_.stop();
     pending_.reset();
@@ -322,6 +327,11 @@ void Form1::show_moment(std::unique_ptr<ImageSurface> surface, const DriverSnaps
     update();
     update_readout();
     emit shown(driver_.snapshot());
+}
+
+void Form1::set_pace(double stepe) {
+    run_.stepe = stepe;
+    if (pacer_.armed()) arm_timer();
 }
 
 void Form1::set_frozen(bool frozen) {

@@ -58,6 +58,11 @@ public:
     void show_moment(std::unique_ptr<ImageSurface> surface, const DriverSnapshot& driver);
     // Holds or releases the animation at the current pace (Space would also drop the pace).
     void set_frozen(bool frozen);
+    // Asked before Escape, a double click or closing the window ends the program: false keeps
+    // it running. The window alone has none and ends at once.
+    void set_end_guard(std::function<bool()> may_end) { may_end_ = std::move(may_end); }
+    // The pace of the sweep's steps: RunControl's stepe (0 runs them unpaced).
+    void set_pace(double stepe);
     bool frozen() const { return run_.stopp == 1; }
 
 signals:
@@ -83,7 +88,8 @@ private:
     // When a key was typed, on the clock's scale.
     double key_arrival_ns(const QKeyEvent& event);
     void Form_DblClick();
-    void End();
+    // Ends the program, unless the end guard, not asked yet, keeps it running.
+    void End(bool asked = false);
     void tick();
     // The batch timer follows the pacer: armed at its next tick, or stopped while it is held.
     void arm_timer();
@@ -115,6 +121,7 @@ private:
     bool key_clock_known_ = false;
     double key_clock_offset_ns_ = 0;
     double fit_scale_ = 1;
+    std::function<bool()> may_end_;
     QPoint picture_origin_;
 };
 

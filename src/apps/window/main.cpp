@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
 #include <QIcon>
+#include <QSettings>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -58,6 +59,8 @@ int run(int argc, char* argv[]) {
     QApplication app(qt_argc, argv);
     hcci::qt_started();
     QApplication::setApplicationName(QStringLiteral("hcci-cycle"));
+    QApplication::setOrganizationName(
+        QStringLiteral("hcci-cycle"));  // settings in ~/.config/hcci-cycle/
     QApplication::setApplicationVersion(
         QString::fromUtf8(hcci::version.data(), static_cast<qsizetype>(hcci::version.size())));
     // Docks and task bars find the desktop entry, and with it the icon, by this name.
@@ -71,6 +74,13 @@ int run(int argc, char* argv[]) {
     if (args.explore) {
         hcci::ExploreWindow explorer(engine);
         QGuiApplication::setDesktopFileName(QStringLiteral(HCCI_DESKTOP_ID "_explorer"));
+        // The size it had when last closed, within the screen as it is now.
+        QSettings settings;
+        explorer.restoreGeometry(settings.value(QStringLiteral("explorer/geometry")).toByteArray());
+        explorer.fit_to_screen();
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &explorer, [&] {
+            settings.setValue(QStringLiteral("explorer/geometry"), explorer.saveGeometry());
+        });
         explorer.show();
         explorer.picture().setFocus();  // the picture's keys act from the start
         return QApplication::exec();

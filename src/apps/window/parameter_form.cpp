@@ -2,61 +2,65 @@
 #include "apps/window/parameter_form.h"
 
 #include <QComboBox>
-#include <QDoubleSpinBox>
+#include <QEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
+#include "apps/window/jump_slider.h"
+#include "core/report/number_text.h"
+#include "core/report/parameter_labels.h"
 #include "core/report/parameter_messages.h"
 
 namespace hcci {
 namespace {
 
-constexpr int decimals = 4;
-// An open end of a range, as near as the spin box's decimals come.
-constexpr double open_margin = 1e-4;
-
 QString text_of(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A parameter's box: its value without trailing zeros ("12", not "12.0000"), and the mouse
-// wheel for the panel's scrolling unless the box has the focus, so that scrolling past the
-// boxes never changes the engine.
-class ParameterBox final : public QDoubleSpinBox {
-public:
-    using QDoubleSpinBox::QDoubleSpinBox;
+const ParameterInfo& info_at(std::size_t index) {
+    return parameter_table()[index];
+}
 
-    QString textFromValue(double value) const override {
-        QString text = locale().toString(value, 'f', decimals());
-        text.remove(locale().groupSeparator());
-        const QString point = locale().decimalPoint();
-        if (text.contains(point)) {
-            while (text.endsWith(QLatin1Char('0'))) text.chop(1);
-            if (text.endsWith(point)) text.chop(point.size());
-        }
-        return text;
-    }
-
-protected:
-    void wheelEvent(QWheelEvent* event) override {
-        if (!hasFocus()) {
-            event->ignore();  // on to the scroll area
-            return;
-        }
-        QDoubleSpinBox::wheelEvent(event);
-    }
+// A slider's positions are whole multiples of the parameter's step within its range.
+struct SliderScale {
+    int lowest, highest;
 };
+
+SliderScale slider_scale(const ParameterInfo& info, double step) {
+    const ParameterRange& r = info.range;
+    int lowest = static_cast<int>(std::ceil(r.lowest / step - 1e-9));
+    if (!r.lowest_included && std::abs(lowest * step - r.lowest) < 1e-9 * step) ++lowest;
+    int highest = static_cast<int>(std::floor(r.highest / step + 1e-9));
+    if (!r.highest_included && std::abs(highest * step - r.highest) < 1e-9 * step) --highest;
+    return {lowest, std::max(lowest, highest)};
+}
+
+// The value at a slider's position, as it would be typed: 0.5 steps show one decimal at most.
+double value_at(int position, double step) {
+    const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
+    return parse_decimal(fixed_text(position * step, decimals)).value_or(position * step);
+}
+
+QLabel* small_label(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    label->setFont(font);
+    return label;
+}
 
 }  // namespace
 
 ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // The boxes scroll by themselves, so that what stands around them stays in view.
+    // The rows scroll by themselves, so that what stands around them stays in view.
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -64,73 +68,87 @@ ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
     scroll->setMinimumHeight(120);
     auto* rows = new QWidget(scroll);
     auto* grid = new QGridLayout(rows);
-    grid->setContentsMargins(0, 0, 6, 0);  // the ranges clear of the scroll bar
-    grid->setColumnStretch(1, 1);
+    grid->setContentsMargins(0, 0, 6, 0);  // clear of the scroll bar
+    grid->setVerticalSpacing(1);
+    grid->setColumnStretch(2, 1);
     // The model first: it decides which of the numbers below play a part.
     model_ = new QComboBox(rows);
     model_->setObjectName(QStringLiteral("model"));
     for (const EngineModelKind kind : {EngineModelKind::scheduled, EngineModelKind::predictive}) {
         model_->addItem(text_of(model_name(kind)), static_cast<int>(kind));
     }
-    const QString model_tip =
-        QStringLiteral("scheduled: the original engine, its ignitions typed in by angle; "
-                       "predictive: both ignitions follow from the charge's own state");
+    const QString model_tip = QStringLiteral(
+        "scheduled: the original engine, its ignitions typed in by angle;\n"
+        "predictive: both ignitions follow from the charge's own state.\n"
+        "In a parameter file: model");
     model_->setToolTip(model_tip);
-    auto* model_label = new QLabel(QStringLiteral("model"), rows);
+    auto* model_label = new QLabel(QStringLiteral("Engine model"), rows);
     model_label->setBuddy(model_);
     model_label->setToolTip(model_tip);
     grid->addWidget(model_label, 0, 0);
-    grid->addWidget(model_, 0, 1);
+    grid->addWidget(model_, 0, 1, 1, 2, Qt::AlignLeft);
     connect(model_, &QComboBox::currentIndexChanged, this, [this](int index) {
         EngineParameters candidate = parameters_;
         candidate.model = static_cast<EngineModelKind>(model_->itemData(index).toInt());
-        if (candidate.model == parameters_.model) return;
-        take_set(candidate);
+        if (candidate.model == parameters_.model || check_parameters(candidate)) return;
+        parameters_ = candidate;
+        show_model();
+        emit changed(parameters_);
     });
-    for (std::size_t i = 0; i < parameter_count; ++i) {
-        const ParameterInfo& info = parameter_table()[i];
-        auto* box = new ParameterBox(rows);
-        box->setObjectName(text_of(info.name));
-        box->setFocusPolicy(Qt::StrongFocus);  // not taken by the wheel
-        // Enough places for the default: 1.3e-4 is no 0.0001.
-        const double usual = EngineParameters{}.*info.member;
-        box->setDecimals(usual > 0 && usual < 0.01
-                             ? decimals + static_cast<int>(std::ceil(-std::log10(usual)))
-                             : decimals);
-        box->setMinimumWidth(110);  // not as wide as the longest value it could show
-        box->setRange(info.range.lowest + (info.range.lowest_included ? 0 : open_margin),
-                      info.range.highest - (info.range.highest_included ? 0 : open_margin));
-        box->setSingleStep(
-            info.unit.starts_with("degrees") ? 0.25 : std::max(0.01, info.range.highest / 100));
-        // A value counts once it is complete: Enter, a click elsewhere or the arrows.
-        box->setKeyboardTracking(false);
-        if (!info.unit.empty()) box->setSuffix(QLatin1Char(' ') + text_of(info.unit));
-        const QString range = QString::fromStdString(range_text(info.range));
-        QString tip = text_of(info.meaning) + QStringLiteral("; allowed ") + range;
-        if (const std::string rule = rule_text(info); !rule.empty()) {
-            tip += QStringLiteral(", ") + QString::fromStdString(rule);
+    int row = 1;
+    std::optional<ParameterGroup> group;
+    for (const ParameterLabel& label : parameter_labels()) {
+        const ParameterInfo& info = *find_parameter(label.name);
+        const auto i = static_cast<std::size_t>(&info - parameter_table().data());
+        if (group != label.group) {
+            group = label.group;
+            auto* title = new QLabel(text_of(group_title(label.group)), rows);
+            QFont bold = title->font();
+            bold.setBold(true);
+            title->setFont(bold);
+            grid->addWidget(title, row++, 0, 1, 3);
         }
-        box->setToolTip(tip);
-        auto* name = new QLabel(text_of(info.name), rows);
-        name->setBuddy(box);
+        const QString tip = QString::fromStdString(parameter_tooltip(info));
+        auto* name = new QLabel(text_of(label.plain), rows);
         name->setToolTip(tip);
-        auto* allowed = new QLabel(range, rows);
-        allowed->setToolTip(tip);
-        allowed->setForegroundRole(QPalette::PlaceholderText);
-        const int row = static_cast<int>(i) + 1;
+        auto* box = new QLineEdit(rows);
+        box->setObjectName(text_of(info.name));
+        box->setToolTip(tip);
+        box->setFixedWidth(96);
+        box->installEventFilter(this);
+        name->setBuddy(box);
+        const SliderScale scale = slider_scale(info, label.step);
+        auto* slider = new QSlider(Qt::Horizontal, rows);
+        slider->setRange(scale.lowest, scale.highest);
+        slider->setFocusPolicy(Qt::StrongFocus);
+        slider->setMinimumWidth(60);
+        slider->setToolTip(tip);
+        slider->installEventFilter(this);
+        jump_to_click(slider);
+        auto* machine = small_label(text_of(info.name), rows);
+        machine->setForegroundRole(QPalette::PlaceholderText);
+        machine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        machine->setToolTip(tip);
+        // The note's room is kept whatever it says, so that nothing moves when a reason shows.
+        auto* note = small_label({}, rows);
+        note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        note->setFixedHeight(note->fontMetrics().height());
         grid->addWidget(name, row, 0);
         grid->addWidget(box, row, 1);
-        grid->addWidget(allowed, row, 2);
+        grid->addWidget(slider, row, 2);
+        grid->addWidget(machine, row + 1, 0);
+        grid->addWidget(note, row + 1, 1, 1, 2);
+        row += 2;
         boxes_[i] = box;
-        connect(box, &QDoubleSpinBox::valueChanged, this,
-                [this, i](double value) { take(i, value); });
+        sliders_[i] = slider;
+        notes_[i] = note;
+        connect(box, &QLineEdit::textEdited, this, [this, i] { typed(i); });
+        connect(slider, &QSlider::valueChanged, this,
+                [this, i](int position) { slid(i, position); });
     }
+    grid->setRowStretch(row, 1);
     scroll->setWidget(rows);
     layout->addWidget(scroll, 1);
-    problem_ = new QLabel(this);
-    problem_->setWordWrap(true);
-    problem_->setStyleSheet(QStringLiteral("color: #c00000"));
-    layout->addWidget(problem_);
     set_parameters(EngineParameters{});
 }
 
@@ -141,42 +159,133 @@ void ParameterForm::set_parameters(const EngineParameters& parameters) {
         model_->setCurrentIndex(model_->findData(static_cast<int>(parameters.model)));
     }
     for (std::size_t i = 0; i < parameter_count; ++i) {
-        const QSignalBlocker quiet(boxes_[i]);
-        boxes_[i]->setValue(parameters.*parameter_table()[i].member);
+        show_value(i);
+        mark(i, {});
     }
     show_model();
-    problem_->clear();
+}
+
+QString ParameterForm::reason(std::size_t index) const {
+    return reasons_.at(index);
+}
+
+bool ParameterForm::has_refused_text() const {
+    return std::any_of(reasons_.begin(), reasons_.end(),
+                       [](const QString& r) { return !r.isEmpty(); });
 }
 
 // A number that plays no part in the model is greyed out.
 void ParameterForm::show_model() {
     for (std::size_t i = 0; i < parameter_count; ++i) {
-        boxes_[i]->setEnabled(shapes(parameter_table()[i], parameters_.model));
+        const bool shaping = shapes(info_at(i), parameters_.model);
+        boxes_[i]->setEnabled(shaping);
+        sliders_[i]->setEnabled(shaping);
     }
 }
 
-void ParameterForm::take(std::size_t index, double value) {
+void ParameterForm::show_value(std::size_t i) {
+    const double value = parameters_.*info_at(i).member;
+    boxes_[i]->setText(QString::fromStdString(shortest_text(value)));
+    const QSignalBlocker quiet(sliders_[i]);
+    const double step = label_of(info_at(i)).step;
+    sliders_[i]->setValue(static_cast<int>(std::lround(value / step)));
+}
+
+void ParameterForm::mark(std::size_t i, const QString& reason) {
+    reasons_[i] = reason;
+    const ParameterInfo& info = info_at(i);
+    QLabel* note = notes_[i];
+    if (reason.isEmpty()) {
+        QString range = QString::fromStdString(range_text(info.range));
+        if (!info.unit.empty()) range = text_of(info.unit) + QStringLiteral(", ") + range;
+        note->setText(range);
+        note->setToolTip(QString::fromStdString(parameter_tooltip(info)));
+        note->setStyleSheet({});
+        boxes_[i]->setStyleSheet({});
+        return;
+    }
+    note->setText(reason);
+    note->setToolTip(reason);
+    note->setStyleSheet(QStringLiteral("color: #c00000"));
+    boxes_[i]->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #c00000; }"));
+}
+
+void ParameterForm::typed(std::size_t i) {
+    const QString text = boxes_[i]->text().trimmed();
+    const DecimalRead read = read_decimal(text.toStdString());
+    if (read.kind != DecimalRead::Kind::number) {
+        mark(i, text.isEmpty() ? QStringLiteral("a number is needed")
+                               : QStringLiteral("not a number"));
+        return;
+    }
+    {
+        const QSignalBlocker quiet(sliders_[i]);
+        sliders_[i]->setValue(static_cast<int>(
+            std::lround(std::clamp(read.value / label_of(info_at(i)).step, -1e9, 1e9))));
+    }
+    offer(i, read.value);
+}
+
+void ParameterForm::slid(std::size_t i, int position) {
+    const double value = value_at(position, label_of(info_at(i)).step);
+    boxes_[i]->setText(QString::fromStdString(shortest_text(value)));
+    offer(i, value);
+}
+
+void ParameterForm::step_by(std::size_t i, int steps) {
+    const double step = label_of(info_at(i)).step;
+    const DecimalRead read = read_decimal(boxes_[i]->text().trimmed().toStdString());
+    const double from =
+        read.kind == DecimalRead::Kind::number ? read.value : parameters_.*info_at(i).member;
+    const SliderScale scale = slider_scale(info_at(i), step);
+    const int position =
+        std::clamp(static_cast<int>(std::lround(from / step)) + steps, scale.lowest, scale.highest);
+    slid(i, position);
+    const QSignalBlocker quiet(sliders_[i]);
+    sliders_[i]->setValue(position);
+}
+
+void ParameterForm::offer(std::size_t i, double value) {
     EngineParameters candidate = parameters_;
-    candidate.*parameter_table()[index].member = value;
-    if (!take_set(candidate)) {
-        // Not an engine that can be drawn: the box goes back to what it showed.
-        const QSignalBlocker quiet(boxes_[index]);
-        boxes_[index]->setValue(parameters_.*parameter_table()[index].member);
+    candidate.*info_at(i).member = value;
+    if (const auto problem = check_parameters(candidate)) {
+        // The range alone says it shortest; an order names both parameters.
+        if (problem->kind == ProblemKind::out_of_range && problem->parameter == &info_at(i)) {
+            mark(i, QStringLiteral("allowed is ") +
+                        QString::fromStdString(range_text(info_at(i).range)));
+        } else {
+            mark(i, QString::fromStdString(problem_text(*problem)));
+        }
+        return;
     }
+    mark(i, {});
+    if (candidate == parameters_) return;
+    parameters_ = candidate;
+    emit changed(parameters_);
 }
 
-bool ParameterForm::take_set(const EngineParameters& candidate) {
-    if (const auto problem = parameter_problem(candidate)) {
-        problem_->setText(QString::fromStdString(*problem));
-        const QSignalBlocker quiet(model_);
-        model_->setCurrentIndex(model_->findData(static_cast<int>(parameters_.model)));
-        return false;
+// The arrows step a box's value; the wheel turns a slider only while it has the focus, so that
+// scrolling past the rows never changes the engine.
+bool ParameterForm::eventFilter(QObject* watched, QEvent* event) {
+    for (std::size_t i = 0; i < parameter_count; ++i) {
+        if (watched == boxes_[i] && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Up || key == Qt::Key_Down) {
+                step_by(i, key == Qt::Key_Up ? 1 : -1);
+                return true;
+            }
+            if (key == Qt::Key_Escape && !reasons_[i].isEmpty()) {
+                show_value(i);  // back to the value that counts
+                mark(i, {});
+                return true;
+            }
+        }
+        if (watched == sliders_[i] && event->type() == QEvent::Wheel && !sliders_[i]->hasFocus()) {
+            event->ignore();
+            return true;
+        }
     }
-    problem_->clear();
-    parameters_ = candidate;
-    show_model();
-    emit changed(parameters_);
-    return true;
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace hcci

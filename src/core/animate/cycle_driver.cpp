@@ -112,8 +112,12 @@ bool CycleDriver::run_step() {
     // The segments show the updated values; the hand-over that follows changes none of them.
     draw_trace_segments(*surface_, geometry(), model(), crank_angle(), phase());
     stepper.hand_over();
-    draw_moving_parts(*surface_, geometry(), crank_angle(), model().prev_piston_pos,
-                      model().piston_pos);
+    if (piston_positions_ != nullptr) {
+        piston_positions_->push_back(model().piston_pos);
+    } else {
+        draw_moving_parts(*surface_, geometry(), crank_angle(), model().prev_piston_pos,
+                          model().piston_pos);
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 #include "core/animate/run_control.h"
 
 #include "core/draw/drawing_surface.h"
@@ -59,6 +60,12 @@ public:
     // Draws from now on onto another surface, which must already show this cycle's picture
     // (see CycleReplay).
     void set_surface(DrawingSurface& surface) { surface_ = &surface; }
+    // Leaves the crown out of the steps from now on, keeping instead where the piston stood at
+    // each (for a picture that draws the crown's whole history at once, draw_piston_history);
+    // nullptr draws it again.
+    void leave_out_moving_parts(std::vector<double>* piston_positions) {
+        piston_positions_ = piston_positions;
+    }
     // Where the driver stands, and a return to it; the surface must then show the picture of
     // that moment. The run-control values are the window's and stay as they are.
     DriverSnapshot snapshot() const;
@@ -87,6 +94,7 @@ private:
     bool run_step();  // false once the sweep is complete
 
     DrawingSurface* surface_;
+    std::vector<double>* piston_positions_ = nullptr;
     RunControl& run_;
     DriverSnapshot now_;  // all it knows between two steps
 };

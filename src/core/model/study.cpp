@@ -30,7 +30,8 @@ std::optional<int> decimal_places(const StudyRange& range) {
 
 // Runs analyse(i) for every i below count on every core, the calling thread among them; it
 // alone tells the progress, after each of its own. The first failure is kept, and stops the
-// rest from starting.
+// rest from starting. A progress that throws (a study called off) stops them too, and its
+// exception goes on once every thread has stopped.
 void for_each_in_parallel(std::size_t count, const std::function<void(std::size_t)>& analyse,
                           const std::function<void(int, int)>& progress,
                           std::string& first_failure) {
@@ -38,6 +39,7 @@ void for_each_in_parallel(std::size_t count, const std::function<void(std::size_
     std::atomic<int> done = 0;
     std::atomic<bool> failed = false;
     std::mutex failure_lock;
+    std::exception_ptr called_off;
     const auto work = [&](bool tells_progress) {
         for (std::size_t i = next++; i < count && !failed; i = next++) {
             try {
@@ -47,7 +49,14 @@ void for_each_in_parallel(std::size_t count, const std::function<void(std::size_
                 if (!failed.exchange(true)) first_failure = e.what();
             }
             ++done;
-            if (tells_progress) progress(done, static_cast<int>(count));
+            if (!tells_progress) continue;
+            try {
+                progress(done, static_cast<int>(count));
+            } catch (...) {
+                called_off = std::current_exception();
+                failed = true;
+                return;
+            }
         }
     };
     const std::size_t helpers =
@@ -61,6 +70,8 @@ void for_each_in_parallel(std::size_t count, const std::function<void(std::size_
         }
     }
     work(true);
+    threads.clear();  // every helper has stopped
+    if (called_off) std::rethrow_exception(called_off);
 }
 
 }  // namespace

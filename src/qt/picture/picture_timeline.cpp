@@ -5,6 +5,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "core/draw/moving_parts.h"
 #include "core/model/sweep.h"
 
 namespace hcci {
@@ -46,9 +47,9 @@ bool PictureTimeline::build_to(int step, const std::function<bool()>& out_of_tim
 
 PictureTimeline::Moment PictureTimeline::at(int step) {
     if (step < 0 || step > last_step) throw std::out_of_range("no such step in a sweep");
-    // A snapshot not made yet is made now: the background build then goes on from there.
+    // A snapshot not made yet is not waited for.
     const auto wanted = static_cast<std::size_t>(step / interval_);
-    while (snapshots_.size() <= wanted) build_to(next_snapshot_step());
+    if (snapshots_.size() <= wanted) return moment_at(parameters_, scale_, step);
     const Snapshot& from = snapshots_[wanted];
     Moment moment;
     moment.surface = std::make_unique<ImageSurface>(scale_, from.picture);
@@ -57,6 +58,21 @@ PictureTimeline::Moment PictureTimeline::at(int step) {
     replay.restore(from.driver);
     replay.run_to(step);
     moment.driver = replay.snapshot();
+    return moment;
+}
+
+PictureTimeline::Moment moment_at(const EngineParameters& parameters, double scale, int step) {
+    if (step < 0 || step > last_step) throw std::out_of_range("no such step in a sweep");
+    PictureTimeline::Moment moment;
+    moment.surface = std::make_unique<ImageSurface>(scale);
+    RunControl run;
+    CycleDriver driver(*moment.surface, run, parameters);
+    std::vector<double> piston_positions;
+    piston_positions.reserve(static_cast<std::size_t>(step) + 1);
+    driver.leave_out_moving_parts(&piston_positions);
+    driver.run_to(step);
+    draw_piston_history(*moment.surface, driver.geometry(), piston_positions, scale);
+    moment.driver = driver.snapshot();
     return moment;
 }
 

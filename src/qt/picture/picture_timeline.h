@@ -36,6 +36,7 @@ public:
         std::unique_ptr<ImageSurface> surface;  // showing the picture after the step
         DriverSnapshot driver;                  // the driver after it, at its freeze point
     };
+    // From the nearest snapshot; before the build has made it, drawn at once (moment_at).
     Moment at(int step);
 
     const EngineParameters& parameters() const { return parameters_; }
@@ -63,5 +64,11 @@ private:
     RunControl builder_run_;
     CycleDriver builder_;
 };
+
+// The picture after any step of a fresh sweep and the driver there, without a timeline: the
+// background and the traces as the sweep draws them, the crown's history at once
+// (draw_piston_history). The same pixels as the sweep drawn step by step, in a few
+// milliseconds at any step.
+PictureTimeline::Moment moment_at(const EngineParameters& parameters, double scale, int step);
 
 }  // namespace hcci

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "core/model/cycle_series.h"
+#include "core/model/engine_parameters.h"
+#include "qt/plot/cycle_views.h"
+
+// What the explorer saves, each behind a save dialog: the file is written whole or not at
+// all, and a failure is told in a message box. A long export (a video, a study) shows its
+// progress and can be called off, leaving nothing behind.
+
+namespace hcci {
+
+// The file chosen in a save dialog, written with the content made for it (which may throw: the
+// message is shown, and nothing is written). Whether it was written.
+bool save_file(QWidget* parent, const QString& title, const QString& name, const QString& filter,
+               const std::function<std::string()>& content);
+
+void save_sweep_csv(QWidget* parent, const EngineParameters& engine);
+void save_picture(QWidget* parent, const EngineParameters& engine, int step, bool svg);
+void save_summary(QWidget* parent, const EngineParameters& engine);
+void save_view(QWidget* parent, CycleView view, const CycleSeries& current,
+               const CycleSeries* baseline);
+void save_video(QWidget* parent, const EngineParameters& engine);
+// A parameter and its range asked in a small dialog; the study run, its plot shown, and its
+// table and plot offered to save.
+void study_in_dialog(QWidget* parent, const EngineParameters& engine);
+
+}  // namespace hcci
