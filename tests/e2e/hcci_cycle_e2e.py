@@ -391,6 +391,24 @@ def scenario_explore_drag(program):
     check(differing == 0, f"after the drag, {differing} pixels differ from main_share=0.01")
 
 
+def scenario_explore_play_end(program):
+    """Play at the end of the sweep starts it again: the picture goes back to step 0, then
+    sweeps on (at ten times the pace, the whole sweep within a few seconds)."""
+    width = to_last_step(program)
+    speed = (width - 50, SLIDER_Y + 24)  # the speed box, right of the step's caption
+    click_at(program, *speed)
+    program.press("End", "Return")  # x 10
+    click_at(program, width - EXPLORER_PANEL + 60, SLIDER_Y)
+    program.press("End", "p")
+    differing = explorer_shows(program, "--step", "0", timeout=1.0)
+    if differing != 0:
+        # It may already have swept on past step 0: the picture differs from the last step's.
+        differing = explorer_shows(program, "--step", "18000", timeout=0.1)
+        check(differing != 0, "Play at the end left the finished picture as it was")
+    differing = explorer_shows(program, "--step", "18000", timeout=6.0)
+    check(differing == 0, f"at x 10 the sweep did not come to its end: {differing} pixels differ")
+
+
 def scenario_explore_refusal(program):
     """What breaks a range is kept in the box, marked, and changes nothing; a valid value typed
     after it counts."""
@@ -528,12 +546,13 @@ SCENARIOS = {
     "explore_hover": scenario_explore_hover,
     "explore_drag": scenario_explore_drag,
     "explore_refusal": scenario_explore_refusal,
+    "explore_play_end": scenario_explore_play_end,
     "command_line": None,
 }
 ARGS = {"another_engine": ["--set", "gamma=1.3"], "explore_slider": ["--explore"],
         "explore_parameter": ["--explore"], "explore_typing": ["--explore"],
         "explore_hover": ["--explore"], "explore_drag": ["--explore"],
-        "explore_refusal": ["--explore"]}
+        "explore_refusal": ["--explore"], "explore_play_end": ["--explore"]}
 
 
 def main(argv):
