@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStyle>
 #include <QWheelEvent>
@@ -433,6 +434,17 @@ TEST_F(ExploreTest, PlayAtTheEndStartsAgainAtTheChosenSpeed) {
     // A click on the timeline's track puts the handle there.
     EXPECT_EQ(window.timeline().style()->styleHint(QStyle::SH_Slider_AbsoluteSetButtons),
               Qt::LeftButton);
+}
+
+// However large it would open, the window fits the screen's available area (the offscreen
+// screen is smaller than the explorer's own size).
+TEST_F(ExploreTest, TheWindowFitsItsScreen) {
+    window.resize(4000, 3000);
+    window.fit_to_screen();
+    const QRect room = window.screen()->availableGeometry();
+    EXPECT_LE(window.width(), room.width());
+    EXPECT_LT(window.height(), room.height());
+    EXPECT_TRUE(room.contains(window.frameGeometry().topLeft()));
 }
 
 }  // namespace
