@@ -11,6 +11,7 @@
 #include "apps/window/explore_window.h"
 #include "core/draw/logical_mapping.h"
 #include "qt/picture/picture_timeline.h"
+#include "qt_bench_main.h"
 
 namespace hcci {
 namespace {
@@ -92,12 +93,5 @@ BENCHMARK(BM_MomentAt)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 }  // namespace hcci
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qt_argc = 1;
-    QApplication app(qt_argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return run_qt_benchmarks<QApplication>(argc, argv);
 }

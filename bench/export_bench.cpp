@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 
 #include "qt/picture/picture.h"
+#include "qt_bench_main.h"
 
 namespace hcci {
 namespace {
@@ -22,12 +23,5 @@ BENCHMARK(BM_PngOfLastStep)->Unit(benchmark::kMillisecond);
 }  // namespace hcci
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qt_argc = 1;
-    QGuiApplication app(qt_argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return run_qt_benchmarks<QGuiApplication>(argc, argv);
 }

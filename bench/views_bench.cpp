@@ -12,6 +12,7 @@
 #include "core/model/cycle_series.h"
 #include "qt/plot/cycle_views.h"
 #include "qt/plot/view_widget.h"
+#include "qt_bench_main.h"
 
 namespace hcci {
 namespace {
@@ -67,12 +68,5 @@ BENCHMARK(BM_PressureAnglePng)->Unit(benchmark::kMillisecond);
 }  // namespace hcci
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qt_argc = 1;
-    QApplication app(qt_argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return run_qt_benchmarks<QApplication>(argc, argv);
 }

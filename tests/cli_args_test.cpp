@@ -138,14 +138,16 @@ INSTANTIATE_TEST_SUITE_P(
             "params_takes_no_engine", {"params", "--set", "gamma=1.3"}, "unknown option '--set'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CliArgs, ScaleIsOneUnlessGivenForPng) {
+// Not given, the scale is the command's own (1 for a picture, the format's for a video); given,
+// even as 1, it is the one asked.
+TEST(CliArgs, ScaleIsTheCommandsOwnUnlessGiven) {
     const struct {
         std::vector<std::string_view> args;
-        int scale;
-    } rows[] = {{{"png", "-o", "a.png"}, 1},
-                {{"png", "--scale", "1", "-o", "a.png"}, 1},
-                {{"png", "-o", "a.png", "--scale", "4"}, 4},
-                {{"png", "--scale", "02", "-o", "a.png"}, 2}};
+        std::optional<int> scale;
+    } rows[] = {
+        {{"png", "-o", "a.png"}, std::nullopt},      {{"png", "--scale", "1", "-o", "a.png"}, 1},
+        {{"png", "-o", "a.png", "--scale", "4"}, 4}, {{"png", "--scale", "02", "-o", "a.png"}, 2},
+        {{"video", "-o", "a.mp4"}, std::nullopt},    {{"video", "--scale", "1", "-o", "a.mp4"}, 1}};
     for (const auto& row : rows) {
         const auto parsed = parse_cli_args(row.args);
         ASSERT_TRUE(std::holds_alternative<CliArgs>(parsed));

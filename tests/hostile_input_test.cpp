@@ -96,7 +96,7 @@ const Hostile cases[] = {
     {"video_to_standard_output", "$X video -o -; echo $? > status", 2, "a video needs a file", "",
      ""},
     {"one_frame_gif_shows_for_a_while",
-     "$X video --duration 0.01 -o one.gif && python3 -c \"b=open('one.gif','rb').read();"
+     "$X video --duration 0.01 --hold 0 -o one.gif && python3 -c \"b=open('one.gif','rb').read();"
      " i=b.find(bytes([0x21,0xf9,4])); print('delay', b[i+4] | b[i+5] << 8)\" > delay;"
      " echo $? > status",
      0, "", "delay", "delay 3\n"},

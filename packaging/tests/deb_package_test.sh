@@ -52,7 +52,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(field Depends)
 names=$(tr ',|' '\n' <<<"$depends" | sed 's/(.*)//; s/:any//; s/^ *//; s/ *$//' | grep -v '^$' | sort -u)
 for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6charts6 libavcodec59 \
-  libavformat59 libswscale6 libtomlplusplus3 fonts-comic-neue qt6-qpa-plugins; do
+  libavformat59 libtomlplusplus3 fonts-comic-neue qt6-qpa-plugins; do
   grep -qx -- "$needed" <<<"$names" || fail "Depends does not name $needed: $depends"
 done
 

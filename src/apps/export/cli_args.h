@@ -27,7 +27,7 @@ struct CliArgs {
     std::optional<CliCommand> help_for;  // help: the command whose usage is asked
     int step = last_step;
     bool labels = true;
-    int scale = 1;                       // png: times the client area's own size
+    std::optional<int> scale;            // png (default 1), video: times the client area
     ParameterSources parameters;         // every command of the engine
     bool json = false;                   // summary
     bool force = false;                  // replace a write-protected file

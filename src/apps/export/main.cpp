@@ -102,8 +102,8 @@ void tell_off_picture(const hcci::EngineParameters& engine) {
 int export_png(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
     tell_off_picture(engine);
     const auto app = start_qt(argv0);
-    const std::string png =
-        hcci::encode_png(hcci::render_picture(args.step, args.labels, args.scale, engine));
+    const std::string png = hcci::encode_png(
+        hcci::render_picture(args.step, args.labels, args.scale.value_or(1), engine));
     return write_output(args.output, png, args);
 }
 
@@ -163,7 +163,8 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
                                                        : hcci::VideoFormat::mp4;
     options.fps = args.fps;
     options.duration = args.duration;
-    options.scale = args.scale;
+    // Without --scale, the format's own (hcci::video_scale).
+    options.scale = args.scale.value_or(0);
     options.labels = args.labels;
     if (args.hold) options.hold = *args.hold;
     // The file is staged before the encoding, which may take minutes: a target that cannot be

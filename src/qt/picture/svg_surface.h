@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QPainter>
+#include <QPointF>
 #include <QRect>
 #include <QRegion>
 #include <vector>
@@ -16,7 +17,11 @@
 // that a later step erased are left out (the last one is drawn at the end), and their erasing
 // strokes (white, level or upright) become what they leave seen: white rectangles where they
 // crossed the fixed black parts, which are the partition disc's edges near top dead centre.
-// Consecutive segments of a trace join into one path.
+//
+// Level and upright lines and boxes lie on whole pixels, as on the image surface, and stay
+// crisp. The traces (the lines in the charges' colours) and any other slanted line (the
+// connecting rod) go through the points they were given, mapped onto the picture unrounded;
+// consecutive segments of a trace join into one polyline through every step's point.
 
 namespace hcci {
 
@@ -36,14 +41,20 @@ protected:
               std::optional<Color> explicit_color) override;
 
 private:
-    // A call in whole pixels; consecutive segments of one trace join into one polyline.
+    // A call: a box, a filled box or a straight line on whole pixels, or a polyline through
+    // unrounded points (a trace, a slanted line).
     struct Shape {
         LineMode mode;
-        std::vector<QPoint> points;  // two for a box or a filled box
+        bool exact;                   // points unrounded, not whole pixels
+        std::vector<QPointF> points;  // two for a box or a filled box
+        QPoint pixel;                 // the whole pixel of the first point
         int width;
         Color color;
+        std::vector<QPointF> passed;  // unrounded: points left out since the one before the last
     };
-    void keep(Shape shape);
+    // Keeps a shape of an explicit colour; a line's unrounded ends are from and to.
+    void keep(Shape shape, QPointF from, QPointF to);
+    static void extend(Shape& chain, QPointF point);
     static void paint_shape(QPainter& painter, const Shape& shape);
 
     Color fore_color_ = black;

@@ -17,10 +17,16 @@ struct VideoOptions {
     VideoFormat format = VideoFormat::mp4;
     int fps = 30;
     double duration = 18;  // seconds
-    int scale = 1;
+    int scale = 0;  // the picture's, times the client area; 0: the format's own (video_scale)
     bool labels = true;
     double hold = 2;  // GIF: seconds the last frame stays before the loop starts again
 };
+
+// The scale the picture is drawn at: the one asked for, or by default twice the client area
+// for MP4 and WebM, whose 4:2:0 colour (one colour to each 2x2 block of pixels) would turn a
+// trace of one or two pixels into a fainter, darker line at the client area's own size, and the
+// client area's own size for a GIF, whose colours are its pixels' own.
+int video_scale(const VideoOptions& options);
 
 // The number of frames, and the step each shows: the sweep resampled evenly, the last frame
 // always step 18000.
