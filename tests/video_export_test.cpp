@@ -46,9 +46,16 @@ struct Decoded {
     int width = 0, height = 0;
 };
 
+// A file of this test process's own: CTest runs the cases of this program side by side.
+fs::path own_temporary(const std::string& name) {
+    static int made = 0;
+    return fs::path(::testing::TempDir()) /
+           ("hcci-video-test-" + std::to_string(::getpid()) + "-" + std::to_string(++made) + name);
+}
+
 // The video read back with the same libraries, every frame as RGB.
 Decoded decode(const std::string& bytes, const std::string& extension) {
-    const fs::path path = fs::path(::testing::TempDir()) / ("hcci-video-test" + extension);
+    const fs::path path = own_temporary(extension);
     std::ofstream(path, std::ios::binary) << bytes;
     Decoded result;
     AVFormatContext* format = nullptr;
@@ -145,13 +152,15 @@ std::string top_level_boxes(const std::string& bytes) {
 
 // The video as encode_video writes it into a file.
 std::string encoded(const VideoOptions& options, const std::function<void(int, int)>& progress) {
-    const fs::path path = fs::path(::testing::TempDir()) / "hcci-video-test-encoded";
+    const fs::path path = own_temporary("-encoded");
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     EXPECT_GE(fd, 0);
     encode_video(options, {}, fd, progress);
     ::close(fd);
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    fs::remove(path);
+    return bytes;
 }
 
 class VideoExport : public QtApplicationSuite {};
