@@ -346,6 +346,9 @@ QAbstractSeries* make_series(QChart& chart, const SeriesPlan& plan, QAbstractAxi
             top->replace(list_of(plan.points));
             bottom->replace(list_of(plan.lower));
             auto* area = new QAreaSeries(top, bottom);
+            // An area does not own its edges: they go with it as its children.
+            top->setParent(area);
+            bottom->setParent(area);
             area->setBrush(plan.fill);
             area->setPen(plan.pen);
             made = area;
