@@ -136,7 +136,7 @@ TEST(AnalysisReport, JsonHasEveryKeyOnceWithNumbersThatReadBack) {
     EXPECT_EQ(json_value(json, "aux_over_ringing_limit"), "true");
     // Then the engine, every parameter of it.
     EXPECT_EQ(std::count(json.begin(), json.end(), '\n'),
-              static_cast<long>(keys.size() + parameter_count) + 5);
+              static_cast<long>(keys.size() + parameter_table().size()) + 5);
     EXPECT_EQ(json_value(json, "first_split_atdc"), "-33");
 }
 
@@ -271,9 +271,13 @@ TEST(Study, AValueTheRulesRefuseStopsItByName) {
     // By the crank angles of its former name, the same study.
     EXPECT_EQ(stopped("aux_ignition_start=70:78:0.25"),
               stopped("aux_ignition_start_atdc=-20:-12:0.25"));
+    // At the step the summary's check names too: both read the same record.
     EXPECT_EQ(stopped("start_temperature=1e-320:1:1"),
               "the study stops at start_temperature = 1e-320: these parameters carry "
-              "the model beyond the range of numbers at step 7351");
+              "the model beyond the range of numbers at step 7350");
+    EngineParameters tiny;
+    tiny.start_temperature = 1e-320;
+    EXPECT_EQ(check_parameters(tiny)->step, 7350);
 }
 
 // A study called off from its progress stops, its helpers too, and says so by the exception.

@@ -262,7 +262,7 @@ CombustionModel step_without_ignition(const EngineGeometry& g, const CombustionM
                                       const SweepStep& step) {
     const double quiet_angle = step.phase == 2 ? 60 : 80;
     CombustionModel m = before;
-    step_model(m, g, quiet_angle, step.crank);
+    step_model(m, g, step.phase, quiet_angle, piston_position(g, step.crank));
     return m;
 }
 
@@ -359,7 +359,7 @@ TEST(CombustionModel, AuxiliaryChamberChangesFasterThanTheMainOne) {
     EXPECT_LT(second_division.aux_temperature, second_division.main_temperature);
 }
 
-// The driver resets one record at every cycle start: what the last cycle left must not show.
+// A model reset at every cycle start: what the last cycle left must not show.
 TEST(CombustionModel, EverySweepAfterAResetGivesTheSameValues) {
     const EngineGeometry g = make_engine_geometry();
     CombustionModel model;
@@ -367,7 +367,8 @@ TEST(CombustionModel, EverySweepAfterAResetGivesTheSameValues) {
         reset_model(model, g);
         std::vector<CombustionModel> states;
         for (const double angle : sweep_angles()) {
-            step_model(model, g, angle, crank_position(g, angle));
+            step_model(model, g, phase_of(g, angle), angle,
+                       piston_position(g, crank_position(g, angle)));
             states.push_back(model);
         }
         return states;

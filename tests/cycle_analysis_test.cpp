@@ -15,26 +15,30 @@ namespace {
 // 1, 2, 4, 4 bar. Each segment then releases 1 / (gamma - 1) x 10 x its pressure rise: 25, 50
 // and 0, 75 in all, and no work is done.
 TEST(CycleAnalysis, HeatReleaseAndItsPhasingFromHandMadeSteps) {
-    const EngineGeometry g = make_engine_geometry();
-    CycleAnalyser analyser(g);
+    CycleRecord r;
+    r.geometry = make_engine_geometry();
     const double pressures[] = {1, 2, 4, 4};
-    const double angles[] = {90, 90.02, 90.04, 90.06};
-    CombustionModel m;
-    m.piston_pos = 10;
-    for (int i = 0; i < 4; ++i) {
-        m.prev_piston_pos = m.piston_pos;
-        m.prev_united_pressure = m.united_pressure;
-        m.united_pressure = pressures[i];
-        analyser.add_step(m, angles[i], 3);
+    for (const double p : pressures) {
+        r.phase.push_back(3);
+        r.piston_pos.push_back(10);
+        for (ChargeRecord& c : r.charges) {
+            c.pressure.push_back(p);
+            c.temperature.push_back(1000);
+            c.volume.push_back(10);
+        }
     }
-    const CycleAnalysis a = analyser.result();
+    std::vector<StepHeat> heats;
+    const CycleAnalysis a = analyse_cycle(r, &heats);
     EXPECT_DOUBLE_EQ(a.work, 0);
     EXPECT_DOUBLE_EQ(a.heat_release, 75);
+    ASSERT_EQ(heats.size(), 4u);
+    EXPECT_DOUBLE_EQ(heats[2].united, 50);
+    EXPECT_EQ(heats[2].main, 0);
     // 10 % (7.5) lies 0.3 into the first segment, 50 % (37.5) 0.25 into the second, 90 % (67.5)
-    // 0.85 into it.
-    EXPECT_NEAR(a.ca10_deg, 0.3 * 0.02, 1e-12);
-    EXPECT_NEAR(a.ca50_deg, 0.02 + 0.25 * 0.02, 1e-12);
-    EXPECT_NEAR(a.ca90_deg, 0.02 + 0.85 * 0.02, 1e-12);
+    // 0.85 into it; the steps lie 0.02 degrees apart from the sweep's start.
+    EXPECT_NEAR(a.ca10_deg, -180 + 0.3 * 0.02, 1e-12);
+    EXPECT_NEAR(a.ca50_deg, -180 + 0.02 + 0.25 * 0.02, 1e-12);
+    EXPECT_NEAR(a.ca90_deg, -180 + 0.02 + 0.85 * 0.02, 1e-12);
     EXPECT_NEAR(a.burn_duration_deg, (1.85 - 0.3) * 0.02, 1e-12);
     // 2 bar over 0.02 degrees at the second segment.
     EXPECT_NEAR(a.united.max_pressure_rise.value, 100, 1e-9);

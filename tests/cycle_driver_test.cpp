@@ -37,7 +37,7 @@ TEST(CycleDriver, FirstStepComputesButNeitherDrawsNorPaces) {
     EXPECT_EQ(rig.driver.crank_angle(), -90);
     EXPECT_EQ(rig.driver.readout(), -180);
     EXPECT_EQ(rig.driver.pacing(), 0);
-    EXPECT_DOUBLE_EQ(rig.driver.model().united_pressure, 1);
+    EXPECT_DOUBLE_EQ(rig.driver.record().charge(ChargeName::united).pressure[0], 1);
     EXPECT_EQ(rig.run.stepe, 50000);
     // Only the background: 46 grid lines, 4 boxes, 4 axes.
     EXPECT_EQ(rig.surface.lines().size(), 54u);

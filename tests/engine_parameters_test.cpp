@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/model/combustion_model.h"
+#include "core/model/cycle_record.h"
 #include "core/model/engine_geometry.h"
 #include "model_sweep.h"
 
@@ -54,7 +55,7 @@ TEST(EngineParameters, ADenormalStartTemperatureIsRefusedForWhatItWouldDo) {
     ASSERT_TRUE(problem);
     EXPECT_EQ(problem->kind, ProblemKind::beyond_numbers);
     EXPECT_EQ(problem->step, 7350);
-    EXPECT_EQ(first_non_finite_step(p), 7350);
+    EXPECT_EQ(run_cycle(p).first_non_finite_step, 7350);
     p.start_temperature = 1e-300;
     EXPECT_FALSE(check_parameters(p));
 }

@@ -5,10 +5,11 @@
 
 #include "core/model/combustion_model.h"
 #include "core/model/engine_geometry.h"
-#include "core/model/stepper.h"
+#include "core/model/sweep.h"
 
-// One sweep of the model alone, as the stepper runs it for every consumer: the angle grows by
-// repeated addition, and each step computes the crank position and then the model step.
+// One sweep of the original engine's model alone, stepped here as the record's loop steps it:
+// the angle grows by repeated addition, and each step computes the crank position, the phase,
+// the piston and then the model step.
 
 namespace hcci {
 
@@ -23,10 +24,17 @@ struct SweepStep {
 inline std::vector<SweepStep> run_model_sweep(const EngineParameters& parameters = {}) {
     std::vector<SweepStep> steps;
     steps.reserve(steps_per_sweep);
-    Stepper stepper(parameters);
-    run_sweep(stepper, no_look, [&steps](const Stepper& s) {
-        steps.push_back({s.step_index(), s.crank_angle(), s.phase(), s.crank(), s.state()});
-    });
+    const EngineGeometry g = make_engine_geometry(parameters);
+    CombustionModel model;
+    reset_model(model, g);
+    const std::span<const double> angles = sweep_angles();
+    for (int i = 0; i < steps_per_sweep; ++i) {
+        const double angle = angles[static_cast<std::size_t>(i)];
+        const CrankPosition crank = crank_position(g, angle);
+        const int phase = phase_of(g, angle);
+        step_model(model, g, phase, angle, piston_position(g, crank));
+        steps.push_back({i, angle, phase, crank, model});
+    }
     return steps;
 }
 

@@ -164,14 +164,14 @@ TEST_F(ParameterFiles, TheDefaultFileReadsBackAsTheDefaults) {
     for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
         settings += text[at] != '#';
     }
-    EXPECT_EQ(settings, static_cast<int>(parameter_count) + 1);  // and the model
+    EXPECT_EQ(settings, static_cast<int>(parameter_table().size()) + 1);  // and the model
     EXPECT_NE(text.find("\nmodel = \"scheduled\"  # scheduled or predictive\n"), std::string::npos);
 }
 
 // The model is named, in a file as a TOML string, and read back as it was written.
 TEST_F(ParameterFiles, TheModelIsNamed) {
     EngineParameters predictive;
-    predictive.model = EngineModelKind::predictive;
+    predictive.model = "predictive";
     predictive.start_temperature = 340;
     const auto back = read_parameters({write("p.toml", parameter_file(predictive)), {}});
     ASSERT_TRUE(std::holds_alternative<EngineParameters>(back)) << std::get<std::string>(back);

@@ -7,14 +7,15 @@
 #include <string>
 
 #include "core/model/cycle_analysis.h"
-#include "core/model/stepper.h"
+#include "core/model/cycle_record.h"
+#include "core/model/engine_model.h"
 
 namespace hcci {
 namespace {
 
 EngineParameters predictive() {
     EngineParameters p;
-    p.model = EngineModelKind::predictive;
+    p.model = "predictive";
     return p;
 }
 
@@ -78,11 +79,11 @@ TEST(PredictiveModel, AMergeBeforeTheAuxiliaryIgnitionMisfires) {
 TEST(PredictiveModel, TheIgnitionDelayIsTheCorrelations) {
     EngineParameters p = predictive();
     p.equivalence_ratio = 0.5;
-    const EngineGeometry g = make_engine_geometry(p);
-    EXPECT_NEAR(ignition_delay_ms(g.fuel, 15 * 1.01325, 1000), 4.094970213391309, 1e-12);
+    const FuelConstants fuel = make_fuel_constants(p);
+    EXPECT_NEAR(ignition_delay_ms(fuel, 15 * 1.01325, 1000), 4.094970213391309, 1e-12);
     // Hotter or at higher pressure, sooner.
-    EXPECT_LT(ignition_delay_ms(g.fuel, 20, 1000), ignition_delay_ms(g.fuel, 15, 1000));
-    EXPECT_LT(ignition_delay_ms(g.fuel, 15, 1050), ignition_delay_ms(g.fuel, 15, 1000));
+    EXPECT_LT(ignition_delay_ms(fuel, 20, 1000), ignition_delay_ms(fuel, 15, 1000));
+    EXPECT_LT(ignition_delay_ms(fuel, 15, 1050), ignition_delay_ms(fuel, 15, 1000));
 }
 
 // Each ignition moves as the physics says: a hotter charge ignites earlier; a faster engine
@@ -158,8 +159,7 @@ TEST(PredictiveModel, SplitAndMergeConserveMassEnergyAndFuel) {
 // Every end of every range of the predictive model's own parameters makes a sweep whose every
 // quantity is a finite number, or is refused for what it would do.
 TEST(PredictiveModel, EveryEndOfItsRangesSweepsFinitelyOrIsRefused) {
-    for (const ParameterInfo& info : parameter_table()) {
-        if (info.use != ParameterUse::predictive) continue;
+    for (const ParameterInfo& info : find_engine_model("predictive")->parameters) {
         for (const double end : {info.range.lowest, info.range.highest}) {
             EngineParameters p = predictive();
             p.*info.member = end;
@@ -173,17 +173,17 @@ TEST(PredictiveModel, EveryEndOfItsRangesSweepsFinitelyOrIsRefused) {
                 EXPECT_EQ(problem->kind, ProblemKind::beyond_numbers);
                 continue;
             }
-            Stepper stepper(p);
-            while (stepper.step()) ASSERT_TRUE(stepper.finite()) << stepper.step_index();
+            EXPECT_EQ(run_cycle(p).first_non_finite_step, -1);
         }
     }
 }
 
 // The original model's values stay the model's: no fuel, and every number as it was.
 TEST(PredictiveModel, TheScheduledModelHasNoFuel) {
-    Stepper scheduled;
-    EXPECT_EQ(scheduled.fuel(), nullptr);
-    const CycleAnalysis a = analyse_cycle({});
+    const CycleRecord scheduled = run_cycle({});
+    EXPECT_FALSE(scheduled.fuel);
+    EXPECT_TRUE(scheduled.channels.empty());
+    const CycleAnalysis a = analyse_cycle(scheduled);
     EXPECT_FALSE(a.fuel.present);
 }
 

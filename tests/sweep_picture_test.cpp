@@ -11,7 +11,7 @@
 #include "core/draw/logical_mapping.h"
 #include "core/draw/moving_parts.h"
 #include "core/draw/trace_segments.h"
-#include "core/model/stepper.h"
+#include "core/model/cycle_record.h"
 #include "qt/picture/image_surface.h"
 
 // A whole sweep drawn by the driver, checked against the picture it should leave: the static
@@ -53,21 +53,17 @@ Pictures make_pictures() {
     ImageSurface expected;
     draw_background(expected, g);
     ImageSurface path;
-    Stepper stepper;
-    run_sweep(
-        stepper,
-        [&](const Stepper& s) {
-            draw_trace_segments(expected, g, s.state(), s.crank_angle(), s.phase());
-        },
-        [&](const Stepper& s) {
-            path.DrawWidth(1);
-            draw_piston_outline(path, g, crown_x(g, s.state().piston_pos));
-        });
-    const CombustionModel& m = stepper.state();
-    EXPECT_EQ(m.piston_pos, driver.model().piston_pos);
+    const CycleRecord record = run_cycle({});
+    for (int step = 0; step < CycleRecord::steps(); ++step) {
+        draw_trace_segments(expected, record, step);
+        path.DrawWidth(1);
+        draw_piston_outline(path, g, crown_x(g, record.piston_pos[static_cast<std::size_t>(step)]));
+    }
+    const double piston_pos = record.piston_pos.back();
+    EXPECT_EQ(piston_pos, driver.record().piston_pos.back());
     expected.DrawWidth(1);
     expected.ForeColor(black);
-    draw_piston_outline(expected, g, crown_x(g, m.piston_pos));
+    draw_piston_outline(expected, g, crown_x(g, piston_pos));
     p.expected = expected.image().copy();
     p.crown_path = path.image().copy();
 

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/model/stepper.h"
+#include "core/model/cycle_record.h"
 #include "recording_surface.h"
 
 namespace hcci {
@@ -26,18 +26,16 @@ struct StepCalls {
 // One sweep of the real model, with each step's trace drawing recorded separately.
 const std::vector<StepCalls>& traced_sweep() {
     static const std::vector<StepCalls> steps = [] {
-        Stepper stepper;
+        const CycleRecord record = run_cycle({});
         RecordingSurface surface;
         std::vector<StepCalls> result;
         result.reserve(steps_per_sweep);
-        run_sweep(
-            stepper,
-            [&](const Stepper& s) {
-                surface.clear();
-                draw_trace_segments(surface, s.geometry(), s.state(), s.crank_angle(), s.phase());
-                result.push_back({s.crank_angle(), s.phase(), surface.calls()});
-            },
-            no_look);
+        for (int step = 0; step < CycleRecord::steps(); ++step) {
+            surface.clear();
+            draw_trace_segments(surface, record, step);
+            result.push_back({CycleRecord::crank_angle(step),
+                              record.phase[static_cast<std::size_t>(step)], surface.calls()});
+        }
         return result;
     }();
     return steps;
@@ -100,13 +98,11 @@ TEST(TraceMapping, PressureUpwardsAndTemperatureDownwards) {
 }
 
 TEST(TraceSegments, FirstStepDrawsNothingAndLeavesThePen) {
-    const EngineGeometry g = make_engine_geometry();
-    CombustionModel m;
-    reset_model(m, g);
+    const CycleRecord record = run_cycle({});
     RecordingSurface surface;
     surface.DrawWidth(3);
     surface.clear();
-    draw_trace_segments(surface, g, m, sweep_start_angle, 1);
+    draw_trace_segments(surface, record, 0);
     EXPECT_TRUE(surface.calls().empty());
     EXPECT_EQ(surface.draw_width(), 3);
     EXPECT_TRUE(traced_sweep().front().calls.empty());

@@ -23,6 +23,7 @@
 #include "core/report/analysis_report.h"
 #include "core/report/atomic_file.h"
 #include "core/report/csv_export.h"
+#include "core/report/parameter_messages.h"
 #include "core/report/parameter_text.h"
 #include "core/report/standard_streams.h"
 #include "core/report/study_text.h"
@@ -93,17 +94,17 @@ std::unique_ptr<QApplication> start_qt(char* argv0) {
 }
 
 // A trace that the picture cannot hold is said in a line; the picture stays as it is drawn.
-void tell_off_picture(const hcci::EngineParameters& engine) {
+void tell_off_picture(const hcci::CycleRecord& cycle) {
     const std::string text =
-        hcci::off_picture_text(hcci::traces_off_picture(hcci::analyse_cycle(engine)));
+        hcci::off_picture_text(hcci::traces_off_picture(hcci::analyse_cycle(cycle)));
     if (!text.empty()) complain("note: " + text + " (hcci-cycle-export plot)\n");
 }
 
-int export_png(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
-    tell_off_picture(engine);
+int export_png(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
+    tell_off_picture(*cycle);
     const auto app = start_qt(argv0);
     const std::string png = hcci::encode_png(
-        hcci::render_picture(args.step, args.labels, args.scale.value_or(1), engine));
+        hcci::render_picture(args.step, args.labels, args.scale.value_or(1), cycle));
     return write_output(args.output, png, args);
 }
 
@@ -150,13 +151,13 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-int export_svg(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
-    tell_off_picture(engine);
+int export_svg(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
+    tell_off_picture(*cycle);
     const auto app = start_qt(argv0);
-    return write_output(args.output, hcci::render_svg(args.step, args.labels, engine), args);
+    return write_output(args.output, hcci::render_svg(args.step, args.labels, cycle), args);
 }
 
-int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+int export_video(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
     hcci::VideoOptions options;
     options.format = ends_with(args.output, ".gif")    ? hcci::VideoFormat::gif
                      : ends_with(args.output, ".webm") ? hcci::VideoFormat::webm
@@ -172,11 +173,11 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     auto staged = hcci::ReplacementFile::stage(args.output, {.force = args.force});
     if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
     hcci::ReplacementFile& file = std::get<hcci::ReplacementFile>(staged);
-    tell_off_picture(engine);
+    tell_off_picture(*cycle);
     const auto app = start_qt(argv0);
     {
         Progress progress("video");
-        hcci::encode_video(options, engine, file.fd(), std::ref(progress));
+        hcci::encode_video(options, cycle, file.fd(), std::ref(progress));
     }
     if (auto error = file.commit()) return fail(*error);
     return 0;
@@ -184,26 +185,31 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
 
 void tell(const std::vector<std::string>& notices);
 
-// The baseline engine of --compare, or why there is none (a wrong file is a wrong command line).
-std::variant<hcci::EngineParameters, std::string> baseline_engine(const hcci::CliArgs& args) {
+// The baseline cycle of --compare, or why there is none (a wrong file is a wrong command line).
+std::variant<hcci::SharedRecord, std::string> baseline_cycle(const hcci::CliArgs& args) {
     std::vector<std::string> notices;
-    auto engine = hcci::read_parameters({.file = args.compare, .settings = {}}, &notices);
+    auto engine = hcci::read_parameter_values({.file = args.compare, .settings = {}}, &notices);
     tell(notices);
-    if (auto* problem = std::get_if<std::string>(&engine)) {
+    auto cycle = std::holds_alternative<hcci::EngineParameters>(engine)
+                     ? hcci::checked_cycle(std::get<hcci::EngineParameters>(engine))
+                     : std::variant<hcci::SharedRecord, std::string>(std::get<std::string>(engine));
+    if (auto* problem = std::get_if<std::string>(&cycle)) {
         return "the baseline (--compare " + *args.compare + "): " + *problem;
     }
-    return engine;
+    return cycle;
 }
 
-int export_summary(const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
-    const hcci::CycleAnalysis analysis = hcci::analyse_cycle(engine);
+int export_summary(const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
+    const hcci::EngineParameters& engine = cycle->parameters;
+    const hcci::CycleAnalysis analysis = hcci::analyse_cycle(*cycle);
     if (args.compare) {
-        const auto baseline = baseline_engine(args);
+        const auto baseline = baseline_cycle(args);
         if (const auto* problem = std::get_if<std::string>(&baseline)) return refuse(*problem);
-        const auto& other = std::get<hcci::EngineParameters>(baseline);
-        return write_output(
-            args.output, hcci::comparison_text(analysis, engine, hcci::analyse_cycle(other), other),
-            args);
+        const hcci::CycleRecord& other = *std::get<hcci::SharedRecord>(baseline);
+        return write_output(args.output,
+                            hcci::comparison_text(analysis, engine, hcci::analyse_cycle(other),
+                                                  other.parameters),
+                            args);
     }
     return write_output(
         args.output,
@@ -269,14 +275,14 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     return status;
 }
 
-int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
     std::optional<hcci::CycleSeries> baseline;
     if (args.compare) {
-        const auto other = baseline_engine(args);
+        const auto other = baseline_cycle(args);
         if (const auto* problem = std::get_if<std::string>(&other)) return refuse(*problem);
-        baseline = hcci::cycle_series(std::get<hcci::EngineParameters>(other));
+        baseline = hcci::cycle_series(*std::get<hcci::SharedRecord>(other));
     }
-    const hcci::CycleSeries current = hcci::cycle_series(engine);
+    const hcci::CycleSeries current = hcci::cycle_series(*cycle);
     const auto app = start_qt(argv0);
     const std::string bytes = hcci::render_view(
         *hcci::view_named(args.view), current, baseline ? &*baseline : nullptr,
@@ -318,14 +324,23 @@ int run(int argc, char* argv[]) {
     const auto& args = std::get<hcci::CliArgs>(parsed);
     if (auto problem = outputs_overlap(args)) return refuse(*problem);
     // A wrong parameter is a wrong command line: nothing is written. A study checks each of
-    // its engines whole, since the value it varies may put the others in order.
+    // its engines whole, since the value it varies may put the others in order; every other
+    // command runs the engine's cycle once, which tells whether it stays within the range of
+    // numbers, and reads that.
     std::vector<std::string> notices;
-    const auto parameters = args.command == hcci::CliCommand::study
-                                ? hcci::read_parameter_values(args.parameters, &notices)
-                                : hcci::read_parameters(args.parameters, &notices);
+    const auto parameters = hcci::read_parameter_values(args.parameters, &notices);
     tell(notices);
     if (const auto* problem = std::get_if<std::string>(&parameters)) return refuse(*problem);
     const auto& engine = std::get<hcci::EngineParameters>(parameters);
+    using C = hcci::CliCommand;
+    const bool needs_cycle = args.command != C::study && args.command != C::help &&
+                             args.command != C::version && args.command != C::params;
+    hcci::SharedRecord cycle;
+    if (needs_cycle) {
+        auto checked = hcci::checked_cycle(engine);
+        if (const auto* problem = std::get_if<std::string>(&checked)) return refuse(*problem);
+        cycle = std::get<hcci::SharedRecord>(std::move(checked));
+    }
     try {
         switch (args.command) {
             case hcci::CliCommand::help:
@@ -336,19 +351,19 @@ int run(int argc, char* argv[]) {
             case hcci::CliCommand::params:
                 return write_output(args.output, hcci::default_parameter_file(), args);
             case hcci::CliCommand::csv:
-                return write_output(args.output, hcci::sweep_csv(engine), args);
+                return write_output(args.output, hcci::sweep_csv(*cycle), args);
             case hcci::CliCommand::png:
-                return export_png(argv[0], args, engine);
+                return export_png(argv[0], args, cycle);
             case hcci::CliCommand::svg:
-                return export_svg(argv[0], args, engine);
+                return export_svg(argv[0], args, cycle);
             case hcci::CliCommand::video:
-                return export_video(argv[0], args, engine);
+                return export_video(argv[0], args, cycle);
             case hcci::CliCommand::summary:
-                return export_summary(args, engine);
+                return export_summary(args, cycle);
             case hcci::CliCommand::study:
                 return export_study(argv[0], args, engine);
             case hcci::CliCommand::plot:
-                return export_plot(argv[0], args, engine);
+                return export_plot(argv[0], args, cycle);
         }
     } catch (const std::bad_alloc&) {
         return fail("out of memory");

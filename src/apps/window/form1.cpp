@@ -65,9 +65,12 @@ Form1::Clock Form1::steady_clock() {
 }
 
 Form1::Form1(const EngineParameters& parameters, QWidget* parent, Clock clock)
+    : Form1(share_cycle(parameters), parent, std::move(clock)) {}
+
+Form1::Form1(SharedRecord cycle, QWidget* parent, Clock clock)
     : QWidget(parent),
       surface_(std::make_unique<ImageSurface>()),
-      driver_(*surface_, run_, parameters),
+      driver_(*surface_, run_, std::move(cycle)),
       clock_(std::move(clock)),
       pacer_(driver_, run_, clock_),
       shown_readout_(LONG_MIN) {

@@ -28,8 +28,9 @@ public:
     // The steady clock of the machine.
     static Clock steady_clock();
 
-    // Animates the engine the parameters describe (they must pass check_parameters), paced by
-    // the clock.
+    // Animates the recorded cycle, paced by the clock.
+    explicit Form1(SharedRecord cycle, QWidget* parent = nullptr, Clock clock = steady_clock());
+    // The same of the engine the parameters describe (they must pass check_parameters).
     explicit Form1(const EngineParameters& parameters = {}, QWidget* parent = nullptr,
                    Clock clock = steady_clock());
     ~Form1() override;

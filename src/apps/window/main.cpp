@@ -11,6 +11,7 @@
 #include "apps/window/explore_window.h"
 #include "apps/window/form1.h"
 #include "apps/window/window_args.h"
+#include "core/report/parameter_messages.h"
 #include "core/report/standard_streams.h"
 #include "core/report/version.h"
 #include "qt/picture/qt_startup.h"
@@ -43,9 +44,14 @@ int run(int argc, char* argv[]) {
         return std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
     }
     std::vector<std::string> notices;
-    const auto parameters = hcci::read_parameters(args.parameters, &notices);
+    const auto parameters = hcci::read_parameter_values(args.parameters, &notices);
     for (const std::string& notice : notices) complain(notice + "\n");
-    if (const auto* problem = std::get_if<std::string>(&parameters)) {
+    // The cycle, run once here, tells whether the engine stays within the range of numbers.
+    const auto cycle = std::holds_alternative<hcci::EngineParameters>(parameters)
+                           ? hcci::checked_cycle(std::get<hcci::EngineParameters>(parameters))
+                           : std::variant<hcci::SharedRecord, std::string>(
+                                 std::get<std::string>(parameters));
+    if (const auto* problem = std::get_if<std::string>(&cycle)) {
         complain(*problem + "\ntry 'hcci-cycle --help'\n");
         return 2;
     }
@@ -70,7 +76,7 @@ int run(int argc, char* argv[]) {
         icon.addFile(QStringLiteral(":/icons/%1x%1/hcci-cycle.png").arg(size), QSize(size, size));
     }
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("hcci-cycle"), icon));
-    const auto& engine = std::get<hcci::EngineParameters>(parameters);
+    const hcci::SharedRecord& engine = std::get<hcci::SharedRecord>(cycle);
     if (args.explore) {
         hcci::ExploreWindow explorer(engine);
         QGuiApplication::setDesktopFileName(QStringLiteral(HCCI_DESKTOP_ID "_explorer"));

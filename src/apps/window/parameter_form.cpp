@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "apps/window/jump_slider.h"
+#include "core/model/engine_model.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_labels.h"
 #include "core/report/parameter_messages.h"
@@ -57,7 +58,13 @@ QLabel* small_label(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
+ParameterForm::ParameterForm(QWidget* parent, Check check)
+    : QWidget(parent), check_(std::move(check)) {
+    const std::size_t count = parameter_table().size();
+    boxes_.resize(count);
+    sliders_.resize(count);
+    notes_.resize(count);
+    reasons_.resize(count);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     // The rows scroll by themselves, so that what stands around them stays in view.
@@ -74,13 +81,13 @@ ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
     // The model first: it decides which of the numbers below play a part.
     model_ = new QComboBox(rows);
     model_->setObjectName(QStringLiteral("model"));
-    for (const EngineModelKind kind : {EngineModelKind::scheduled, EngineModelKind::predictive}) {
-        model_->addItem(text_of(model_name(kind)), static_cast<int>(kind));
+    QString model_tip;
+    for (const EngineModelEntry* model : engine_models()) {
+        model_->addItem(text_of(model->name));
+        model_tip += text_of(model->name) + QStringLiteral(": ") + text_of(model->summary) +
+                     QStringLiteral(";\n");
     }
-    const QString model_tip = QStringLiteral(
-        "scheduled: the original engine, its ignitions typed in by angle;\n"
-        "predictive: both ignitions follow from the charge's own state.\n"
-        "In a parameter file: model");
+    model_tip += QStringLiteral("In a parameter file: model");
     model_->setToolTip(model_tip);
     auto* model_label = new QLabel(QStringLiteral("Engine model"), rows);
     model_label->setBuddy(model_);
@@ -89,46 +96,46 @@ ParameterForm::ParameterForm(QWidget* parent) : QWidget(parent) {
     grid->addWidget(model_, 0, 1, 1, 2, Qt::AlignLeft);
     connect(model_, &QComboBox::currentIndexChanged, this, [this](int index) {
         EngineParameters candidate = parameters_;
-        candidate.model = static_cast<EngineModelKind>(model_->itemData(index).toInt());
-        if (candidate.model == parameters_.model || check_parameters(candidate)) return;
+        candidate.model = engine_models()[static_cast<std::size_t>(index)]->name;
+        if (candidate.model == parameters_.model || check_(candidate)) return;
         parameters_ = candidate;
         show_model();
         emit changed(parameters_);
     });
     int row = 1;
-    std::optional<ParameterGroup> group;
-    for (const ParameterLabel& label : parameter_labels()) {
-        const ParameterInfo& info = *find_parameter(label.name);
-        const auto i = static_cast<std::size_t>(&info - parameter_table().data());
-        if (group != label.group) {
-            group = label.group;
-            auto* title = new QLabel(text_of(group_title(label.group)), rows);
+    std::string_view group;
+    // The table lists each group's parameters together.
+    for (const ParameterInfo& info : parameter_table()) {
+        const std::size_t i = parameter_index(info);
+        if (group != info.group) {
+            group = info.group;
+            auto* title = new QLabel(text_of(info.group), rows);
             QFont bold = title->font();
             bold.setBold(true);
             title->setFont(bold);
             grid->addWidget(title, row++, 0, 1, 3);
         }
-        const QString tip = QString::fromStdString(parameter_tooltip(info));
-        auto* name = new QLabel(text_of(label.plain), rows);
-        name->setToolTip(tip);
+        auto* name = new QLabel(text_of(info.label), rows);
         auto* box = new QLineEdit(rows);
         box->setObjectName(text_of(info.name));
-        box->setToolTip(tip);
         box->setFixedWidth(96);
         box->installEventFilter(this);
         name->setBuddy(box);
-        const SliderScale scale = slider_scale(info, label.step);
+        const SliderScale scale = slider_scale(info, info.step);
         auto* slider = new QSlider(Qt::Horizontal, rows);
         slider->setRange(scale.lowest, scale.highest);
         slider->setFocusPolicy(Qt::StrongFocus);
         slider->setMinimumWidth(60);
-        slider->setToolTip(tip);
         slider->installEventFilter(this);
         jump_to_click(slider);
         auto* machine = small_label(text_of(info.name), rows);
         machine->setForegroundRole(QPalette::PlaceholderText);
         machine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        machine->setToolTip(tip);
+        for (QWidget* tipped : {static_cast<QWidget*>(name), static_cast<QWidget*>(box),
+                                static_cast<QWidget*>(slider), static_cast<QWidget*>(machine)}) {
+            tipped->setProperty("parameter", static_cast<qulonglong>(i));
+            tipped_.push_back(tipped);
+        }
         // The note's room is kept whatever it says, so that nothing moves when a reason shows.
         auto* note = small_label({}, rows);
         note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -156,9 +163,9 @@ void ParameterForm::set_parameters(const EngineParameters& parameters) {
     parameters_ = parameters;
     {
         const QSignalBlocker quiet(model_);
-        model_->setCurrentIndex(model_->findData(static_cast<int>(parameters.model)));
+        model_->setCurrentIndex(model_->findText(text_of(parameters.model)));
     }
-    for (std::size_t i = 0; i < parameter_count; ++i) {
+    for (std::size_t i = 0; i < boxes_.size(); ++i) {
         show_value(i);
         mark(i, {});
     }
@@ -174,12 +181,21 @@ bool ParameterForm::has_refused_text() const {
                        [](const QString& r) { return !r.isEmpty(); });
 }
 
-// A number that plays no part in the model is greyed out.
+// A number that plays no part in the model is greyed out; the tooltips give the model's
+// defaults.
 void ParameterForm::show_model() {
-    for (std::size_t i = 0; i < parameter_count; ++i) {
+    for (std::size_t i = 0; i < boxes_.size(); ++i) {
         const bool shaping = shapes(info_at(i), parameters_.model);
         boxes_[i]->setEnabled(shaping);
         sliders_[i]->setEnabled(shaping);
+    }
+    for (QWidget* tipped : tipped_) {
+        const auto i = static_cast<std::size_t>(tipped->property("parameter").toULongLong());
+        tipped->setToolTip(
+            QString::fromStdString(parameter_tooltip(info_at(i), parameters_.model)));
+    }
+    for (std::size_t i = 0; i < boxes_.size(); ++i) {
+        if (reasons_[i].isEmpty()) mark(i, {});
     }
 }
 
@@ -187,7 +203,7 @@ void ParameterForm::show_value(std::size_t i) {
     const double value = parameters_.*info_at(i).member;
     boxes_[i]->setText(QString::fromStdString(shortest_text(value)));
     const QSignalBlocker quiet(sliders_[i]);
-    const double step = label_of(info_at(i)).step;
+    const double step = info_at(i).step;
     sliders_[i]->setValue(static_cast<int>(std::lround(value / step)));
 }
 
@@ -199,7 +215,7 @@ void ParameterForm::mark(std::size_t i, const QString& reason) {
         QString range = QString::fromStdString(range_text(info.range));
         if (!info.unit.empty()) range = text_of(info.unit) + QStringLiteral(", ") + range;
         note->setText(range);
-        note->setToolTip(QString::fromStdString(parameter_tooltip(info)));
+        note->setToolTip(QString::fromStdString(parameter_tooltip(info, parameters_.model)));
         note->setStyleSheet({});
         boxes_[i]->setStyleSheet({});
         return;
@@ -221,19 +237,19 @@ void ParameterForm::typed(std::size_t i) {
     {
         const QSignalBlocker quiet(sliders_[i]);
         sliders_[i]->setValue(static_cast<int>(
-            std::lround(std::clamp(read.value / label_of(info_at(i)).step, -1e9, 1e9))));
+            std::lround(std::clamp(read.value / info_at(i).step, -1e9, 1e9))));
     }
     offer(i, read.value);
 }
 
 void ParameterForm::slid(std::size_t i, int position) {
-    const double value = value_at(position, label_of(info_at(i)).step);
+    const double value = value_at(position, info_at(i).step);
     boxes_[i]->setText(QString::fromStdString(shortest_text(value)));
     offer(i, value);
 }
 
 void ParameterForm::step_by(std::size_t i, int steps) {
-    const double step = label_of(info_at(i)).step;
+    const double step = info_at(i).step;
     const DecimalRead read = read_decimal(boxes_[i]->text().trimmed().toStdString());
     const double from =
         read.kind == DecimalRead::Kind::number ? read.value : parameters_.*info_at(i).member;
@@ -248,7 +264,7 @@ void ParameterForm::step_by(std::size_t i, int steps) {
 void ParameterForm::offer(std::size_t i, double value) {
     EngineParameters candidate = parameters_;
     candidate.*info_at(i).member = value;
-    if (const auto problem = check_parameters(candidate)) {
+    if (const auto problem = check_(candidate)) {
         // The range alone says it shortest; an order names both parameters.
         if (problem->kind == ProblemKind::out_of_range && problem->parameter == &info_at(i)) {
             mark(i, QStringLiteral("allowed is ") +
@@ -267,7 +283,7 @@ void ParameterForm::offer(std::size_t i, double value) {
 // The arrows step a box's value; the wheel turns a slider only while it has the focus, so that
 // scrolling past the rows never changes the engine.
 bool ParameterForm::eventFilter(QObject* watched, QEvent* event) {
-    for (std::size_t i = 0; i < parameter_count; ++i) {
+    for (std::size_t i = 0; i < boxes_.size(); ++i) {
         if (watched == boxes_[i] && event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Up || key == Qt::Key_Down) {

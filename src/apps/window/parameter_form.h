@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QWidget>
-#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
 
 #include "core/model/engine_parameters.h"
 
@@ -21,7 +23,12 @@ class ParameterForm final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ParameterForm(QWidget* parent = nullptr);
+    // What the form asks of a value before it counts: the engine's problem, or nothing when it
+    // can be drawn. check_parameters by default; a caller that goes on to draw the engine can
+    // run its cycle here, once.
+    using Check = std::function<std::optional<ParameterProblem>(const EngineParameters&)>;
+
+    explicit ParameterForm(QWidget* parent = nullptr, Check check = check_parameters);
 
     // Shows these values (which pass check_parameters) without telling anyone, and forgets
     // anything typed that did not count.
@@ -53,11 +60,14 @@ private:
     void show_model();
 
     EngineParameters parameters_;
+    Check check_;
     QComboBox* model_ = nullptr;
-    std::array<QLineEdit*, parameter_count> boxes_{};
-    std::array<QSlider*, parameter_count> sliders_{};
-    std::array<QLabel*, parameter_count> notes_{};  // the range, or why the text does not count
-    std::array<QString, parameter_count> reasons_{};
+    // A row for each parameter of parameter_table(), in its order.
+    std::vector<QLineEdit*> boxes_;
+    std::vector<QSlider*> sliders_;
+    std::vector<QLabel*> notes_;  // the range, or why the text does not count
+    std::vector<QString> reasons_;
+    std::vector<QWidget*> tipped_;  // what shows each parameter's tooltip, its default the model's
 };
 
 }  // namespace hcci

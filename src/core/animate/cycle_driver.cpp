@@ -12,10 +12,22 @@
 
 namespace hcci {
 
+CycleDriver::CycleDriver(DrawingSurface& surface, RunControl& run, SharedRecord record)
+    : surface_(&surface), run_(run) {
+    if (!record) throw std::invalid_argument("a driver needs a cycle to draw");
+    now_.record = std::move(record);
+}
+
 CycleDriver::CycleDriver(DrawingSurface& surface, RunControl& run,
                          const EngineParameters& parameters)
-    : surface_(&surface), run_(run) {
-    now_.parameters = parameters;
+    : CycleDriver(surface, run, share_cycle(parameters)) {}
+
+double CycleDriver::crank_angle() const {
+    return now_.step < 0 ? sweep_start_angle : CycleRecord::crank_angle(now_.step);
+}
+
+int CycleDriver::phase() const {
+    return now_.step < 0 ? 0 : now_.record->phase[static_cast<std::size_t>(now_.step)];
 }
 
 Advance CycleDriver::advance() {
@@ -89,7 +101,7 @@ double CycleDriver::pacing() const {
 }
 
 void CycleDriver::begin_cycle() {
-    now_.stepper = Stepper(now_.parameters);
+    now_.step = -1;
     draw_diagram_grid(*surface_, geometry());
     draw_engine_outline(*surface_, geometry());
     draw_diagram_axes(*surface_, geometry());
@@ -106,17 +118,14 @@ void CycleDriver::restart() {
 }
 
 bool CycleDriver::run_step() {
-    Stepper& stepper = now_.stepper;
-    if (!stepper.update()) return false;
-    now_.readout = readout_value(stepper.crank_angle());
-    // The segments show the updated values; the hand-over that follows changes none of them.
-    draw_trace_segments(*surface_, geometry(), model(), crank_angle(), phase());
-    stepper.hand_over();
-    if (piston_positions_ != nullptr) {
-        piston_positions_->push_back(model().piston_pos);
-    } else {
-        draw_moving_parts(*surface_, geometry(), crank_angle(), model().prev_piston_pos,
-                          model().piston_pos);
+    if (now_.step == last_step) return false;
+    const int step = ++now_.step;
+    now_.readout = readout_value(crank_angle());
+    draw_trace_segments(*surface_, record(), step);
+    if (!without_moving_parts_ && step > 0) {
+        const auto i = static_cast<std::size_t>(step);
+        draw_moving_parts(*surface_, geometry(), crank_angle(), record().piston_pos[i - 1],
+                          record().piston_pos[i]);
     }
     return true;
 }

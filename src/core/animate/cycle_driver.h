@@ -2,11 +2,11 @@
 #pragma once
 
 #include <functional>
-#include <vector>
-#include "core/animate/run_control.h"
+#include <memory>
 
+#include "core/animate/run_control.h"
 #include "core/draw/drawing_surface.h"
-#include "core/model/stepper.h"
+#include "core/model/cycle_record.h"
 
 // The endless animation as a state machine. Each advance() passes the freeze point of the step
 // before (the window has handled its events by then) and runs the next step:
@@ -26,8 +26,8 @@ enum class DriverState { drawing_background, sweeping, frozen, waiting, ended };
 // Everything a driver knows between two steps, to go back to later.
 struct DriverSnapshot {
     DriverState state = DriverState::drawing_background;
-    EngineParameters parameters;
-    Stepper stepper;  // the sweep so far
+    SharedRecord record;
+    int step = -1;  // the step that ran last; -1 before the first
     long readout = 0;
     long cycles = 0;
 };
@@ -45,7 +45,9 @@ enum class Advance {
 
 class CycleDriver {
 public:
-    // Every cycle is one of the engine the parameters describe (they must pass check_parameters).
+    // Every cycle is the recorded one (of parameters that passed check_parameters).
+    CycleDriver(DrawingSurface& surface, RunControl& run, SharedRecord record);
+    // The same, the cycle run here.
     CycleDriver(DrawingSurface& surface, RunControl& run, const EngineParameters& parameters = {});
 
     Advance advance();
@@ -60,22 +62,21 @@ public:
     // Draws from now on onto another surface, which must already show this cycle's picture
     // (see CycleReplay).
     void set_surface(DrawingSurface& surface) { surface_ = &surface; }
-    // Leaves the crown out of the steps from now on, keeping instead where the piston stood at
-    // each (for a picture that draws the crown's whole history at once, draw_piston_history);
-    // nullptr draws it again.
-    void leave_out_moving_parts(std::vector<double>* piston_positions) {
-        piston_positions_ = piston_positions;
-    }
+    // Leaves the crown out of the steps from now on (for a picture that draws the crown's whole
+    // history at once from the record's piston positions, draw_piston_history), or draws it
+    // again.
+    void leave_out_moving_parts(bool leave_out) { without_moving_parts_ = leave_out; }
     // Where the driver stands, and a return to it; the surface must then show the picture of
     // that moment. The run-control values are the window's and stay as they are.
     DriverSnapshot snapshot() const;
     void restore(const DriverSnapshot& snapshot);
 
     DriverState state() const { return now_.state; }
-    // The step that ran last: its accumulated angle, index in the sweep (0 first), phase, readout.
-    double crank_angle() const { return now_.stepper.crank_angle(); }
-    int step_index() const { return now_.stepper.step_index(); }
-    int phase() const { return now_.stepper.phase(); }
+    // The step that ran last: its accumulated angle, index in the sweep (0 first; -1 before the
+    // first, at the sweep's start angle and phase 0), phase, readout.
+    double crank_angle() const;
+    int step_index() const { return now_.step; }
+    int phase() const;
     long readout() const { return now_.readout; }
     // Pacing counts the last step burns: none for the first step of a sweep, otherwise the whole
     // part of stepe as it is now, so that a pace key takes effect on the delay already running.
@@ -83,9 +84,10 @@ public:
     // Cycles begun so far.
     long cycles() const { return now_.cycles; }
 
-    const EngineParameters& parameters() const { return now_.parameters; }
-    const EngineGeometry& geometry() const { return now_.stepper.geometry(); }
-    const CombustionModel& model() const { return now_.stepper.state(); }
+    const CycleRecord& record() const { return *now_.record; }
+    const SharedRecord& shared_record() const { return now_.record; }
+    const EngineParameters& parameters() const { return now_.record->parameters; }
+    const EngineGeometry& geometry() const { return now_.record->geometry; }
 
 private:
     Advance pass_freeze_point();
@@ -94,7 +96,7 @@ private:
     bool run_step();  // false once the sweep is complete
 
     DrawingSurface* surface_;
-    std::vector<double>* piston_positions_ = nullptr;
+    bool without_moving_parts_ = false;
     RunControl& run_;
     DriverSnapshot now_;  // all it knows between two steps
 };

@@ -16,11 +16,11 @@ bool CycleReplay::catch_up(const CycleDriver& live, const std::function<bool()>&
             break;
     }
     // A live driver put back to an earlier step (the explorer does) is replayed afresh too.
-    if (!driver_ || cycle_ != live.cycles() || driver_->parameters() != live.parameters() ||
+    if (!driver_ || cycle_ != live.cycles() || driver_->shared_record() != live.shared_record() ||
         driver_->step_index() > live.step_index()) {
         if (driver_) surface_.Cls();
         run_ = RunControl{};
-        driver_.emplace(surface_, run_, live.parameters());
+        driver_.emplace(surface_, run_, live.shared_record());
         cycle_ = live.cycles();
     }
     return driver_->run_to(live.step_index(), out_of_time);

@@ -3,7 +3,6 @@
 
 #include "core/draw/logical_mapping.h"
 #include "core/draw/trace_segments.h"
-#include "core/model/stepper.h"
 
 namespace hcci {
 
@@ -30,26 +29,27 @@ bool is_pressure(Trace trace) {
            trace == Trace::aux_pressure;
 }
 
-std::vector<TracePoint> trace_points(const EngineParameters& parameters) {
+std::vector<TracePoint> trace_points(const CycleRecord& record) {
     std::vector<TracePoint> points;
     points.reserve(2 * static_cast<std::size_t>(steps_per_sweep) + std::size_t{4} * 2500);
-    Stepper stepper(parameters);
-    const auto add = [&points](const Stepper& s) {
-        const CombustionModel& m = s.state();
-        const int step = s.step_index();
-        const double angle = s.crank_angle();
-        const double x = crown_x(s.geometry(), m.piston_pos);
-        if (is_divided_phase(s.phase())) {
-            points.push_back({Trace::aux_pressure, step, angle, x, m.aux_pressure});
-            points.push_back({Trace::main_pressure, step, angle, x, m.main_pressure});
-            points.push_back({Trace::aux_temperature, step, angle, x, m.aux_temperature});
-            points.push_back({Trace::main_temperature, step, angle, x, m.main_temperature});
-        } else {
-            points.push_back({Trace::united_pressure, step, angle, x, m.united_pressure});
-            points.push_back({Trace::united_temperature, step, angle, x, m.united_temperature});
-        }
+    const auto add = [&](Trace trace, int step, ChargeName charge, bool pressure) {
+        const ChargeRecord& c = record.charge(charge);
+        const auto i = static_cast<std::size_t>(step);
+        points.push_back({trace, step, CycleRecord::crank_angle(step),
+                          crown_x(record.geometry, record.piston_pos[i]),
+                          pressure ? c.pressure[i] : c.temperature[i]});
     };
-    run_sweep(stepper, add, no_look);
+    for (int step = 0; step < CycleRecord::steps(); ++step) {
+        if (record.divided(step)) {
+            add(Trace::aux_pressure, step, ChargeName::aux, true);
+            add(Trace::main_pressure, step, ChargeName::main, true);
+            add(Trace::aux_temperature, step, ChargeName::aux, false);
+            add(Trace::main_temperature, step, ChargeName::main, false);
+        } else {
+            add(Trace::united_pressure, step, ChargeName::united, true);
+            add(Trace::united_temperature, step, ChargeName::united, false);
+        }
+    }
     return points;
 }
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/model/engine_parameters.h"
+#include "core/model/cycle_record.h"
 
 // The points the traces of one sweep pass through, for reading a value off the diagrams.
 
@@ -31,9 +31,9 @@ struct TracePoint {
     double value;    // bar or K
 };
 
-// The ends of every segment the traces draw over a sweep of that engine, and the first
-// segments' start, by step.
-std::vector<TracePoint> trace_points(const EngineParameters& parameters);
+// The ends of every segment the traces draw over a recorded cycle, and the first segments'
+// start, by step.
+std::vector<TracePoint> trace_points(const CycleRecord& record);
 
 // Of the points drawn by step `up_to_step`, the one nearest to a pixel of the client area at its
 // own size (616 x 741), if it lies within `reach` pixels.

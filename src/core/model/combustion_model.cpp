@@ -6,20 +6,6 @@
 namespace hcci {
 namespace {
 
-void save_united_point(CombustionModel& m) {
-    m.prev_piston_pos = m.piston_pos;
-    m.prev_united_pressure = m.united_pressure;
-    m.prev_united_temperature = m.united_temperature;
-}
-
-void save_chamber_point(CombustionModel& m) {
-    m.prev_aux_pressure = m.aux_pressure;
-    m.prev_main_pressure = m.main_pressure;
-    m.prev_aux_temperature = m.aux_temperature;
-    m.prev_main_temperature = m.main_temperature;
-    m.prev_piston_pos = m.piston_pos;
-}
-
 void hand_over_split(CombustionModel& m, const EngineGeometry& g) {
     m.main_split_pressure = m.united_pressure;
     m.aux_split_pressure = m.united_pressure;
@@ -29,8 +15,8 @@ void hand_over_split(CombustionModel& m, const EngineGeometry& g) {
     m.aux_split_temperature = m.united_temperature;
     m.aux_temperature = m.united_temperature;
     m.main_temperature = m.united_temperature;
-    m.main_split_volume = g.main_clearance + (m.piston_pos - g.total_clearance) * g.main_share;
-    m.aux_split_volume = g.aux_clearance + (m.piston_pos - g.total_clearance) * (1 - g.main_share);
+    m.main_split_volume = main_split_volume(g, m.piston_pos);
+    m.aux_split_volume = aux_split_volume(g, m.piston_pos);
     m.split_piston_pos = m.piston_pos;
 }
 
@@ -96,24 +82,9 @@ void apply_main_ignition(CombustionModel& m, const EngineGeometry& g, double cra
 
 }  // namespace
 
-int phase_of(const EngineGeometry& g, double crank_angle) {
-    if (crank_angle < g.first_split_angle) return 1;
-    if (crank_angle <= g.first_merge_angle) return 2;
-    if (crank_angle <= g.second_split_angle) return 3;
-    if (crank_angle <= g.second_merge_angle) return 4;
-    return 5;
-}
-
 void reset_model(CombustionModel& m, const EngineGeometry& g) {
     m.piston_pos = 2 * g.crank_radius;
-    m.prev_piston_pos = 0;
     m.split_piston_pos = 0;
-    m.prev_united_pressure = 0;
-    m.prev_united_temperature = 0;
-    m.prev_aux_pressure = 0;
-    m.prev_main_pressure = 0;
-    m.prev_aux_temperature = 0;
-    m.prev_main_temperature = 0;
     m.merged_temperature = 0;
     m.main_split_pressure = 0;
     m.aux_split_pressure = 0;
@@ -125,13 +96,11 @@ void reset_model(CombustionModel& m, const EngineGeometry& g) {
     m.aux_split_volume = 0;
 }
 
-int update_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
-                 const CrankPosition& crank) {
-    const int phase = phase_of(g, crank_angle);
+void update_model(CombustionModel& m, const EngineGeometry& g, int phase, double crank_angle,
+                  double piston_pos) {
+    m.piston_pos = piston_pos;
     switch (phase) {
         case 1: {
-            save_united_point(m);
-            m.piston_pos = piston_position(g, crank);
             const double ratio = g.bdc_height / m.piston_pos;
             m.united_pressure = g.bdc_pressure * std::pow(ratio, g.gamma);
             m.united_temperature = g.start_temperature * std::pow(ratio, g.gamma - 1);
@@ -139,24 +108,17 @@ int update_model(CombustionModel& m, const EngineGeometry& g, double crank_angle
         }
         case 2:
         case 4:
-            save_chamber_point(m);
-            m.piston_pos = piston_position(g, crank);
             update_divided(m, g);
             if (phase == 2) apply_aux_ignition(m, g, crank_angle);
             break;
         case 3:
-            save_united_point(m);
-            m.piston_pos = piston_position(g, crank);
             update_united_from_merge(m, g);
             apply_main_ignition(m, g, crank_angle);
             break;
         default:
-            save_united_point(m);
-            m.piston_pos = piston_position(g, crank);
             update_united_from_merge(m, g);
             break;
     }
-    return phase;
 }
 
 void hand_over(CombustionModel& m, const EngineGeometry& g, int phase) {
@@ -174,11 +136,10 @@ void hand_over(CombustionModel& m, const EngineGeometry& g, int phase) {
     }
 }
 
-int step_model(CombustionModel& m, const EngineGeometry& g, double crank_angle,
-               const CrankPosition& crank) {
-    const int phase = update_model(m, g, crank_angle, crank);
+void step_model(CombustionModel& m, const EngineGeometry& g, int phase, double crank_angle,
+                double piston_pos) {
+    update_model(m, g, phase, crank_angle, piston_pos);
     hand_over(m, g, phase);
-    return phase;
 }
 
 bool state_is_finite(const CombustionModel& m) {

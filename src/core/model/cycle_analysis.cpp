@@ -3,20 +3,11 @@
 
 #include <cmath>
 
-#include "core/model/stepper.h"
-
 namespace hcci {
 namespace {
 
 void take_peak(Peak& peak, double value, int step, double crank_angle) {
     if (value > peak.value) peak = {value, step, angle_atdc(crank_angle)};
-}
-
-// The internal energy of the charges present, p V / (gamma - 1) summed.
-double internal_energy(const CombustionModel& m, bool divided, double gamma) {
-    const double pv = divided ? m.main_pressure * m.main_volume + m.aux_pressure * m.aux_volume
-                              : m.united_pressure * m.piston_pos;
-    return pv / (gamma - 1);
 }
 
 // The ringing intensity (beta (dp/dt)max)^2 / (2 gamma pmax) sqrt(gamma R Tmax), beta 0.05 ms,
@@ -36,109 +27,146 @@ void take_ringing(ChargeFigures& charge, double gamma, double degrees_per_ms) {
     charge.over_ringing_limit = charge.ringing_mw_per_m2 > ringing_limit_mw_per_m2;
 }
 
-}  // namespace
-
-struct CycleAnalyser::Segment {
-    double pressure_before, pressure_after;
-    double volume_before, volume_after;
-    double volume_change;
+// The running heat release at each step, for the phasing angles.
+struct HeatPoint {
+    double angle_before, angle_after, heat;
 };
 
-CycleAnalyser::CycleAnalyser(const EngineGeometry& geometry) : geometry_(geometry) {
-    heat_points_.reserve(steps_per_sweep);
+// Reads the figures off the record's segments, a step at a time.
+class Analyser {
+public:
+    explicit Analyser(const CycleRecord& record) : r_(record), g_(record.geometry) {
+        heat_points_.reserve(record.phase.size());
+    }
+
+    void add_step(int step, StepHeat& heat);
+    CycleAnalysis result() const;
+
+private:
+    struct Segment {
+        double pressure_before, pressure_after;
+        double volume_before, volume_after;
+        double volume_change;
+    };
+    double value(const std::vector<double>& v, int step) const {
+        return v[static_cast<std::size_t>(step)];
+    }
+    void add_segment(const Segment& segment, double& heat, Peak& rise, int step,
+                     double crank_angle, double previous_angle);
+    void add_merge(int step);
+    // The internal energy sum(p V) / (gamma - 1) of the charges present at the step.
+    double internal_energy(int step) const;
+
+    const CycleRecord& r_;
+    const EngineGeometry& g_;
+    CycleAnalysis analysis_;
+    int merges_ = 0;
+    double work_scale_ = 0;  // the sum of the work's terms without their signs
+    std::vector<HeatPoint> heat_points_;
+};
+
+double Analyser::internal_energy(int step) const {
+    const ChargeRecord& united = r_.charge(ChargeName::united);
+    const ChargeRecord& main = r_.charge(ChargeName::main);
+    const ChargeRecord& aux = r_.charge(ChargeName::aux);
+    const double pv = r_.divided(step) ? value(main.pressure, step) * value(main.volume, step) +
+                                             value(aux.pressure, step) * value(aux.volume, step)
+                                       : value(united.pressure, step) * value(r_.piston_pos, step);
+    return pv / (g_.gamma - 1);
 }
 
-void CycleAnalyser::add_segment(const Segment& s, double& heat, Peak& rise, double crank_angle) {
-    const double gamma = geometry_.gamma;
+void Analyser::add_segment(const Segment& s, double& heat, Peak& rise, int step,
+                           double crank_angle, double previous_angle) {
+    const double gamma = g_.gamma;
     const double mean_pressure = 0.5 * (s.pressure_before + s.pressure_after);
     const double pressure_change = s.pressure_after - s.pressure_before;
     analysis_.work += mean_pressure * s.volume_change;
     work_scale_ += std::abs(mean_pressure * s.volume_change);
     heat += gamma / (gamma - 1) * mean_pressure * s.volume_change +
             1 / (gamma - 1) * (0.5 * (s.volume_before + s.volume_after)) * pressure_change;
-    take_peak(rise, pressure_change / (crank_angle - previous_angle_), step_, crank_angle);
+    take_peak(rise, pressure_change / (crank_angle - previous_angle), step, crank_angle);
 }
 
-// The first united step after a division starts from the merged charge, which the hand-over of
-// the step before made at that step's volume.
-void CycleAnalyser::add_merge(const CombustionModel& m) {
+// The first united step after a division starts from the merged charge, which the step before
+// holds as its united state.
+void Analyser::add_merge(int step) {
     if (merges_ >= static_cast<int>(analysis_.merges.size())) return;
     Merge& merge = analysis_.merges[static_cast<std::size_t>(merges_++)];
-    merge.step = step_ - 1;
-    merge.angle_deg = angle_atdc(previous_angle_);
-    merge.main_pressure = previous_main_pressure_;
-    merge.aux_pressure = previous_aux_pressure_;
-    merge.merged_pressure = m.prev_united_pressure;
-    const double merged_energy = m.prev_united_pressure * m.prev_piston_pos / (geometry_.gamma - 1);
-    merge.energy_j_per_l = merged_energy - previous_energy_;
+    const int before = step - 1;
+    merge.step = before;
+    merge.angle_deg = angle_atdc(CycleRecord::crank_angle(before));
+    merge.main_pressure = value(r_.charge(ChargeName::main).pressure, before);
+    merge.aux_pressure = value(r_.charge(ChargeName::aux).pressure, before);
+    merge.merged_pressure = value(r_.charge(ChargeName::united).pressure, before);
+    const double merged_energy =
+        merge.merged_pressure * value(r_.piston_pos, before) / (g_.gamma - 1);
+    merge.energy_j_per_l = merged_energy - internal_energy(before);
 }
 
-void CycleAnalyser::add_step(const CombustionModel& m, double crank_angle, int phase) {
-    ++step_;
-    if (analysis_.first_non_finite_step < 0 && !state_is_finite(m)) {
-        analysis_.first_non_finite_step = step_;
-    }
-    const bool divided = is_divided_phase(phase);
-    ChargeFigures& united = analysis_.united;
+void Analyser::add_step(int step, StepHeat& step_heat) {
+    const double crank_angle = CycleRecord::crank_angle(step);
+    const bool divided = r_.divided(step);
+    const auto at = [&](ChargeName charge, const std::vector<double> ChargeRecord::*channel) {
+        return value(r_.charge(charge).*channel, step);
+    };
     if (divided) {
-        take_peak(analysis_.main.peak_pressure, m.main_pressure, step_, crank_angle);
-        take_peak(analysis_.main.peak_temperature, m.main_temperature, step_, crank_angle);
-        take_peak(analysis_.aux.peak_pressure, m.aux_pressure, step_, crank_angle);
-        take_peak(analysis_.aux.peak_temperature, m.aux_temperature, step_, crank_angle);
+        take_peak(analysis_.main.peak_pressure, at(ChargeName::main, &ChargeRecord::pressure), step,
+                  crank_angle);
+        take_peak(analysis_.main.peak_temperature, at(ChargeName::main, &ChargeRecord::temperature),
+                  step, crank_angle);
+        take_peak(analysis_.aux.peak_pressure, at(ChargeName::aux, &ChargeRecord::pressure), step,
+                  crank_angle);
+        take_peak(analysis_.aux.peak_temperature, at(ChargeName::aux, &ChargeRecord::temperature),
+                  step, crank_angle);
     } else {
-        take_peak(united.peak_pressure, m.united_pressure, step_, crank_angle);
-        take_peak(united.peak_temperature, m.united_temperature, step_, crank_angle);
+        take_peak(analysis_.united.peak_pressure, at(ChargeName::united, &ChargeRecord::pressure),
+                  step, crank_angle);
+        take_peak(analysis_.united.peak_temperature,
+                  at(ChargeName::united, &ChargeRecord::temperature), step, crank_angle);
     }
-    const double energy = internal_energy(m, divided, geometry_.gamma);
-    if (step_ == 0) analysis_.energy_start = energy;
+    const double energy = internal_energy(step);
+    if (step == 0) analysis_.energy_start = energy;
     analysis_.energy_end = energy;
     // The first step of a sweep draws no segment.
-    step_heat_ = {};
-    if (step_ > 0) {
-        const double travel = m.piston_pos - m.prev_piston_pos;
-        const bool divided_before = is_divided_phase(previous_phase_);
-        if (divided) {
-            // At the first step of a division the chambers start from their split volumes; the
-            // gas each holds is its share of the charge at bottom dead centre.
-            if (!divided_before && analysis_.main_compression_ratio == 0) {
-                const double at_bdc = geometry_.bdc_height / m.split_piston_pos;
-                analysis_.main_compression_ratio =
-                    m.main_split_volume * at_bdc / geometry_.main_clearance;
-                analysis_.aux_compression_ratio =
-                    m.aux_split_volume * at_bdc / geometry_.aux_clearance;
-            }
-            const double share = geometry_.main_share;
-            add_segment({m.prev_main_pressure, m.main_pressure,
-                         divided_before ? previous_main_volume_ : m.main_split_volume,
-                         m.main_volume, share * travel},
-                        step_heat_.main, analysis_.main.max_pressure_rise, crank_angle);
-            add_segment({m.prev_aux_pressure, m.aux_pressure,
-                         divided_before ? previous_aux_volume_ : m.aux_split_volume, m.aux_volume,
-                         (1 - share) * travel},
-                        step_heat_.aux, analysis_.aux.max_pressure_rise, crank_angle);
-        } else {
-            if (divided_before) add_merge(m);
-            // The segment starts at the merged charge: no segment crosses a merge.
-            add_segment({m.prev_united_pressure, m.united_pressure, m.prev_piston_pos, m.piston_pos,
-                         travel},
-                        step_heat_.united, united.max_pressure_rise, crank_angle);
+    step_heat = {};
+    if (step == 0) return;
+    const int before = step - 1;
+    const double previous_angle = CycleRecord::crank_angle(before);
+    const double travel = value(r_.piston_pos, step) - value(r_.piston_pos, before);
+    const auto segment = [&](ChargeName charge, double volume_change) {
+        const ChargeRecord& c = r_.charge(charge);
+        return Segment{value(c.pressure, before), value(c.pressure, step), value(c.volume, before),
+                       value(c.volume, step), volume_change};
+    };
+    if (divided) {
+        // At the first step of a division the chambers start from their split volumes; the gas
+        // each holds is its share of the charge at bottom dead centre.
+        if (!r_.divided(before) && analysis_.main_compression_ratio == 0) {
+            const double at_bdc = g_.bdc_height / value(r_.piston_pos, before);
+            analysis_.main_compression_ratio =
+                value(r_.charge(ChargeName::main).volume, before) * at_bdc / g_.main_clearance;
+            analysis_.aux_compression_ratio =
+                value(r_.charge(ChargeName::aux).volume, before) * at_bdc / g_.aux_clearance;
         }
-        const double heat = step_heat_.united + step_heat_.main + step_heat_.aux;
-        heat_points_.push_back({previous_angle_, crank_angle, heat});
-        analysis_.heat_release += heat;
+        const double share = g_.main_share;
+        add_segment(segment(ChargeName::main, share * travel), step_heat.main,
+                    analysis_.main.max_pressure_rise, step, crank_angle, previous_angle);
+        add_segment(segment(ChargeName::aux, (1 - share) * travel), step_heat.aux,
+                    analysis_.aux.max_pressure_rise, step, crank_angle, previous_angle);
+    } else {
+        if (r_.divided(before)) add_merge(step);
+        // The segment starts at the merged charge: no segment crosses a merge.
+        add_segment(segment(ChargeName::united, travel), step_heat.united,
+                    analysis_.united.max_pressure_rise, step, crank_angle, previous_angle);
     }
-    previous_phase_ = phase;
-    previous_angle_ = crank_angle;
-    previous_main_volume_ = m.main_volume;
-    previous_aux_volume_ = m.aux_volume;
-    previous_main_pressure_ = m.main_pressure;
-    previous_aux_pressure_ = m.aux_pressure;
-    previous_energy_ = energy;
+    const double heat = step_heat.united + step_heat.main + step_heat.aux;
+    heat_points_.push_back({previous_angle, crank_angle, heat});
+    analysis_.heat_release += heat;
 }
 
-CycleAnalysis CycleAnalyser::result() const {
+CycleAnalysis Analyser::result() const {
     CycleAnalysis a = analysis_;
-    const EngineGeometry& g = geometry_;
+    const EngineGeometry& g = g_;
     a.imep_bar = a.work / (2 * g.crank_radius);
     a.energy_added = a.work + (a.energy_end - a.energy_start);
     a.compression_ratio = g.bdc_height / g.total_clearance;
@@ -150,6 +178,14 @@ CycleAnalysis CycleAnalyser::result() const {
     const double degrees_per_ms = 6 * g.engine_speed / 1000;
     for (ChargeFigures* charge : {&a.united, &a.main, &a.aux}) {
         take_ringing(*charge, g.gamma, degrees_per_ms);
+    }
+    a.first_non_finite_step = r_.first_non_finite_step;
+    if (r_.fuel) {
+        a.fuel.present = true;
+        a.fuel.heat_released = r_.fuel->heat_released;
+        a.fuel.fuel_burned = r_.fuel->fuel_burned;
+        a.fuel.misfire = !(r_.fuel->fuel_burned >= misfire_fuel_burned);
+        a.fuel.ignitions = r_.ignitions;
     }
     // A cycle that gains no energy (motored) has no efficiency; rounding alone moves a trace.
     if (a.energy_added > 1e-9 * work_scale_) a.indicated_efficiency = a.work / a.energy_added;
@@ -174,6 +210,8 @@ CycleAnalysis CycleAnalyser::result() const {
     return a;
 }
 
+}  // namespace
+
 const Ignition* FuelFigures::first(ChargeName charge) const {
     for (const Ignition& ignition : ignitions) {
         if (ignition.charge == charge) return &ignition;
@@ -181,35 +219,19 @@ const Ignition* FuelFigures::first(ChargeName charge) const {
     return nullptr;
 }
 
-CycleAnalysis analyse_cycle(const EngineParameters& parameters) {
-    Stepper stepper(parameters);
-    CycleAnalyser analyser(stepper.geometry());
-    int first_non_finite = -1;  // of the model's own quantities too
-    run_sweep(
-        stepper,
-        [&](const Stepper& s) {
-            analyser.add_step(s.state(), s.crank_angle(), s.phase());
-            if (first_non_finite < 0 && !s.finite()) first_non_finite = s.step_index();
-        },
-        no_look);
-    CycleAnalysis a = completed_analysis(analyser, stepper);
-    if (first_non_finite >= 0 &&
-        (a.first_non_finite_step < 0 || first_non_finite < a.first_non_finite_step)) {
-        a.first_non_finite_step = first_non_finite;
+CycleAnalysis analyse_cycle(const CycleRecord& record, std::vector<StepHeat>* heats) {
+    Analyser analyser(record);
+    const int steps = static_cast<int>(record.phase.size());
+    if (heats != nullptr) heats->assign(static_cast<std::size_t>(steps), StepHeat{});
+    StepHeat scratch;
+    for (int step = 0; step < steps; ++step) {
+        analyser.add_step(step, heats != nullptr ? (*heats)[static_cast<std::size_t>(step)] : scratch);
     }
-    return a;
+    return analyser.result();
 }
 
-CycleAnalysis completed_analysis(const CycleAnalyser& analyser, const Stepper& stepper) {
-    CycleAnalysis a = analyser.result();
-    if (const FuelReadings* fuel = stepper.fuel()) {
-        a.fuel.present = true;
-        a.fuel.heat_released = fuel->heat_released;
-        a.fuel.fuel_burned = fuel->fuel_burned;
-        a.fuel.misfire = !(fuel->fuel_burned >= misfire_fuel_burned);
-        a.fuel.ignitions = fuel->ignitions;
-    }
-    return a;
+CycleAnalysis analyse_cycle(const EngineParameters& parameters) {
+    return analyse_cycle(run_cycle(parameters));
 }
 
 }  // namespace hcci

@@ -5,16 +5,14 @@
 #include <limits>
 #include <vector>
 
-#include "core/model/combustion_model.h"
-#include "core/model/engine_geometry.h"
-#include "core/model/predictive_model.h"
+#include "core/model/cycle_record.h"
 
 // What an engine engineer reads off the pressure trace of one sweep: work, mean effective
 // pressure, the energy the charge gains and the efficiency from the first law, apparent heat
 // release and its phasing, peaks, rise rates in angle and in time, ringing. Computed from the
-// segments the traces draw (steps 1 to 18000, each from the previous point to the current one:
-// the united charge in phases 1, 3 and 5, the main and auxiliary chambers in 2 and 4), so that
-// the numbers and the picture cannot disagree.
+// segments the traces draw (steps 1 to 18000, each from the previous step's point of the record
+// to the current one: the united charge in phases 1, 3 and 5, the main and auxiliary chambers in
+// 2 and 4), so that the numbers and the picture cannot disagree.
 //
 // Units. Pressures are in bar, temperatures in K, volumes heights in drawing units over the
 // whole piston area, whose stroke is 100. Work and energies, bar times height units, are thus
@@ -104,52 +102,16 @@ struct CycleAnalysis {
     int first_non_finite_step = -1;
 };
 
-// Gathers the analysis step by step, at the point of the step where its trace segments are
-// drawn: after update_model, before hand_over.
-class CycleAnalyser {
-public:
-    explicit CycleAnalyser(const EngineGeometry& geometry);
-
-    void add_step(const CombustionModel& model, double crank_angle, int phase);
-    // The analysis of the steps added so far.
-    CycleAnalysis result() const;
-
-    // The apparent heat that the last step's segment of each charge released, J/L.
-    struct StepHeat {
-        double united = 0, main = 0, aux = 0;
-    };
-    const StepHeat& step_heat() const { return step_heat_; }
-
-private:
-    struct Segment;
-    void add_segment(const Segment& segment, double& heat, Peak& rise, double crank_angle);
-    void add_merge(const CombustionModel& model);
-
-    const EngineGeometry& geometry_;
-    CycleAnalysis analysis_;
-    int step_ = -1;
-    int merges_ = 0;
-    int previous_phase_ = 0;
-    double previous_angle_ = 0;
-    // The chambers at the step before.
-    double previous_main_volume_ = 0, previous_aux_volume_ = 0;
-    double previous_main_pressure_ = 0, previous_aux_pressure_ = 0;
-    double previous_energy_ = 0;
-    double work_scale_ = 0;  // the sum of the work's terms without their signs
-    StepHeat step_heat_;
-    // The running heat release at each step, for the phasing angles.
-    struct HeatPoint {
-        double angle_before, angle_after, heat;
-    };
-    std::vector<HeatPoint> heat_points_;
+// The apparent heat that each charge's segment ending at a step released, J/L (0 at the first
+// step, and for a charge not present).
+struct StepHeat {
+    double united = 0, main = 0, aux = 0;
 };
+
+// The analysis of a recorded cycle; with `heats`, the heat of every step's segments too.
+CycleAnalysis analyse_cycle(const CycleRecord& record, std::vector<StepHeat>* heats = nullptr);
 
 // One sweep of the engine, analysed. The parameters must pass check_parameters.
 CycleAnalysis analyse_cycle(const EngineParameters& parameters);
-
-class Stepper;
-// The analyser's result with what the model itself knows (its fuel), once the stepper has run
-// the whole sweep through it.
-CycleAnalysis completed_analysis(const CycleAnalyser& analyser, const Stepper& stepper);
 
 }  // namespace hcci

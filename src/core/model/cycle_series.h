@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/model/cycle_analysis.h"
-#include "core/model/engine_parameters.h"
+#include "core/model/cycle_record.h"
 
 // What the engineer's views plot, a value for every step of a sweep: each charge's pressure,
 // temperature and volume where it is present, the rate of its apparent heat release, and the
@@ -25,7 +25,7 @@ struct ChargeSeries {
 };
 
 // A division of the chambers, from its first step's angle to its last's.
-struct Division {
+struct DivisionAngles {
     double from_deg, to_deg;
 };
 
@@ -35,12 +35,12 @@ struct CycleSeries {
     // The running apparent heat release over its sum (of all charges): 0 to 1, as CA10, CA50
     // and CA90 read it.
     std::vector<double> burned_fraction;
-    std::vector<Division> divisions;
+    std::vector<DivisionAngles> divisions;
     CycleAnalysis analysis;
     EngineParameters parameters;
 };
 
-// One sweep of the engine (which must pass check_parameters), as the views plot it.
-CycleSeries cycle_series(const EngineParameters& parameters);
+// A recorded cycle as the views plot it, with its analysis.
+CycleSeries cycle_series(const CycleRecord& record);
 
 }  // namespace hcci

@@ -37,20 +37,6 @@ EngineGeometry make_engine_geometry(const EngineParameters& p) {
     g.main_ignition_start = crank_angle_at(p.main_ignition_start_atdc);
     g.main_ignition_end = crank_angle_at(p.main_ignition_end_atdc);
     g.main_ignition_rise = p.main_ignition_rise;
-    g.model = p.model;
-    FuelConstants& f = g.fuel;
-    f.delay_prefactor_ms = p.ignition_delay_prefactor *
-                           std::pow(p.equivalence_ratio, -p.ignition_delay_phi_exponent) *
-                           std::pow(p.oxygen_percent, -p.ignition_delay_oxygen_exponent);
-    f.pressure_exponent = p.ignition_delay_pressure_exponent;
-    f.activation_temperature = p.ignition_activation_energy / 1.987;
-    const double fuel_fraction =
-        p.equivalence_ratio / (p.equivalence_ratio + p.stoichiometric_air_fuel_ratio);
-    const double cv = 287 / (p.gamma - 1);  // J/(kg K)
-    f.adiabatic_rise = fuel_fraction * (p.fuel_heating_value * 1e6) / cv;
-    f.step_seconds = angle_step / (6 * p.engine_speed);
-    f.aux_burn_duration = p.aux_burn_duration;
-    f.main_burn_duration = p.main_burn_duration;
     return g;
 }
 
@@ -62,6 +48,14 @@ CrankPosition crank_position(const EngineGeometry& g, double crank_angle) {
 double piston_position(const EngineGeometry& g, const CrankPosition& crank) {
     return ((g.crank_radius + g.rod_length) + g.total_clearance) -
            (crank.crank_y + std::sqrt(std::pow(g.rod_length, 2) - std::pow(crank.crank_x, 2)));
+}
+
+int phase_of(const EngineGeometry& g, double crank_angle) {
+    if (crank_angle < g.first_split_angle) return 1;
+    if (crank_angle <= g.first_merge_angle) return 2;
+    if (crank_angle <= g.second_split_angle) return 3;
+    if (crank_angle <= g.second_merge_angle) return 4;
+    return 5;
 }
 
 }  // namespace hcci

@@ -8,19 +8,7 @@
 
 namespace hcci {
 
-// The predictive model's constants, from its parameters.
-struct FuelConstants {
-    double delay_prefactor_ms = 0;  // A phi^-nphi chi^-nO2
-    double pressure_exponent = 0;   // np
-    double activation_temperature = 0;  // E / R, with R 1.987 cal/(mol K): K
-    double adiabatic_rise = 0;          // K a unit of fuel share burned raises the charge: y_f LHV / c_v
-    double step_seconds = 0;            // 0.02 degrees at the engine speed
-    double aux_burn_duration = 0;       // degrees
-    double main_burn_duration = 0;
-};
-
 struct EngineGeometry {
-    EngineModelKind model = EngineModelKind::scheduled;
     double pi = 0;
     double crank_radius = 0;
     double rod_length = 0;
@@ -50,8 +38,6 @@ struct EngineGeometry {
     double main_ignition_start = 0;
     double main_ignition_end = 0;
     double main_ignition_rise = 0;
-
-    FuelConstants fuel;
 };
 
 // The constants of the engine the parameters describe (which must pass check_parameters),
@@ -72,6 +58,24 @@ double piston_position(const EngineGeometry& geometry, const CrankPosition& cran
 // Travel of the piston from top dead centre (0 to 100): the common abscissa of engine and diagrams.
 inline double crown_x(const EngineGeometry& geometry, double piston_pos) {
     return piston_pos - geometry.total_clearance;
+}
+
+// Each chamber's volume as a division starting with the piston there would give it: its
+// clearance and its share of the piston's travel.
+inline double main_split_volume(const EngineGeometry& g, double piston_pos) {
+    return g.main_clearance + (piston_pos - g.total_clearance) * g.main_share;
+}
+inline double aux_split_volume(const EngineGeometry& g, double piston_pos) {
+    return g.aux_clearance + (piston_pos - g.total_clearance) * (1 - g.main_share);
+}
+
+// Phases by crank angle, at the defaults: 1 united compression (< 57), 2 first division (57..79),
+// 3 united again (79 < a <= 101), 4 second division (101 < a <= 123), 5 united expansion
+// (> 123). The partition's timing is every model's.
+int phase_of(const EngineGeometry& geometry, double crank_angle);
+
+inline bool is_divided_phase(int phase) {
+    return phase == 2 || phase == 4;
 }
 
 }  // namespace hcci

@@ -2,9 +2,12 @@
 #include "core/model/engine_parameters.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <stdexcept>
 
-#include "core/model/stepper.h"
+#include "core/model/cycle_record.h"
+#include "core/model/engine_model.h"
 #include "core/model/sweep.h"
 
 namespace hcci {
@@ -15,133 +18,96 @@ constexpr ParameterRange open_above_one(double highest) {
 }
 // Every angle lies within the sweep, -180 to 180 degrees after top dead centre.
 constexpr ParameterRange sweep_angle{-180, false, 180, false};
-constexpr ParameterRange ignition_angle{-180, true, 180, true};
+
+constexpr std::string_view geometry = "Geometry";
+constexpr std::string_view operating_point = "Operating point";
+constexpr std::string_view chamber_timing = "Chamber timing";
 
 using P = EngineParameters;
 
-const std::array<ParameterInfo, parameter_count> table{{
+const std::array<ParameterInfo, 12> shared{{
     {"main_compression_ratio", &P::main_compression_ratio, "",
-     "compression ratio of the main chamber", open_above_one(100)},
+     "compression ratio of the main chamber", open_above_one(100), geometry,
+     "Main chamber compression ratio", 0.5},
     {"aux_compression_ratio", &P::aux_compression_ratio, "",
-     "compression ratio of the auxiliary chamber", open_above_one(200)},
-    {"main_share",
-     &P::main_share,
-     "",
-     "share of the piston area over the main chamber",
-     {0, false, 1, false}},
-    {"rod_length",
-     &P::rod_length,
-     "drawing units",
-     "connecting rod; the crank radius is 50, the stroke 100",
-     {50, false, 1000, true}},
-    {"gamma", &P::gamma, "", "ratio of specific heats of the charge", open_above_one(1.67)},
-    {"start_temperature",
-     &P::start_temperature,
-     "K",
-     "temperature at bottom dead centre",
-     {0, false, 1000, true}},
-    {"bdc_pressure",
-     &P::bdc_pressure,
-     "bar",
-     "pressure at bottom dead centre; every pressure scales with it",
-     {0, false, 10, true}},
-    {"engine_speed",
-     &P::engine_speed,
-     "rpm",
-     "engine speed, which turns crank angle into time",
-     {100, true, 20000, true}},
-    {"first_split_atdc", &P::first_split_atdc, "degrees ATDC", "the chambers divide at or after it",
-     sweep_angle},
+     "compression ratio of the auxiliary chamber", open_above_one(200), geometry,
+     "Auxiliary chamber compression ratio", 0.5},
+    {"main_share", &P::main_share, "", "share of the piston area over the main chamber",
+     {0, false, 1, false}, geometry, "Main chamber's share of the piston", 0.01},
+    {"rod_length", &P::rod_length, "drawing units",
+     "connecting rod; the crank radius is 50, the stroke 100", {50, false, 1000, true}, geometry,
+     "Connecting rod length", 5},
+    {"gamma", &P::gamma, "", "ratio of specific heats of the charge", open_above_one(1.67),
+     operating_point, "Ratio of specific heats (\u03b3)", 0.01},
+    {"start_temperature", &P::start_temperature, "K", "temperature at bottom dead centre",
+     {0, false, 1000, true}, operating_point, "Temperature at bottom dead centre", 5},
+    {"bdc_pressure", &P::bdc_pressure, "bar",
+     "pressure at bottom dead centre; every pressure scales with it", {0, false, 10, true},
+     operating_point, "Pressure at bottom dead centre", 0.05},
+    {"engine_speed", &P::engine_speed, "rpm", "engine speed, which turns crank angle into time",
+     {100, true, 20000, true}, operating_point, "Engine speed", 50},
+    {"first_split_atdc", &P::first_split_atdc, "degrees ATDC",
+     "the chambers divide at or after it", sweep_angle, chamber_timing, "Chambers divide", 0.5},
     {"first_merge_atdc", &P::first_merge_atdc, "degrees ATDC", "last angle of the first division",
-     sweep_angle},
+     sweep_angle, chamber_timing, "Chambers unite", 0.5},
     {"second_split_atdc", &P::second_split_atdc, "degrees ATDC",
-     "last angle of the united combustion", sweep_angle},
+     "last angle of the united combustion", sweep_angle, chamber_timing, "Chambers divide again",
+     0.5},
     {"second_merge_atdc", &P::second_merge_atdc, "degrees ATDC",
-     "last angle of the second division", sweep_angle},
-    {"aux_ignition_start_atdc", &P::aux_ignition_start_atdc, "degrees ATDC",
-     "the auxiliary ignition ramp starts here (included)", ignition_angle, ParameterUse::scheduled},
-    {"aux_ignition_end_atdc", &P::aux_ignition_end_atdc, "degrees ATDC",
-     "the auxiliary ignition ramp ends here (included)", ignition_angle, ParameterUse::scheduled},
-    {"aux_ignition_factor",
-     &P::aux_ignition_factor,
-     "",
-     "full factor of the auxiliary pressure and temperature",
-     {1, true, 10, true}, ParameterUse::scheduled},
-    {"main_ignition_start_atdc", &P::main_ignition_start_atdc, "degrees ATDC",
-     "the main ignition ramp starts above it", ignition_angle, ParameterUse::scheduled},
-    {"main_ignition_end_atdc", &P::main_ignition_end_atdc, "degrees ATDC",
-     "the main ignition ramp ends here (included)", ignition_angle, ParameterUse::scheduled},
-    {"main_ignition_rise",
-     &P::main_ignition_rise,
-     "",
-     "rise of the main charge; times main_share, the rise of the united charge",
-     {0, true, 10, true}, ParameterUse::scheduled},
-    {"equivalence_ratio", &P::equivalence_ratio, "", "fuel to air over the stoichiometric ratio",
-     {0.05, true, 1, true}, ParameterUse::predictive},
-    {"oxygen_percent", &P::oxygen_percent, "%", "oxygen in the charge, by volume", {1, true, 21, true},
-     ParameterUse::predictive},
-    {"fuel_heating_value", &P::fuel_heating_value, "MJ/kg", "the fuel's lower heating value",
-     {0, false, 100, true}, ParameterUse::predictive},
-    {"stoichiometric_air_fuel_ratio", &P::stoichiometric_air_fuel_ratio, "",
-     "air to fuel by mass at stoichiometry", {1, false, 100, true}, ParameterUse::predictive},
-    {"ignition_delay_prefactor", &P::ignition_delay_prefactor, "ms",
-     "A of the ignition delay A (p/1 atm)^-np phi^-nphi chi^-nO2 exp(E/(R T))",
-     {0, false, 10, true}, ParameterUse::predictive},
-    {"ignition_delay_pressure_exponent", &P::ignition_delay_pressure_exponent, "",
-     "np of the ignition delay", {0, true, 5, true}, ParameterUse::predictive},
-    {"ignition_delay_phi_exponent", &P::ignition_delay_phi_exponent, "",
-     "nphi of the ignition delay", {0, true, 5, true}, ParameterUse::predictive},
-    {"ignition_delay_oxygen_exponent", &P::ignition_delay_oxygen_exponent, "",
-     "nO2 of the ignition delay", {0, true, 5, true}, ParameterUse::predictive},
-    {"ignition_activation_energy", &P::ignition_activation_energy, "cal/mol",
-     "E of the ignition delay", {0, true, 100000, true}, ParameterUse::predictive},
-    {"aux_burn_duration", &P::aux_burn_duration, "degrees",
-     "the auxiliary charge's burn from its ignition (Wiebe)", {0, false, 180, true},
-     ParameterUse::predictive},
-    {"main_burn_duration", &P::main_burn_duration, "degrees",
-     "the burn of a charge ignited outside the auxiliary chamber (Wiebe)", {0, false, 180, true},
-     ParameterUse::predictive},
+     "last angle of the second division", sweep_angle, chamber_timing, "Chambers unite again",
+     0.5},
 }};
 
-const ParameterInfo* info(double EngineParameters::*member) {
-    for (const ParameterInfo& entry : table) {
-        if (entry.member == member) return &entry;
+// The order of the chambers' timing.
+const std::array<ParameterOrder, 3> timing_orders{{
+    {&P::first_split_atdc, &P::first_merge_atdc, true},
+    {&P::first_merge_atdc, &P::second_split_atdc, false},
+    {&P::second_split_atdc, &P::second_merge_atdc, true},
+}};
+
+struct Tables {
+    std::vector<ParameterInfo> parameters;
+    std::vector<const EngineModelEntry*> owner;  // of each parameter; nullptr: shared
+    std::vector<OrderRule> rules;
+};
+
+const ParameterInfo* by_member(const std::vector<ParameterInfo>& all,
+                               double EngineParameters::*member) {
+    for (const ParameterInfo& info : all) {
+        if (info.member == member) return &info;
     }
-    return nullptr;
+    throw std::logic_error("an order rule names a parameter no table has");
 }
 
-// The order of the schedule; each pair names two parameters of the table.
-const std::array<OrderRule, 5> rules{{
-    {info(&P::first_split_atdc), info(&P::first_merge_atdc), true},
-    {info(&P::first_merge_atdc), info(&P::second_split_atdc), false},
-    {info(&P::second_split_atdc), info(&P::second_merge_atdc), true},
-    {info(&P::aux_ignition_start_atdc), info(&P::aux_ignition_end_atdc), false},
-    {info(&P::main_ignition_start_atdc), info(&P::main_ignition_end_atdc), false},
-}};
+// Built at first use from the shared table and the registry; never changed after.
+const Tables& tables() {
+    static const Tables built = [] {
+        Tables t;
+        for (const ParameterInfo& info : shared) {
+            t.parameters.push_back(info);
+            t.owner.push_back(nullptr);
+        }
+        for (const EngineModelEntry* model : engine_models()) {
+            for (const ParameterInfo& info : model->parameters) {
+                t.parameters.push_back(info);
+                t.owner.push_back(model);
+            }
+        }
+        // Every model's orders are kept whatever the model, as its ranges are.
+        const auto add_rules = [&t](std::span<const ParameterOrder> orders) {
+            for (const ParameterOrder& order : orders) {
+                t.rules.push_back({by_member(t.parameters, order.lower),
+                                   by_member(t.parameters, order.higher), order.equal_allowed});
+            }
+        };
+        add_rules(timing_orders);
+        for (const EngineModelEntry* model : engine_models()) add_rules(model->orders);
+        return t;
+    }();
+    return built;
+}
 
 }  // namespace
-
-std::string_view model_name(EngineModelKind model) {
-    return model == EngineModelKind::predictive ? "predictive" : "scheduled";
-}
-
-std::optional<EngineModelKind> model_named(std::string_view name) {
-    if (name == "scheduled") return EngineModelKind::scheduled;
-    if (name == "predictive") return EngineModelKind::predictive;
-    return std::nullopt;
-}
-
-bool shapes(const ParameterInfo& parameter, EngineModelKind model) {
-    switch (parameter.use) {
-        case ParameterUse::both:
-            return true;
-        case ParameterUse::scheduled:
-            return model == EngineModelKind::scheduled;
-        case ParameterUse::predictive:
-            return model == EngineModelKind::predictive;
-    }
-    return true;
-}
 
 bool ParameterRange::contains(double value) const {
     const bool above = lowest_included ? value >= lowest : value > lowest;
@@ -149,33 +115,61 @@ bool ParameterRange::contains(double value) const {
     return above && below;
 }
 
-const std::array<ParameterInfo, parameter_count>& parameter_table() {
-    return table;
+std::span<const ParameterInfo> shared_parameters() {
+    return shared;
+}
+
+std::span<const ParameterInfo> parameter_table() {
+    return tables().parameters;
 }
 
 const ParameterInfo* find_parameter(std::string_view name) {
-    for (const ParameterInfo& entry : table) {
+    for (const ParameterInfo& entry : parameter_table()) {
         if (entry.name == name) return &entry;
     }
     return nullptr;
 }
 
+std::size_t parameter_index(const ParameterInfo& parameter) {
+    return static_cast<std::size_t>(&parameter - parameter_table().data());
+}
+
+const EngineModelEntry* owner_of(const ParameterInfo& parameter) {
+    return tables().owner.at(parameter_index(parameter));
+}
+
+bool shapes(const ParameterInfo& parameter, std::string_view model) {
+    const EngineModelEntry* owner = owner_of(parameter);
+    return owner == nullptr || owner->name == model;
+}
+
+std::optional<EngineParameters> model_defaults(std::string_view model) {
+    const EngineModelEntry* entry = find_engine_model(model);
+    if (entry == nullptr) return std::nullopt;
+    EngineParameters p;
+    p.model = entry->name;
+    for (const ParameterDefault& d : entry->defaults) p.*d.member = d.value;
+    return p;
+}
+
+double default_value(const ParameterInfo& parameter, std::string_view model) {
+    const std::optional<EngineParameters> defaults = model_defaults(model);
+    return (defaults ? *defaults : EngineParameters{}).*parameter.member;
+}
+
 std::span<const OrderRule> order_rules() {
-    return rules;
+    return tables().rules;
 }
 
 std::optional<ParameterProblem> check_parameters(const EngineParameters& p) {
-    if (auto problem = check_parameter_values(p)) return problem;
-    // Values within their ranges can still be extreme enough together (a start temperature of
-    // 1e-320 K, say) to carry the model beyond the range of numbers; such a set is refused too.
-    if (const int step = first_non_finite_step(p); step >= 0) {
-        return ParameterProblem{.kind = ProblemKind::beyond_numbers, .step = step, .parameters = p};
-    }
-    return std::nullopt;
+    return run_checked_cycle(p).problem;
 }
 
 std::optional<ParameterProblem> check_parameter_values(const EngineParameters& p) {
-    for (const ParameterInfo& entry : table) {
+    if (find_engine_model(p.model) == nullptr) {
+        return ParameterProblem{.kind = ProblemKind::unknown_model, .parameters = p};
+    }
+    for (const ParameterInfo& entry : parameter_table()) {
         const double value = p.*entry.member;
         if (!std::isfinite(value) || !entry.range.contains(value)) {
             return ParameterProblem{
@@ -184,7 +178,7 @@ std::optional<ParameterProblem> check_parameter_values(const EngineParameters& p
                 .parameters = p};
         }
     }
-    for (const OrderRule& rule : rules) {
+    for (const OrderRule& rule : order_rules()) {
         const double lower = p.*rule.lower->member;
         const double higher = p.*rule.higher->member;
         if (rule.equal_allowed ? lower <= higher : lower < higher) continue;
@@ -221,20 +215,12 @@ std::optional<ParameterProblem> phase_without_step(const EngineParameters& p) {
                                            : std::upper_bound(angles.begin(), angles.end(), from);
         if (first != angles.end() && *first <= crank_angle_at(p.*s.to)) continue;
         return ParameterProblem{.kind = ProblemKind::phase_without_step,
-                                .parameter = info(s.from),
-                                .other = info(s.to),
+                                .parameter = by_member(tables().parameters, s.from),
+                                .other = by_member(tables().parameters, s.to),
                                 .stretch = s.what,
                                 .parameters = p};
     }
     return std::nullopt;
-}
-
-int first_non_finite_step(const EngineParameters& parameters) {
-    Stepper stepper(parameters);
-    while (stepper.step()) {
-        if (!stepper.finite()) return stepper.step_index();
-    }
-    return -1;
 }
 
 }  // namespace hcci

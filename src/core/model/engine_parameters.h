@@ -1,23 +1,23 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <array>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 // The numbers that shape the cycle, by name, with the engine of the original program as the
 // default: every value of that engine, and every pixel drawn from it, is bit for bit the same.
 // Angles are degrees after top dead centre (ATDC): -180 at the sweep's start, 180 at its end.
+//
+// Every engine model owns the metadata of the parameters only it reads (engine_model.h); those
+// every model reads are described here.
 
 namespace hcci {
 
-// Which engine model runs the cycle: the original one, whose ignitions are scheduled by crank
-// angle, or one in which both ignitions follow from the charge's own state.
-enum class EngineModelKind { scheduled, predictive };
-
 struct EngineParameters {
-    EngineModelKind model = EngineModelKind::scheduled;
+    // The engine model that runs the cycle, by its registered name (engine_model.h).
+    std::string_view model = "scheduled";
 
     double main_compression_ratio = 12;
     double aux_compression_ratio = 50;
@@ -33,8 +33,8 @@ struct EngineParameters {
     double first_merge_atdc = -11;
     double second_split_atdc = 11;
     double second_merge_atdc = 33;
-    // The auxiliary charge: a ramp from the start to the end (both included), the full factor
-    // above.
+    // The scheduled model's ignitions. The auxiliary charge: a ramp from the start to the end
+    // (both included), the full factor above.
     double aux_ignition_start_atdc = -15;
     double aux_ignition_end_atdc = -12;
     double aux_ignition_factor = 1.8;
@@ -69,43 +69,49 @@ struct ParameterRange {
     bool contains(double value) const;
 };
 
-// Which model a parameter shapes: both, or only one.
-enum class ParameterUse { both, scheduled, predictive };
-
+// A parameter as a person reads, types and slides it.
 struct ParameterInfo {
-    std::string_view name;
+    std::string_view name;  // as a parameter file and --set name it
     double EngineParameters::*member;
     std::string_view unit;  // empty for a plain number
     std::string_view meaning;
     ParameterRange range;
-    ParameterUse use = ParameterUse::both;
+    std::string_view group;  // "Geometry"
+    std::string_view label;  // "Main chamber compression ratio"
+    double step;             // a slider's or an arrow's: 0.5 for a ratio, 0.5 degrees for an angle
 };
 
-// The numbers; the model is named apart (model_name).
-inline constexpr std::size_t parameter_count = 29;
+// The parameters every engine model reads: geometry, operating point, the chambers' timing.
+std::span<const ParameterInfo> shared_parameters();
 
-std::string_view model_name(EngineModelKind model);  // "scheduled", "predictive"
-std::optional<EngineModelKind> model_named(std::string_view name);
-
-// Whether the parameter shapes the cycle of that model.
-bool shapes(const ParameterInfo& parameter, EngineModelKind model);
-
-// Every parameter, in the order of the record.
-const std::array<ParameterInfo, parameter_count>& parameter_table();
-
+// Every parameter: the shared ones, then each model's own in the order of the registry.
+std::span<const ParameterInfo> parameter_table();
 // The parameter of that name, or nothing.
 const ParameterInfo* find_parameter(std::string_view name);
+// Its place in parameter_table().
+std::size_t parameter_index(const ParameterInfo& parameter);
 
-// The order of the schedule: lower <= higher, or lower < higher.
+// Whether the parameter shapes the cycle of that model (by name).
+bool shapes(const ParameterInfo& parameter, std::string_view model);
+
+// The defaults of that model: the original engine's values, but where the model has its own.
+// Nothing for a name no model has.
+std::optional<EngineParameters> model_defaults(std::string_view model);
+// The value of the parameter in the model's defaults.
+double default_value(const ParameterInfo& parameter, std::string_view model);
+
+// An order the values must keep: lower <= higher, or lower < higher.
 struct OrderRule {
     const ParameterInfo* lower;
     const ParameterInfo* higher;
     bool equal_allowed;
 };
+// The chambers' timing, then each model's own.
 std::span<const OrderRule> order_rules();
 
 // What makes a set of parameters unfit for a cycle; the report layer tells it in words.
 enum class ProblemKind {
+    unknown_model,       // the model is no registered model's name
     not_finite,          // parameter's value is not a finite number
     out_of_range,        // parameter's value lies outside its range
     broken_order,        // parameter and other break their OrderRule
@@ -123,20 +129,17 @@ struct ParameterProblem {
     EngineParameters parameters = {};
 };
 
-// The first range or order the values break, or a sweep that would leave the range of
-// numbers. Nothing when they can make a cycle.
-std::optional<ParameterProblem> check_parameters(const EngineParameters& parameters);
-
-// The ranges, the order and a step for every phase, for a caller that runs the sweep itself and
-// watches it.
+// The model, the ranges, the order and a step for every phase: all that can be said without
+// running the cycle. Nothing when they pass. run_cycle (cycle_record.h) then tells whether the
+// sweep stays within the range of numbers.
 std::optional<ParameterProblem> check_parameter_values(const EngineParameters& parameters);
+
+// Both: the values, then a sweep that must stay within the range of numbers. For a caller that
+// wants an answer only; one that goes on to use the cycle runs it once (run_checked_cycle).
+std::optional<ParameterProblem> check_parameters(const EngineParameters& parameters);
 
 // A division, or the united charge between them, that would get no step of the sweep: split
 // and merge angles that enclose none. Nothing when every phase has a step.
 std::optional<ParameterProblem> phase_without_step(const EngineParameters& parameters);
-
-// The first step of a sweep of that engine at which a value of the model is not a finite
-// number, or -1 when there is none.
-int first_non_finite_step(const EngineParameters& parameters);
 
 }  // namespace hcci

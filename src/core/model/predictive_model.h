@@ -2,10 +2,8 @@
 #pragma once
 
 #include <array>
-#include <vector>
 
-#include "core/model/combustion_model.h"
-#include "core/model/engine_geometry.h"
+#include "core/model/engine_parameters.h"
 
 // The predictive engine model: both ignitions follow from the charge's own state. Each charge
 // (the united charge, or the two chambers while divided) has a volume V (height units), a mass
@@ -20,30 +18,23 @@
 // charge by volume, at one temperature, each chamber a copy of its pools; the end of one merges
 // the chambers conserving mass, energy and fuel.
 //
-// The scheduled ignition parameters play no part here. Its state is shown as the original
-// model's record, so that the traces, the CSV and the analysis read it alike.
+// The scheduled ignition parameters play no part here. The model's entry (engine_model.h) is
+// predictive_engine_model(); what this header shows is its physics, for tests.
 
 namespace hcci {
 
-enum class ChargeName { united, main, aux };
-
-// A charge catching fire: where, when and with how much of its fuel unburnt.
-struct Ignition {
-    ChargeName charge;
-    int step;
-    double angle_atdc;
-    double share_of_fuel;
+// The model's constants, from its parameters.
+struct FuelConstants {
+    double delay_prefactor_ms = 0;      // A phi^-nphi chi^-nO2
+    double pressure_exponent = 0;       // np
+    double activation_temperature = 0;  // E / R, with R 1.987 cal/(mol K): K
+    double adiabatic_rise = 0;  // K a unit of fuel share burned raises the charge: y_f LHV / c_v
+    double step_seconds = 0;    // 0.02 degrees at the engine speed
+    double aux_burn_duration = 0;  // degrees
+    double main_burn_duration = 0;
 };
 
-// What a model with fuel says besides the record: each charge's fuel burned (1 - sum of u),
-// not defined where the charge is not present, and the heat released so far, J per litre
-// displaced.
-struct FuelReadings {
-    double united_burned = 0, main_burned = 0, aux_burned = 0;
-    double heat_released = 0;
-    double fuel_burned = 0;  // over the whole charge, by mass
-    std::vector<Ignition> ignitions;
-};
+FuelConstants make_fuel_constants(const EngineParameters& parameters);
 
 struct IgnitedPool {
     double u = 0;
@@ -65,26 +56,6 @@ struct Charge {
     double pressure() const { return mass * temperature / volume; }
     double unburnt() const;
 };
-
-struct PredictiveModel {
-    CombustionModel state;  // as shown
-    Charge united, main, aux;
-    bool divided = false;
-    int step = -1;
-    FuelReadings readings;
-};
-
-void reset(PredictiveModel& model, const EngineGeometry& geometry);
-int update(PredictiveModel& model, const EngineGeometry& geometry, double crank_angle,
-           const CrankPosition& crank);
-void hand_over(PredictiveModel& model, const EngineGeometry& geometry, int phase);
-inline const CombustionModel& shown_state(const PredictiveModel& model) {
-    return model.state;
-}
-inline const FuelReadings* fuel_readings(const PredictiveModel& model) {
-    return &model.readings;
-}
-bool is_finite(const PredictiveModel& model);
 
 // The ignition delay in ms at a pressure (bar) and temperature (K).
 double ignition_delay_ms(const FuelConstants& fuel, double pressure, double temperature);

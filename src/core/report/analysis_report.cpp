@@ -235,7 +235,7 @@ std::string summary_json(const CycleAnalysis& a, const EngineParameters& engine)
         json += "  \"" + metric.key + "\": " + number_or(metric, "null") + ",\n";
     }
     json += "  \"engine\": {\n";
-    json += "    \"model\": \"" + std::string(model_name(engine.model)) + "\",\n";
+    json += "    \"model\": \"" + std::string(engine.model) + "\",\n";
     const auto& table = parameter_table();
     for (std::size_t i = 0; i < table.size(); ++i) {
         json +=

@@ -4,53 +4,46 @@
 #include <cmath>
 
 #include "core/animate/readout.h"
-#include "core/model/stepper.h"
 #include "core/report/number_text.h"
 
 namespace hcci {
 
-void append_csv_row(std::string& out, int step, double crank_angle, int phase,
-                    const EngineGeometry& geometry, const CombustionModel& model,
-                    const FuelReadings* fuel) {
-    out += std::to_string(step);
-    out += ',';
-    append_shortest(out, angle_atdc(crank_angle));
-    out += ',';
-    out += std::to_string(phase);
-    out += ',';
-    out += readout_text(readout_value(crank_angle));
-    for (const double value : {model.piston_pos, crown_x(geometry, model.piston_pos),
-                               model.united_pressure, model.united_temperature}) {
-        out += ',';
-        append_shortest(out, value);
-    }
-    const bool divided = is_divided_phase(phase);
-    for (const double value : {model.main_pressure, model.main_temperature, model.aux_pressure,
-                               model.aux_temperature, model.main_volume, model.aux_volume}) {
-        out += ',';
-        if (divided) append_shortest(out, value);
-    }
-    if (fuel != nullptr) {
-        for (const double value : {fuel->united_burned, fuel->main_burned, fuel->aux_burned,
-                                   fuel->heat_released}) {
-            out += ',';
-            if (!std::isnan(value)) append_shortest(out, value);
-        }
-    }
-    out += '\n';
-}
-
-std::string sweep_csv(const EngineParameters& parameters) {
+std::string sweep_csv(const CycleRecord& record) {
     std::string out;
     out.reserve(static_cast<std::size_t>(steps_per_sweep) * 256);
-    Stepper stepper(parameters);
     out += csv_header;
-    if (stepper.fuel() != nullptr) out += fuel_csv_header;
+    for (const RecordChannel& channel : record.channels) out += "," + channel.column();
     out += '\n';
-    run_sweep(stepper, no_look, [&out](const Stepper& s) {
-        append_csv_row(out, s.step_index(), s.crank_angle(), s.phase(), s.geometry(), s.state(),
-                       s.fuel());
-    });
+    const ChargeRecord& united = record.charge(ChargeName::united);
+    const ChargeRecord& main = record.charge(ChargeName::main);
+    const ChargeRecord& aux = record.charge(ChargeName::aux);
+    for (int step = 0; step < CycleRecord::steps(); ++step) {
+        const auto i = static_cast<std::size_t>(step);
+        const double crank_angle = CycleRecord::crank_angle(step);
+        out += std::to_string(step);
+        out += ',';
+        append_shortest(out, angle_atdc(crank_angle));
+        out += ',';
+        out += std::to_string(record.phase[i]);
+        out += ',';
+        out += readout_text(readout_value(crank_angle));
+        for (const double value : {record.piston_pos[i], crown_x(record.geometry, record.piston_pos[i]),
+                                   united.pressure[i], united.temperature[i]}) {
+            out += ',';
+            append_shortest(out, value);
+        }
+        const bool divided = record.divided(step);
+        for (const double value : {main.pressure[i], main.temperature[i], aux.pressure[i],
+                                   aux.temperature[i], main.volume[i], aux.volume[i]}) {
+            out += ',';
+            if (divided) append_shortest(out, value);
+        }
+        for (const RecordChannel& channel : record.channels) {
+            out += ',';
+            if (!std::isnan(channel.values[i])) append_shortest(out, channel.values[i]);
+        }
+        out += '\n';
+    }
     return out;
 }
 

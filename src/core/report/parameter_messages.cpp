@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/model/engine_model.h"
 #include "core/report/number_text.h"
 
 namespace hcci {
@@ -82,10 +83,10 @@ std::string unknown_parameter_text(std::string_view name) {
 }
 
 std::string changed_parameters(const EngineParameters& parameters) {
-    const EngineParameters defaults;
+    const EngineParameters defaults = model_defaults(parameters.model).value_or(EngineParameters{});
     std::string text;
-    if (parameters.model != defaults.model) {
-        text = "model = " + std::string(model_name(parameters.model));
+    if (parameters.model != EngineParameters{}.model) {
+        text = "model = " + std::string(parameters.model);
     }
     for (const ParameterInfo& parameter : parameter_table()) {
         if (parameters.*parameter.member == defaults.*parameter.member) continue;
@@ -95,9 +96,16 @@ std::string changed_parameters(const EngineParameters& parameters) {
     return text.empty() ? "the defaults" : text;
 }
 
+std::string unknown_model_text(std::string_view name) {
+    return "parameter model = " + quoted(name) + " is not a model; the models are " +
+           model_names_text();
+}
+
 std::string problem_text(const ParameterProblem& problem) {
     const EngineParameters& p = problem.parameters;
     switch (problem.kind) {
+        case ProblemKind::unknown_model:
+            return unknown_model_text(p.model);
         case ProblemKind::not_finite:
             return "parameter " + std::string(problem.parameter->name) +
                    " is not a finite number; allowed is " + range_text(problem.parameter->range);
@@ -127,6 +135,12 @@ std::string problem_text(const ParameterProblem& problem) {
 std::optional<std::string> parameter_problem(const EngineParameters& parameters) {
     if (auto problem = check_parameters(parameters)) return problem_text(*problem);
     return std::nullopt;
+}
+
+std::variant<SharedRecord, std::string> checked_cycle(const EngineParameters& parameters) {
+    CheckedCycle checked = run_checked_cycle(parameters);
+    if (checked.problem) return problem_text(*checked.problem);
+    return std::make_shared<const CycleRecord>(std::move(*checked.record));
 }
 
 }  // namespace hcci

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/model/engine_model.h"
 #include "core/model/sweep.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
@@ -29,13 +30,26 @@ std::string unknown_name(std::string_view name) {
 constexpr std::string_view model_key = "model";
 
 std::optional<std::string> take_model(EngineParameters& parameters, std::string_view given) {
-    const std::optional<EngineModelKind> model = model_named(given);
-    if (!model) {
-        return "parameter model = " + quoted(given) +
-               " is not a model; the models are scheduled and predictive";
-    }
-    parameters.model = *model;
+    const EngineModelEntry* model = find_engine_model(given);
+    if (model == nullptr) return unknown_model_text(given);
+    parameters.model = model->name;
     return std::nullopt;
+}
+
+// Which parameters a file or a setting gave, so that the rest can take the defaults of the model
+// chosen, wherever it was chosen.
+using GivenParameters = std::vector<bool>;
+
+void mark_given(GivenParameters* given, const ParameterInfo& info) {
+    if (given != nullptr) given->at(parameter_index(info)) = true;
+}
+
+void take_model_defaults(EngineParameters& parameters, const GivenParameters& given) {
+    const std::optional<EngineParameters> defaults = model_defaults(parameters.model);
+    if (!defaults) return;
+    for (const ParameterInfo& info : parameter_table()) {
+        if (!given.at(parameter_index(info))) parameters.*info.member = (*defaults).*info.member;
+    }
 }
 
 // The angles of earlier releases were crank angles, 90 at top dead centre; they are still read,
@@ -216,39 +230,40 @@ NumberInFile number_of(const toml::node& node, std::string_view text) {
     return number;
 }
 
-}  // namespace
-
 std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting,
-                                         std::vector<std::string>* notices) {
+                                         std::vector<std::string>* notices,
+                                         GivenParameters* given) {
     const std::size_t equals = setting.find('=');
     if (equals == std::string_view::npos) {
         return "--set needs NAME=VALUE, not " + quoted(setting);
     }
     const std::string_view name = setting.substr(0, equals);
-    const std::string_view given = setting.substr(equals + 1);
-    if (name == model_key) return take_model(parameters, given);
+    const std::string_view written = setting.substr(equals + 1);
+    if (name == model_key) return take_model(parameters, written);
     const NamedParameter parameter = named(name);
     if (parameter.info == nullptr) return unknown_name(name);
     const ParameterInfo& info = *parameter.info;
-    const DecimalRead number = read_decimal(given);
+    const DecimalRead number = read_decimal(written);
     if (number.kind != DecimalRead::Kind::number) {
-        return "parameter " + std::string(name) + " = " + quoted(given) +
+        return "parameter " + std::string(name) + " = " + quoted(written) +
                (number.kind == DecimalRead::Kind::out_of_range ? " " + out_of_range_text()
                                                                : std::string(" is not a number")) +
                "; its range is " + range_text(info.range);
     }
     const double value = taken(parameter, number.value, notices);
     if (auto problem =
-            value_problem(info, value, parameter.former ? shortest_text(value) : given)) {
+            value_problem(info, value, parameter.former ? shortest_text(value) : written)) {
         return problem;
     }
     parameters.*info.member = value;
+    mark_given(given, info);
     return std::nullopt;
 }
 
 std::optional<std::string> apply_parameter_text(EngineParameters& parameters, std::string_view text,
                                                 std::string_view file_name,
-                                                std::vector<std::string>* notices) {
+                                                std::vector<std::string>* notices,
+                                                GivenParameters* given_parameters) {
     if (auto problem = nesting_problem(text, file_name)) return problem;
     toml::table table;
     try {
@@ -269,8 +284,8 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
         if (name == model_key) {
             const std::optional<std::string_view> given = node->value<std::string_view>();
             auto problem = given ? take_model(parameters, *given)
-                                 : std::optional<std::string>("parameter model must be \"scheduled\" "
-                                                              "or \"predictive\"");
+                                 : std::optional<std::string>("parameter model must be " +
+                                                              model_names_text("or", "\""));
             if (problem) return at_line(file_name, node->source()) + *problem;
             continue;
         }
@@ -298,25 +313,41 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
             return at_line(file_name, node->source()) + *problem;
         }
         parameters.*info.member = value;
+        mark_given(given_parameters, info);
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting,
+                                         std::vector<std::string>* notices) {
+    return apply_setting(parameters, setting, notices, nullptr);
+}
+
+std::optional<std::string> apply_parameter_text(EngineParameters& parameters, std::string_view text,
+                                                std::string_view file_name,
+                                                std::vector<std::string>* notices) {
+    return apply_parameter_text(parameters, text, file_name, notices, nullptr);
 }
 
 std::variant<EngineParameters, std::string> read_parameter_values(
     const ParameterSources& sources, std::vector<std::string>* notices) {
     using Result = std::variant<EngineParameters, std::string>;
     EngineParameters parameters;
+    GivenParameters given(parameter_table().size(), false);
     if (sources.file) {
         auto text = read_text_file(*sources.file);
         if (text.index() == 1) return Result(std::in_place_index<1>, std::get<1>(text));
-        if (auto problem =
-                apply_parameter_text(parameters, std::get<0>(text), *sources.file, notices)) {
+        if (auto problem = apply_parameter_text(parameters, std::get<0>(text), *sources.file,
+                                                notices, &given)) {
             return *problem;
         }
     }
     for (const std::string& setting : sources.settings) {
-        if (auto problem = apply_setting(parameters, setting, notices)) return *problem;
+        if (auto problem = apply_setting(parameters, setting, notices, &given)) return *problem;
     }
+    take_model_defaults(parameters, given);
     return parameters;
 }
 
@@ -345,8 +376,7 @@ std::string parameter_file(const EngineParameters& parameters) {
         "# parameter left out takes its default. The scheduled model is the original engine's,\n"
         "# its ignitions typed in by angle; in the predictive one both ignitions follow from\n"
         "# the charge's own state.\n";
-    text += "model = \"" + std::string(model_name(parameters.model)) +
-            "\"  # scheduled or predictive\n";
+    text += "model = \"" + std::string(parameters.model) + "\"  # " + model_names_text("or") + "\n";
     for (const ParameterInfo& info : parameter_table()) {
         text += std::string(info.name) + " = " + shortest_text(parameters.*info.member) + "  # " +
                 std::string(info.meaning);

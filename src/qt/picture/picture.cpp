@@ -43,12 +43,12 @@ QImage compose_picture(const QImage& drawing, double scale, long readout) {
 namespace {
 
 // A fresh start of that engine, run to the step with no key pressed; returns the readout.
-long draw_to_step(DrawingSurface& surface, int step, const EngineParameters& parameters) {
+long draw_to_step(DrawingSurface& surface, int step, const SharedRecord& record) {
     if (step < 0 || step > last_step) {
         throw std::out_of_range("no step " + std::to_string(step) + " in a sweep");
     }
     RunControl run;
-    CycleDriver driver(surface, run, parameters);
+    CycleDriver driver(surface, run, record);
     driver.run_to(step);
     return driver.readout();
 }
@@ -56,8 +56,12 @@ long draw_to_step(DrawingSurface& surface, int step, const EngineParameters& par
 }  // namespace
 
 QImage render_picture(int step, bool labels, int scale, const EngineParameters& parameters) {
+    return render_picture(step, labels, scale, share_cycle(parameters));
+}
+
+QImage render_picture(int step, bool labels, int scale, const SharedRecord& record) {
     ImageSurface surface(scale);
-    const long readout = draw_to_step(surface, step, parameters);
+    const long readout = draw_to_step(surface, step, record);
     if (!labels) return surface.image().copy();
     return compose_picture(surface.image(), scale, readout);
 }
@@ -71,8 +75,12 @@ std::string encode_png(const QImage& image) {
 }
 
 std::string render_svg(int step, bool labels, const EngineParameters& parameters) {
+    return render_svg(step, labels, share_cycle(parameters));
+}
+
+std::string render_svg(int step, bool labels, const SharedRecord& record) {
     SvgSurface surface;
-    const long readout = draw_to_step(surface, step, parameters);
+    const long readout = draw_to_step(surface, step, record);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

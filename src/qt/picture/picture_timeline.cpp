@@ -15,12 +15,12 @@ int PictureTimeline::snapshot_interval(double scale) {
     return static_cast<int>(std::lround(interval_at_scale_1 * std::max(1.0, scale)));
 }
 
-PictureTimeline::PictureTimeline(const EngineParameters& parameters, double scale)
-    : parameters_(parameters),
+PictureTimeline::PictureTimeline(SharedRecord record, double scale)
+    : record_(std::move(record)),
       scale_(scale),
       interval_(snapshot_interval(scale)),
       builder_surface_(scale),
-      builder_(builder_surface_, builder_run_, parameters) {}
+      builder_(builder_surface_, builder_run_, record_) {}
 
 bool PictureTimeline::build(const std::function<bool()>& out_of_time) {
     while (!complete()) {
@@ -49,29 +49,29 @@ PictureTimeline::Moment PictureTimeline::at(int step) {
     if (step < 0 || step > last_step) throw std::out_of_range("no such step in a sweep");
     // A snapshot not made yet is not waited for.
     const auto wanted = static_cast<std::size_t>(step / interval_);
-    if (snapshots_.size() <= wanted) return moment_at(parameters_, scale_, step);
+    if (snapshots_.size() <= wanted) return moment_at(record_, scale_, step);
     const Snapshot& from = snapshots_[wanted];
     Moment moment;
     moment.surface = std::make_unique<ImageSurface>(scale_, from.picture);
     RunControl run;
-    CycleDriver replay(*moment.surface, run, parameters_);
+    CycleDriver replay(*moment.surface, run, record_);
     replay.restore(from.driver);
     replay.run_to(step);
     moment.driver = replay.snapshot();
     return moment;
 }
 
-PictureTimeline::Moment moment_at(const EngineParameters& parameters, double scale, int step) {
+PictureTimeline::Moment moment_at(const SharedRecord& record, double scale, int step) {
     if (step < 0 || step > last_step) throw std::out_of_range("no such step in a sweep");
     PictureTimeline::Moment moment;
     moment.surface = std::make_unique<ImageSurface>(scale);
     RunControl run;
-    CycleDriver driver(*moment.surface, run, parameters);
-    std::vector<double> piston_positions;
-    piston_positions.reserve(static_cast<std::size_t>(step) + 1);
-    driver.leave_out_moving_parts(&piston_positions);
+    CycleDriver driver(*moment.surface, run, record);
+    driver.leave_out_moving_parts(true);
     driver.run_to(step);
-    draw_piston_history(*moment.surface, driver.geometry(), piston_positions, scale);
+    draw_piston_history(*moment.surface, record->geometry,
+                        std::span(record->piston_pos).first(static_cast<std::size_t>(step) + 1),
+                        scale);
     moment.driver = driver.snapshot();
     return moment;
 }

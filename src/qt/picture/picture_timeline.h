@@ -23,7 +23,7 @@ public:
     // its square, while a replay stays within a frame or two (73 MB and 10 snapshots at 2x).
     static int snapshot_interval(double scale);
 
-    PictureTimeline(const EngineParameters& parameters, double scale);
+    PictureTimeline(SharedRecord record, double scale);
     PictureTimeline(const PictureTimeline&) = delete;
     PictureTimeline& operator=(const PictureTimeline&) = delete;
 
@@ -39,7 +39,7 @@ public:
     // From the nearest snapshot; before the build has made it, drawn at once (moment_at).
     Moment at(int step);
 
-    const EngineParameters& parameters() const { return parameters_; }
+    const SharedRecord& record() const { return record_; }
     double scale() const { return scale_; }
     // The memory the snapshots take.
     std::size_t snapshot_bytes() const;
@@ -56,7 +56,7 @@ private:
         DriverSnapshot driver;
     };
 
-    EngineParameters parameters_;
+    SharedRecord record_;
     double scale_;
     int interval_;
     std::vector<Snapshot> snapshots_;  // at steps 0, interval_, 2 interval_, ...
@@ -69,6 +69,6 @@ private:
 // background and the traces as the sweep draws them, the crown's history at once
 // (draw_piston_history). The same pixels as the sweep drawn step by step, in a few
 // milliseconds at any step.
-PictureTimeline::Moment moment_at(const EngineParameters& parameters, double scale, int step);
+PictureTimeline::Moment moment_at(const SharedRecord& record, double scale, int step);
 
 }  // namespace hcci

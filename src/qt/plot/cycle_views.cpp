@@ -245,7 +245,7 @@ SeriesPlan upright(const QString& name, double x, std::pair<double, double> y, Q
 void plan_marks(std::vector<SeriesPlan>& plans, CycleView view, bool zoom_or_fraction,
                 const CycleSeries& series, std::pair<double, double> ys) {
     for (std::size_t i = 0; i < series.divisions.size(); ++i) {
-        const Division& division = series.divisions[i];
+        const DivisionAngles& division = series.divisions[i];
         SeriesPlan area;
         area.kind = SeriesPlan::Kind::area;
         area.name = QStringLiteral("chambers divided");

@@ -146,18 +146,18 @@ int video_frame_step(int frame, int frame_count) {
         std::lround(static_cast<double>(frame) * last_step / (frame_count - 1)));
 }
 
-void encode_video(const VideoOptions& options, const EngineParameters& parameters, int fd,
+void encode_video(const VideoOptions& options, const SharedRecord& record, int fd,
                   const std::function<void(int, int)>& progress) {
     const int frames = video_frame_count(options);
     const int scale = video_scale(options);
     // Every frame continues the drawing of the frame before: one sweep, drawn once.
-    VideoPictures pictures(parameters, scale, options.labels);
+    VideoPictures pictures(record, scale, options.labels);
     const QSize coded = coded_size(options.format, pictures.picture().size());
     // A GIF's colours are those of the finished picture.
     std::optional<FrameConverter> converter;
     if (options.format == VideoFormat::gif) {
         converter.emplace(coded, most_frequent_colours(
-                                     render_picture(last_step, options.labels, scale, parameters)));
+                                     render_picture(last_step, options.labels, scale, record)));
     } else {
         converter.emplace(coded);
     }

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "core/model/engine_parameters.h"
+#include "core/model/cycle_record.h"
 
 // One sweep as it looks in the window, as a video: H.264 in MP4, VP9 in WebM, or an animated
 // GIF, encoded with FFmpeg's libraries. Needs a QGuiApplication for the labels' fonts.
@@ -36,7 +36,7 @@ int video_frame_step(int frame, int frame_count);
 // Writes the video into the descriptor, which must also read and seek (a file, not a pipe):
 // the frames go to it as they are encoded, so that memory does not grow with the video's
 // length. progress(done, all) is called after every frame.
-void encode_video(const VideoOptions& options, const EngineParameters& parameters, int fd,
+void encode_video(const VideoOptions& options, const SharedRecord& record, int fd,
                   const std::function<void(int, int)>& progress);
 
 }  // namespace hcci

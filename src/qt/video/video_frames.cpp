@@ -69,11 +69,11 @@ constexpr QRgb padding = 0xFFFFFFFFu;  // white, where the coded frame is larger
 
 }  // namespace
 
-VideoPictures::VideoPictures(const EngineParameters& parameters, int scale, bool labels)
+VideoPictures::VideoPictures(const SharedRecord& record, int scale, bool labels)
     : scale_(scale),
       labels_(labels),
       surface_(scale),
-      driver_(surface_, run_, parameters),
+      driver_(surface_, run_, record),
       picture_(surface_.image().size(), QImage::Format_RGB32),
       changes_(static_cast<std::size_t>(picture_.height())),
       label_runs_(static_cast<std::size_t>(picture_.height())) {

@@ -10,7 +10,7 @@
 
 #include "core/animate/cycle_driver.h"
 #include "core/animate/run_control.h"
-#include "core/model/engine_parameters.h"
+#include "core/model/cycle_record.h"
 #include "qt/picture/image_surface.h"
 
 // The frames of a video before the encoder: the sweep's pictures, one after another, and the
@@ -34,7 +34,7 @@ struct RowChange {
 // lets the drawing show through it.
 class VideoPictures {
 public:
-    VideoPictures(const EngineParameters& parameters, int scale, bool labels);
+    VideoPictures(const SharedRecord& record, int scale, bool labels);
 
     // The picture after that step; steps must not go back.
     const QImage& advance_to(int step);

@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: MIT
+#include "core/model/cycle_record.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/model/engine_model.h"
+#include "model_sweep.h"
+
+namespace hcci {
+namespace {
+
+EngineParameters predictive() {
+    EngineParameters p;
+    p.model = "predictive";
+    return p;
+}
+
+// Every row of the original engine's record is the model's own state after that step: the
+// chambers while divided, the merge it hands over in the united columns, and while united the
+// chambers as the split it hands over would start them.
+TEST(CycleRecord, EveryRowIsTheModelsStateAfterTheStep) {
+    EngineParameters p;
+    p.gamma = 1.33;
+    p.first_merge_atdc = -9;
+    const CycleRecord r = run_cycle(p);
+    const std::vector<SweepStep> sweep = run_model_sweep(p);
+    ASSERT_EQ(r.phase.size(), sweep.size());
+    const ChargeRecord& united = r.charge(ChargeName::united);
+    const ChargeRecord& main = r.charge(ChargeName::main);
+    const ChargeRecord& aux = r.charge(ChargeName::aux);
+    for (const SweepStep& s : sweep) {
+        SCOPED_TRACE("step " + std::to_string(s.index));
+        const auto i = static_cast<std::size_t>(s.index);
+        const CombustionModel& m = s.model;
+        ASSERT_EQ(CycleRecord::crank_angle(s.index), s.crank_angle);
+        ASSERT_EQ(r.phase[i], s.phase);
+        ASSERT_EQ(r.piston_pos[i], m.piston_pos);
+        ASSERT_EQ(united.pressure[i], m.united_pressure);
+        ASSERT_EQ(united.temperature[i], m.united_temperature);
+        ASSERT_EQ(united.volume[i], m.piston_pos);
+        if (is_divided_phase(s.phase)) {
+            ASSERT_EQ(main.pressure[i], m.main_pressure);
+            ASSERT_EQ(aux.temperature[i], m.aux_temperature);
+            ASSERT_EQ(main.volume[i], m.main_volume);
+            ASSERT_EQ(aux.volume[i], m.aux_volume);
+        } else {
+            ASSERT_EQ(main.pressure[i], m.united_pressure);
+            ASSERT_EQ(aux.temperature[i], m.united_temperature);
+            ASSERT_EQ(main.volume[i], main_split_volume(r.geometry, m.piston_pos));
+            ASSERT_EQ(aux.volume[i], aux_split_volume(r.geometry, m.piston_pos));
+        }
+        // Where the model hands a split over, the record's chambers are that split.
+        if (s.phase == 1 || s.phase == 3) {
+            ASSERT_EQ(main.volume[i], m.main_split_volume);
+            ASSERT_EQ(aux.pressure[i], m.aux_split_pressure);
+        }
+    }
+    EXPECT_EQ(r.first_non_finite_step, -1);
+    EXPECT_TRUE(r.channels.empty());
+    EXPECT_FALSE(r.fuel);
+}
+
+TEST(CycleRecord, DivisionsRunFromTheirSplitToTheirMerge) {
+    const struct {
+        const char* name;
+        EngineParameters engine;
+        std::vector<int> bounds;  // first and last step of each division
+    } rows[] = {
+        {"original", {}, {7350, 8449, 9551, 10650}},
+        {"predictive", predictive(), {7350, 8449, 9551, 10650}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CycleRecord r = run_cycle(row.engine);
+        std::vector<int> bounds;
+        for (const Division& d : r.divisions) {
+            bounds.push_back(d.first_step);
+            bounds.push_back(d.last_step);
+        }
+        EXPECT_EQ(bounds, row.bounds);
+        for (int step = 0; step < CycleRecord::steps(); ++step) {
+            const bool inside = (step >= 7350 && step <= 8449) || (step >= 9551 && step <= 10650);
+            ASSERT_EQ(r.divided(step), inside) << step;
+            ASSERT_EQ(r.present(ChargeName::united, step), !inside);
+            ASSERT_EQ(r.present(ChargeName::aux, step), inside);
+        }
+    }
+}
+
+// The predictive model names its own channels; each is defined where its charge is present.
+TEST(CycleRecord, AModelsOwnChannelsAreNamedByIt) {
+    const CycleRecord r = run_cycle(predictive());
+    std::vector<std::string> columns;
+    for (const RecordChannel& c : r.channels) columns.push_back(c.column());
+    EXPECT_EQ(columns, (std::vector<std::string>{"united_burned", "main_burned", "aux_burned",
+                                                 "heat_released"}));
+    const RecordChannel* aux = r.channel("burned", ChargeName::aux);
+    const RecordChannel* heat = r.channel("heat_released");
+    ASSERT_NE(aux, nullptr);
+    ASSERT_NE(heat, nullptr);
+    EXPECT_EQ(r.channel("burned"), nullptr);
+    for (int step = 0; step < CycleRecord::steps(); ++step) {
+        const auto i = static_cast<std::size_t>(step);
+        for (const ChargeName charge : all_charges) {
+            ASSERT_EQ(std::isnan(r.channel("burned", charge)->values[i]),
+                      !r.present(charge, step))
+                << step;
+        }
+        if (step > 0) ASSERT_GE(heat->values[i], heat->values[i - 1]) << step;
+    }
+    ASSERT_TRUE(r.fuel);
+    EXPECT_EQ(r.fuel->heat_released, heat->values.back());
+    ASSERT_EQ(r.ignitions.size(), 2u);
+    EXPECT_EQ(r.ignitions[0].charge, ChargeName::aux);
+    EXPECT_EQ(r.ignitions[1].charge, ChargeName::united);
+}
+
+TEST(CycleRecord, ACheckedCycleRunsOnlyWhatPassesItsValuesAndTellsWhereNumbersEnd) {
+    EngineParameters out_of_range;
+    out_of_range.gamma = 2;
+    const std::uint64_t before = cycles_run();
+    const CheckedCycle refused = run_checked_cycle(out_of_range);
+    EXPECT_EQ(cycles_run(), before);  // refused without a sweep
+    ASSERT_TRUE(refused.problem);
+    EXPECT_EQ(refused.problem->kind, ProblemKind::out_of_range);
+    EXPECT_FALSE(refused.record);
+
+    EngineParameters tiny;
+    tiny.start_temperature = std::nextafter(0.0, 1.0);
+    const CheckedCycle beyond = run_checked_cycle(tiny);
+    EXPECT_EQ(cycles_run(), before + 1);
+    ASSERT_TRUE(beyond.problem);
+    EXPECT_EQ(beyond.problem->kind, ProblemKind::beyond_numbers);
+    // The merge at the end of the first division's first step divides by the start temperature.
+    EXPECT_EQ(beyond.problem->step, 7350);
+
+    const CheckedCycle fine = run_checked_cycle({});
+    ASSERT_TRUE(fine.record);
+    EXPECT_FALSE(fine.problem);
+    EXPECT_EQ(cycles_run(), before + 2);
+}
+
+TEST(CycleRecord, TheRegistryNamesEveryModelAndItsParameters) {
+    EXPECT_EQ(model_names_text(), "scheduled and predictive");
+    EXPECT_EQ(model_names_text("or", "\""), "\"scheduled\" or \"predictive\"");
+    EXPECT_EQ(engine_models().front()->name, EngineParameters{}.model);
+    EXPECT_EQ(find_engine_model("nothing"), nullptr);
+    for (const EngineModelEntry* model : engine_models()) {
+        SCOPED_TRACE(std::string(model->name));
+        ASSERT_EQ(find_engine_model(model->name), model);
+        // Every parameter it owns is in the one table, and shapes it alone.
+        for (const ParameterInfo& own : model->parameters) {
+            const ParameterInfo* found = find_parameter(own.name);
+            ASSERT_NE(found, nullptr);
+            EXPECT_EQ(owner_of(*found), model);
+            for (const EngineModelEntry* other : engine_models()) {
+                EXPECT_EQ(shapes(*found, other->name), other == model);
+            }
+        }
+        const std::optional<EngineParameters> defaults = model_defaults(model->name);
+        ASSERT_TRUE(defaults);
+        EXPECT_EQ(defaults->model, model->name);
+        EXPECT_FALSE(check_parameters(*defaults));
+    }
+}
+
+}  // namespace
+}  // namespace hcci
