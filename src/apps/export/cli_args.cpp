@@ -77,7 +77,7 @@ enum Option {
     set
 };
 
-constexpr std::array<OptionSpec, 16> options{{
+constexpr std::array<OptionRule, 16> options{{
     {output, "-o", "FILE", "the file to write; - for standard output", every_command,
      picture | video | plot_command, "an output file"},
     {step, "--step", "N", "the step after which the picture is taken", picture, 0},
@@ -138,7 +138,7 @@ std::optional<std::pair<int, int>> parse_size(std::string_view text) {
 
 std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
     const std::string_view value = given.value;
-    switch (static_cast<Option>(given.spec->id)) {
+    switch (static_cast<Option>(given.rule->id)) {
         case output:
             if (value.empty()) return "option '-o' needs a file name";
             args.output = std::string(value);
