@@ -27,6 +27,7 @@
 #include <cmath>
 
 #include "apps/window/explore_exports.h"
+#include "apps/window/file_filters.h"
 #include "apps/window/jump_slider.h"
 #include "core/draw/logical_mapping.h"
 #include "core/draw/off_picture.h"
@@ -632,7 +633,7 @@ void ExploreWindow::build_slice() {
 // or it cannot be read (which is told).
 std::optional<EngineParameters> ExploreWindow::pick_parameter_file(const QString& title) {
     const QString path = QFileDialog::getOpenFileName(
-        this, title, {}, QStringLiteral("TOML (*.toml);;All files (*)"));
+        this, title, {}, file_filter(OutputFormat::toml) + QStringLiteral(";;All files (*)"));
     if (path.isEmpty()) return std::nullopt;
     std::vector<std::string> notices;
     const auto read = read_parameters({path.toStdString(), {}}, &notices);
@@ -656,7 +657,7 @@ void ExploreWindow::open_parameters() {
 bool ExploreWindow::save_parameters() {
     const EngineParameters engine = parameters_;
     if (!save_file(this, QStringLiteral("Save the parameters"), QStringLiteral("engine.toml"),
-                   QStringLiteral("TOML (*.toml)"), [&] { return parameter_file(engine); })) {
+                   file_filter(OutputFormat::toml), [&] { return parameter_file(engine); })) {
         return false;
     }
     saved_parameters_ = engine;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/model/cycle_series.h"
-#include "qt/plot/study_plot.h"
+#include "qt/plot/plot_format.h"
 
 // The views an engineer reads a cycle by, drawn with Qt Charts: pressure against crank angle
 // (the whole cycle, and a zoom around top dead centre), log p against log V (each charge on its
