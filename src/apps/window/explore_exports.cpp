@@ -28,6 +28,7 @@
 #include "core/report/study_text.h"
 #include "qt/picture/picture.h"
 #include "qt/plot/study_plot.h"
+#include "qt/text/qt_text.h"
 #include "qt/video/video_export.h"
 
 namespace hcci {
@@ -114,11 +115,9 @@ void save_view(QWidget* parent, CycleView view, const CycleSeries& current,
                const CycleSeries* baseline) {
     const std::string_view name = view_name(view);
     QString chosen;
-    const QString path = QFileDialog::getSaveFileName(
-        parent, QStringLiteral("Save the view"),
-        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
-            QStringLiteral(".png"),
-        file_filter(OutputKind::plot), &chosen);
+    const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save the view"),
+                                                      text_of(name) + QStringLiteral(".png"),
+                                                      file_filter(OutputKind::plot), &chosen);
     if (path.isEmpty()) return;
     const QString file = with_suffix(path, chosen);
     const PlotFormat format = plot_format_of(file.toStdString());
@@ -167,8 +166,7 @@ void study_in_dialog(QWidget* parent, const EngineParameters& engine) {
     auto* parameter = new QComboBox(&ask);
     for (const ParameterInfo& info : parameter_table()) {
         if (!shapes(info, engine.model)) continue;
-        parameter->addItem(
-            QString::fromUtf8(info.name.data(), static_cast<qsizetype>(info.name.size())));
+        parameter->addItem(text_of(info.name));
     }
     auto* from = new QLineEdit(&ask);
     auto* to = new QLineEdit(&ask);

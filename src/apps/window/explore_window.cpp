@@ -40,6 +40,7 @@
 #include "core/report/parameter_text.h"
 #include "core/report/view_text.h"
 #include "qt/picture/picture.h"
+#include "qt/text/qt_text.h"
 
 namespace hcci {
 namespace {
@@ -65,10 +66,6 @@ const char* const phase_names[] = {"",
 
 // The sweep's pace against the original one.
 constexpr double speed_factors[] = {0.1, 0.25, 0.5, 1, 2, 5, 10};
-
-QString text_of(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString number(double value, int decimals) {
     return QString::fromStdString(fixed_text(value, decimals));
@@ -120,9 +117,7 @@ ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent
         auto* widget = new CycleViewWidget(which, tabs_);
         views_.at(static_cast<std::size_t>(which)) = widget;
         tabs_->addTab(widget, QString::fromUtf8(view_tab_names[static_cast<int>(which)]));
-        tabs_->setTabToolTip(tabs_->count() - 1,
-                             QString::fromUtf8(view_title(which).data(),
-                                               static_cast<qsizetype>(view_title(which).size())));
+        tabs_->setTabToolTip(tabs_->count() - 1, text_of(view_title(which)));
     }
     make_compare_actions();
     split->addWidget(tabs_);
@@ -537,7 +532,7 @@ QString ExploreWindow::hover_text(QPoint widget_point) const {
     const bool pressure = is_pressure(point->trace);
     const std::string_view name = trace_name(point->trace);
     return QStringLiteral("%1: %2 %3\nstep %4, %5\u00b0 after top dead centre\ntravel %6")
-        .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+        .arg(text_of(name))
         .arg(number(point->value, pressure ? 2 : 1))
         .arg(pressure ? QStringLiteral("bar") : QStringLiteral("K"))
         .arg(point->step)

@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "apps/window/file_filters.h"
 
+#include "qt/text/qt_text.h"
+
 namespace hcci {
-namespace {
-
-QString text_of(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 QString file_filter(OutputFormat format) {
     const OutputFormatInfo& info = info_of(format);

@@ -19,6 +19,7 @@
 #include "core/draw/logical_mapping.h"
 #include "core/draw/window_layout.h"
 #include "qt/picture/labels.h"
+#include "qt/text/qt_text.h"
 
 namespace hcci {
 namespace {
@@ -71,8 +72,7 @@ Form1::Form1(const EngineParameters& parameters, QWidget* parent, Clock clock)
       clock_(std::move(clock)),
       pacer_(driver_, run_, clock_),
       shown_readout_(LONG_MIN) {
-    setWindowTitle(
-        QString::fromUtf8(form_caption.data(), static_cast<qsizetype>(form_caption.size())));
+    setWindowTitle(text_of(form_caption));
     // Resizable down to half the drawing's own size; the picture keeps its proportions.
     setMinimumSize((client_width + 1) / 2, (client_height + 1) / 2);
     resize(client_width, client_height);
