@@ -467,7 +467,7 @@ void ExploreWindow::follow(const DriverSnapshot& shown) {
     step_label_->setText(QStringLiteral("step %1 of %2, %3\u00b0 after top dead centre")
                              .arg(step)
                              .arg(last_step)
-                             .arg(number(shown_.stepper.crank_angle() - 90, 2)));
+                             .arg(number(angle_atdc(shown_.stepper.crank_angle()), 2)));
     show_play();
     // Each cycle starts at the original pace: the chosen speed is put back.
     if (step == 0 && speed_->currentData().toDouble() != 1 &&
@@ -493,7 +493,8 @@ QString ExploreWindow::values_text() const {
     };
     QString text =
         QStringLiteral("phase   %1, %2\n").arg(phase).arg(QString::fromLatin1(phase_names[phase]));
-    text += QStringLiteral("angle   %1 deg after TDC\n").arg(number(stepper.crank_angle() - 90, 2));
+    text += QStringLiteral("angle   %1 deg after TDC\n")
+                .arg(number(angle_atdc(stepper.crank_angle()), 2));
     text +=
         QStringLiteral("travel  %1\n").arg(number(crown_x(stepper.geometry(), m.piston_pos), 4));
     text += row("united", m.united_pressure, m.united_temperature);
@@ -536,7 +537,7 @@ QString ExploreWindow::hover_text(QPoint widget_point) const {
         .arg(number(point->value, pressure ? 2 : 1))
         .arg(pressure ? QStringLiteral("bar") : QStringLiteral("K"))
         .arg(point->step)
-        .arg(number(point->crank_angle - 90, 2))
+        .arg(number(angle_atdc(point->crank_angle), 2))
         .arg(number(point->crown_x, 3));
 }
 
