@@ -15,9 +15,9 @@
 #include <utility>
 
 #include "apps/window/fatal_error.h"
-#include "core/animate/readout.h"
 #include "core/draw/logical_mapping.h"
 #include "core/draw/window_layout.h"
+#include "core/model/readout.h"
 #include "qt/picture/labels.h"
 #include "qt/text/qt_text.h"
 

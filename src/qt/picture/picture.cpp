@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "core/animate/cycle_driver.h"
-#include "core/animate/readout.h"
 #include "core/draw/logical_mapping.h"
+#include "core/model/readout.h"
 #include "core/model/sweep.h"
 #include "qt/picture/image_surface.h"
 #include "qt/picture/labels.h"
