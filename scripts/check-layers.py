@@ -16,11 +16,12 @@ ALLOWED = {
     "core/draw": ["core/model"],
     "core/animate": ["core/draw", "core/model"],
     "core/report": ["core/animate", "core/draw", "core/model"],
-    "qt/picture": CORE,
-    "qt/plot": CORE,
-    "qt/video": CORE + ["qt/picture"],
-    "apps/window": CORE + ["qt/picture", "qt/plot", "qt/video"],
-    "apps/export": CORE + ["qt/picture", "qt/plot", "qt/video"],
+    "qt/text": [],
+    "qt/picture": CORE + ["qt/text"],
+    "qt/plot": CORE + ["qt/text"],
+    "qt/video": CORE + ["qt/text", "qt/picture"],
+    "apps/window": CORE + ["qt/text", "qt/picture", "qt/plot", "qt/video"],
+    "apps/export": CORE + ["qt/text", "qt/picture", "qt/plot", "qt/video"],
 }
 # What the core may not include: the toolkit, and anything of FFmpeg's.
 TOOLKIT = re.compile(r"<(Q[A-Za-z]*|Qt[A-Za-z]*/.*|lib(av|sw)[a-z]*/.*)>")

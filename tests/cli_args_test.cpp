@@ -207,6 +207,43 @@ TEST(CliText, ACommandsHelpIsItsOwnUsage) {
     EXPECT_EQ(png.find("--vary"), std::string::npos);
 }
 
+// A file's ending says its format; a name that says none, or another kind's, is refused in
+// those words.
+TEST(CliArgs, AnOutputsNameMustSayAFormatOfItsKind) {
+    const struct {
+        std::vector<std::string_view> args;
+        std::optional<std::string> message;  // none: accepted
+    } rows[] = {
+        {{"plot", "--view", "log-pv", "-o", "a.svg"}, std::nullopt},
+        {{"plot", "--view", "log-pv", "-o", "a.gif"},
+         "the plot 'a.gif' must be a file ending in .png or .svg (its name says which)"},
+        {{"plot", "--view", "log-pv", "-o", "a.PNG"},
+         "the plot 'a.PNG' must be a file ending in .png or .svg (its name says which)"},
+        {{"study", "--vary", "gamma=1.3:1.4:0.1", "--plot", "s.png"}, std::nullopt},
+        {{"study", "--vary", "gamma=1.3:1.4:0.1", "--plot", "s.csv"},
+         "the plot 's.csv' must end in .png or .svg"},
+        {{"video", "-o", "v.webm"}, std::nullopt},
+        {{"video", "-o", "v.png"}, "the video 'v.png' must end in .mp4, .webm or .gif"},
+        {{"video", "-o", "v.gif", "--hold", "1"}, std::nullopt},
+        {{"video", "-o", "v.webm", "--hold", "1"},
+         "--hold is for a GIF: an MP4 or a WebM plays once and stops on its last frame"},
+        {{"video", "-o", "v.mp4", "--fps", "60"}, std::nullopt},
+        {{"video", "-o", "v.gif", "--fps", "51"},
+         "a GIF shows at most 50 frames a second (its delays are hundredths of a second), not "
+         "51"},
+    };
+    for (const auto& row : rows) {
+        const auto parsed = parse_cli_args(row.args);
+        const auto* error = std::get_if<CliError>(&parsed);
+        if (!row.message) {
+            EXPECT_EQ(error, nullptr) << (error ? error->message : "");
+            continue;
+        }
+        ASSERT_NE(error, nullptr) << *row.message;
+        EXPECT_EQ(error->message, *row.message);
+    }
+}
+
 // An error names its command, where there is one, so that the help it points to is that one's.
 TEST(CliText, AnErrorPointsToTheHelpOfItsCommand) {
     const std::vector<std::pair<std::vector<std::string_view>, std::string>> cases = {

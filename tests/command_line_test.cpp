@@ -11,7 +11,7 @@ namespace hcci {
 namespace {
 
 // Two commands: 0 takes everything, 1 needs -o and takes no --flag.
-constexpr std::array<OptionSpec, 4> table{{
+constexpr std::array<OptionRule, 4> table{{
     {0, "-o", "FILE", "the file", command_bit(0) | command_bit(1), command_bit(1), "a file"},
     {1, "--flag", "", "a flag", command_bit(0), 0},
     {2,
@@ -30,7 +30,7 @@ std::string parsed(std::vector<std::string_view> args, int command) {
     if (const auto* problem = std::get_if<std::string>(&given)) return *problem;
     std::string text;
     for (const GivenOption& g : std::get<std::vector<GivenOption>>(given)) {
-        text += std::string(g.spec->name) + "=" + std::string(g.value) + ";";
+        text += std::string(g.rule->name) + "=" + std::string(g.value) + ";";
     }
     return text;
 }

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/animate/readout.h"
 #include "core/model/cycle_analysis.h"
+#include "core/model/readout.h"
 #include "model_sweep.h"
 #include "printed_value.h"
 

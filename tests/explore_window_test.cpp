@@ -315,7 +315,7 @@ TEST_F(ExploreTest, TheViewsFollowTheStepAndTheEngine) {
     const CycleAnalysis expected = analyse_cycle(hot);
     const auto highest = [&](CycleView which) {
         double most = 0;
-        for (const ViewLine& line : window.view(which).charts()[0].spec.lines) {
+        for (const ViewLine& line : window.view(which).charts()[0].layout.lines) {
             for (const QPointF& p : line.points) most = std::max(most, p.y());
         }
         return most;
@@ -375,13 +375,13 @@ TEST_F(ExploreTest, APinnedBaselineIsComparedUntilCleared) {
     EXPECT_TRUE(analysis.contains("difference"));
     window.tabs().setCurrentWidget(&window.view(CycleView::log_pv));
     ASSERT_FALSE(window.view(CycleView::log_pv).charts().empty());
-    const std::vector<ViewLine>& lines = window.view(CycleView::log_pv).charts()[0].spec.lines;
+    const std::vector<ViewLine>& lines = window.view(CycleView::log_pv).charts()[0].layout.lines;
     const auto dashed =
         std::count_if(lines.begin(), lines.end(), [](const ViewLine& l) { return l.baseline; });
     EXPECT_EQ(2 * static_cast<std::size_t>(dashed), lines.size());
     window.set_baseline(std::nullopt);
     EXPECT_FALSE(window.analysis_text().contains("Baseline engine"));
-    for (const ViewLine& line : window.view(CycleView::log_pv).charts()[0].spec.lines) {
+    for (const ViewLine& line : window.view(CycleView::log_pv).charts()[0].layout.lines) {
         EXPECT_FALSE(line.baseline);
     }
 }

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/animate/cycle_driver.h"
-#include "core/animate/readout.h"
 #include "core/animate/run_control.h"
+#include "core/model/readout.h"
 #include "model_sweep.h"
 #include "recording_surface.h"
 

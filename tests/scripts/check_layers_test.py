@@ -17,6 +17,8 @@ CASES = [
     ("core/draw/a.h", '#include "core/animate/x.h"\n', "core/animate is not below it"),
     ("core/report/a.cpp", '#include "qt/picture/image_surface.h"\n', "qt/picture is not below"),
     ("qt/plot/a.cpp", '#include "qt/picture/labels.h"\n', "qt/picture is not below it"),
+    ("qt/plot/a.cpp", '#include "qt/text/qt_text.h"\n', None),
+    ("qt/text/a.h", '#include "qt/picture/labels.h"\n', "qt/picture is not below it"),
     ("qt/picture/a.cpp", '#include "apps/window/form1.h"\n', "apps/window is not below it"),
     ("apps/export/a.cpp", '#include "apps/window/form1.h"\n', "apps/window is not below it"),
     ("core/animate/a.cpp", '  #  include "sweep.h"\n', "does not name its folder"),

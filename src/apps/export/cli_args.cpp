@@ -7,13 +7,16 @@
 
 #include "core/report/command_line.h"
 #include "core/report/number_text.h"
+#include "core/report/output_format.h"
 #include "core/report/version.h"
 
 namespace hcci {
 namespace {
 
-bool ends_with(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+// Whether a file's name ends in one of the endings of that kind's formats.
+bool names_a(std::string_view path, OutputKind kind) {
+    const std::optional<OutputFormat> format = format_of(path);
+    return format && serves(*format, kind);
 }
 
 struct CommandInfo {
@@ -77,7 +80,7 @@ enum Option {
     set
 };
 
-constexpr std::array<OptionSpec, 16> options{{
+constexpr std::array<OptionRule, 16> options{{
     {output, "-o", "FILE", "the file to write; - for standard output", every_command,
      picture | video | plot_command, "an output file"},
     {step, "--step", "N", "the step after which the picture is taken", picture, 0},
@@ -138,7 +141,7 @@ std::optional<std::pair<int, int>> parse_size(std::string_view text) {
 
 std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
     const std::string_view value = given.value;
-    switch (static_cast<Option>(given.spec->id)) {
+    switch (static_cast<Option>(given.rule->id)) {
         case output:
             if (value.empty()) return "option '-o' needs a file name";
             args.output = std::string(value);
@@ -188,8 +191,9 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
             args.vary = std::string(value);
             return std::nullopt;
         case plot:
-            if (!ends_with(value, ".png") && !ends_with(value, ".svg")) {
-                return "the plot " + quoted(value) + " must end in .png or .svg";
+            if (!names_a(value, OutputKind::plot)) {
+                return "the plot " + quoted(value) + " must end in " +
+                       extensions_text(OutputKind::plot);
             }
             args.plot = std::string(value);
             return std::nullopt;
@@ -221,10 +225,9 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
 
 // What the options cannot say alone.
 std::optional<std::string> check_plot(const CliArgs& args) {
-    if (args.output == "-" ||
-        (!ends_with(args.output, ".png") && !ends_with(args.output, ".svg"))) {
-        return "the plot " + quoted(args.output) +
-               " must be a file ending in .png or .svg (its name says which)";
+    if (args.output == "-" || !names_a(args.output, OutputKind::plot)) {
+        return "the plot " + quoted(args.output) + " must be a file ending in " +
+               extensions_text(OutputKind::plot) + " (its name says which)";
     }
     if (args.view != "pressure-angle" && args.view != "log-pv" && args.view != "heat-release" &&
         args.view != "temperature-angle") {
@@ -241,17 +244,18 @@ std::optional<std::string> check_together(const CliArgs& args) {
         return "a video needs a file: it is written with seeks (the MP4's index goes first), "
                "which standard output and pipes cannot take";
     }
-    if (!ends_with(args.output, ".mp4") && !ends_with(args.output, ".webm") &&
-        !ends_with(args.output, ".gif")) {
-        return "the video " + quoted(args.output) + " must end in .mp4, .webm or .gif";
+    if (!names_a(args.output, OutputKind::video)) {
+        return "the video " + quoted(args.output) + " must end in " +
+               extensions_text(OutputKind::video);
     }
-    if (args.hold && !ends_with(args.output, ".gif")) {
+    const bool gif = format_of(args.output) == OutputFormat::gif;
+    if (args.hold && !gif) {
         return "--hold is for a GIF: an MP4 or a WebM plays once and stops on its last frame";
     }
     // A GIF's delays are whole hundredths of a second, and players stretch a delay of one
     // hundredth to ten: above 50 frames a second a GIF would play far slower than asked.
     constexpr int largest_gif_fps = 50;
-    if (ends_with(args.output, ".gif") && args.fps > largest_gif_fps) {
+    if (gif && args.fps > largest_gif_fps) {
         return "a GIF shows at most 50 frames a second (its delays are hundredths of a second), "
                "not " +
                std::to_string(args.fps);

@@ -118,10 +118,6 @@ std::optional<std::string> whole_file(const std::string& path) {
     return bytes;
 }
 
-bool ends_with(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // A percentage on standard error that rewrites itself, once the work has taken a second; nothing
 // where standard error is not a terminal.
 class Progress {
@@ -159,9 +155,7 @@ int export_svg(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord&
 
 int export_video(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
     hcci::VideoOptions options;
-    options.format = ends_with(args.output, ".gif")    ? hcci::VideoFormat::gif
-                     : ends_with(args.output, ".webm") ? hcci::VideoFormat::webm
-                                                       : hcci::VideoFormat::mp4;
+    options.format = hcci::video_format_of(args.output);
     options.fps = args.fps;
     options.duration = args.duration;
     // Without --scale, the format's own (hcci::video_scale).
@@ -251,9 +245,7 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     std::string plot;
     if (!args.plot.empty()) {
         const auto app = start_qt(argv0);
-        plot = hcci::plot_study(
-            result, engine,
-            ends_with(args.plot, ".svg") ? hcci::PlotFormat::svg : hcci::PlotFormat::png);
+        plot = hcci::plot_study(result, engine, hcci::plot_format_of(args.plot));
     }
     if (args.plot.empty()) return write_output(args.output, csv, args);
     // The plot first, then the table; a table that cannot be written takes the new plot back,
@@ -284,10 +276,9 @@ int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord
     }
     const hcci::CycleSeries current = hcci::cycle_series(*cycle);
     const auto app = start_qt(argv0);
-    const std::string bytes = hcci::render_view(
-        *hcci::view_named(args.view), current, baseline ? &*baseline : nullptr,
-        QSize(args.width, args.height),
-        ends_with(args.output, ".svg") ? hcci::PlotFormat::svg : hcci::PlotFormat::png);
+    const std::string bytes =
+        hcci::render_view(*hcci::view_named(args.view), current, baseline ? &*baseline : nullptr,
+                          QSize(args.width, args.height), hcci::plot_format_of(args.output));
     return write_output(args.output, bytes, args);
 }
 

@@ -17,15 +17,18 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "apps/window/file_filters.h"
 #include "core/model/cycle_analysis.h"
 #include "core/model/study.h"
 #include "core/report/analysis_report.h"
 #include "core/report/atomic_file.h"
 #include "core/report/csv_export.h"
 #include "core/report/number_text.h"
+#include "core/report/output_format.h"
 #include "core/report/study_text.h"
 #include "qt/picture/picture.h"
 #include "qt/plot/study_plot.h"
+#include "qt/text/qt_text.h"
 #include "qt/video/video_export.h"
 
 namespace hcci {
@@ -87,24 +90,24 @@ bool save_file(QWidget* parent, const QString& title, const QString& name, const
 
 void save_sweep_csv(QWidget* parent, const EngineParameters& engine) {
     save_file(parent, QStringLiteral("Save the sweep as CSV"), QStringLiteral("sweep.csv"),
-              QStringLiteral("CSV (*.csv)"), [&] { return sweep_csv(engine); });
+              file_filter(OutputFormat::csv), [&] { return sweep_csv(engine); });
 }
 
 void save_picture(QWidget* parent, const EngineParameters& engine, int step, bool svg) {
     if (svg) {
         save_file(parent, QStringLiteral("Save the picture as SVG"),
-                  QStringLiteral("step-%1.svg").arg(step), QStringLiteral("SVG (*.svg)"),
+                  QStringLiteral("step-%1.svg").arg(step), file_filter(OutputFormat::svg),
                   [&] { return render_svg(step, true, engine); });
         return;
     }
     save_file(parent, QStringLiteral("Save the picture as PNG"),
-              QStringLiteral("step-%1.png").arg(step), QStringLiteral("PNG (*.png)"),
+              QStringLiteral("step-%1.png").arg(step), file_filter(OutputFormat::png),
               [&] { return encode_png(render_picture(step, true, 1, engine)); });
 }
 
 void save_summary(QWidget* parent, const EngineParameters& engine) {
     save_file(parent, QStringLiteral("Save the analysis"), QStringLiteral("summary.txt"),
-              QStringLiteral("Text (*.txt)"),
+              file_filter(OutputFormat::txt),
               [&] { return summary_text(analyse_cycle(engine), engine); });
 }
 
@@ -112,15 +115,12 @@ void save_view(QWidget* parent, CycleView view, const CycleSeries& current,
                const CycleSeries* baseline) {
     const std::string_view name = view_name(view);
     QString chosen;
-    const QString path = QFileDialog::getSaveFileName(
-        parent, QStringLiteral("Save the view"),
-        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
-            QStringLiteral(".png"),
-        QStringLiteral("PNG (*.png);;SVG (*.svg)"), &chosen);
+    const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save the view"),
+                                                      text_of(name) + QStringLiteral(".png"),
+                                                      file_filter(OutputKind::plot), &chosen);
     if (path.isEmpty()) return;
     const QString file = with_suffix(path, chosen);
-    const PlotFormat format =
-        file.endsWith(QLatin1String(".svg")) ? PlotFormat::svg : PlotFormat::png;
+    const PlotFormat format = plot_format_of(file.toStdString());
     try {
         const std::string bytes = render_view(view, current, baseline, QSize(1600, 1000), format);
         if (const auto error = write_file_atomically(file.toStdString(), bytes)) {
@@ -134,15 +134,12 @@ void save_view(QWidget* parent, CycleView view, const CycleSeries& current,
 void save_video(QWidget* parent, const EngineParameters& engine) {
     const QString title = QStringLiteral("Save the sweep as a video");
     QString chosen;
-    const QString picked = QFileDialog::getSaveFileName(
-        parent, title, QStringLiteral("sweep.mp4"),
-        QStringLiteral("MP4, H.264 (*.mp4);;WebM, VP9 (*.webm);;GIF (*.gif)"), &chosen);
+    const QString picked = QFileDialog::getSaveFileName(parent, title, QStringLiteral("sweep.mp4"),
+                                                        file_filter(OutputKind::video), &chosen);
     if (picked.isEmpty()) return;
     const QString path = with_suffix(picked, chosen);
     VideoOptions options;
-    options.format = path.endsWith(QLatin1String(".gif"))    ? VideoFormat::gif
-                     : path.endsWith(QLatin1String(".webm")) ? VideoFormat::webm
-                                                             : VideoFormat::mp4;
+    options.format = video_format_of(path.toStdString());
     auto staged = ReplacementFile::stage(path.toStdString());
     if (const auto* problem = std::get_if<std::string>(&staged)) {
         tell_failure(parent, title, QString::fromStdString(*problem));
@@ -169,8 +166,7 @@ void study_in_dialog(QWidget* parent, const EngineParameters& engine) {
     auto* parameter = new QComboBox(&ask);
     for (const ParameterInfo& info : parameter_table()) {
         if (!shapes(info, engine.model)) continue;
-        parameter->addItem(
-            QString::fromUtf8(info.name.data(), static_cast<qsizetype>(info.name.size())));
+        parameter->addItem(text_of(info.name));
     }
     auto* from = new QLineEdit(&ask);
     auto* to = new QLineEdit(&ask);
@@ -241,7 +237,7 @@ void study_in_dialog(QWidget* parent, const EngineParameters& engine) {
     column->addLayout(row);
     QObject::connect(save_table, &QPushButton::clicked, &shown, [&] {
         save_file(&shown, QStringLiteral("Save the study's table"), QStringLiteral("study.csv"),
-                  QStringLiteral("CSV (*.csv)"), [&] {
+                  file_filter(OutputFormat::csv), [&] {
                       std::string csv = study_csv_header(study.parameter->name, engine);
                       for (std::size_t i = 0; i < study.values.size(); ++i) {
                           csv += study_csv_row(study.values[i], study.analyses[i]);
@@ -253,10 +249,10 @@ void study_in_dialog(QWidget* parent, const EngineParameters& engine) {
         QString chosen;
         const QString path = QFileDialog::getSaveFileName(
             &shown, QStringLiteral("Save the study's plot"), QStringLiteral("study.png"),
-            QStringLiteral("PNG (*.png);;SVG (*.svg)"), &chosen);
+            file_filter(OutputKind::plot), &chosen);
         if (path.isEmpty()) return;
         const QString file = with_suffix(path, chosen);
-        const bool svg = file.endsWith(QLatin1String(".svg"));
+        const bool svg = plot_format_of(file.toStdString()) == PlotFormat::svg;
         if (const auto error = write_file_atomically(
                 file.toStdString(), svg ? plot_study(study, engine, PlotFormat::svg) : png)) {
             tell_failure(&shown, QStringLiteral("Save the study's plot"),

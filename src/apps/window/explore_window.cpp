@@ -27,6 +27,7 @@
 #include <cmath>
 
 #include "apps/window/explore_exports.h"
+#include "apps/window/file_filters.h"
 #include "apps/window/jump_slider.h"
 #include "core/draw/logical_mapping.h"
 #include "core/draw/off_picture.h"
@@ -39,6 +40,7 @@
 #include "core/report/parameter_text.h"
 #include "core/report/view_text.h"
 #include "qt/picture/picture.h"
+#include "qt/text/qt_text.h"
 
 namespace hcci {
 namespace {
@@ -64,10 +66,6 @@ const char* const phase_names[] = {"",
 
 // The sweep's pace against the original one.
 constexpr double speed_factors[] = {0.1, 0.25, 0.5, 1, 2, 5, 10};
-
-QString text_of(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString number(double value, int decimals) {
     return QString::fromStdString(fixed_text(value, decimals));
@@ -119,9 +117,7 @@ ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent
         auto* widget = new CycleViewWidget(which, tabs_);
         views_.at(static_cast<std::size_t>(which)) = widget;
         tabs_->addTab(widget, QString::fromUtf8(view_tab_names[static_cast<int>(which)]));
-        tabs_->setTabToolTip(tabs_->count() - 1,
-                             QString::fromUtf8(view_title(which).data(),
-                                               static_cast<qsizetype>(view_title(which).size())));
+        tabs_->setTabToolTip(tabs_->count() - 1, text_of(view_title(which)));
     }
     make_compare_actions();
     split->addWidget(tabs_);
@@ -471,7 +467,7 @@ void ExploreWindow::follow(const DriverSnapshot& shown) {
     step_label_->setText(QStringLiteral("step %1 of %2, %3\u00b0 after top dead centre")
                              .arg(step)
                              .arg(last_step)
-                             .arg(number(shown_.stepper.crank_angle() - 90, 2)));
+                             .arg(number(angle_atdc(shown_.stepper.crank_angle()), 2)));
     show_play();
     // Each cycle starts at the original pace: the chosen speed is put back.
     if (step == 0 && speed_->currentData().toDouble() != 1 &&
@@ -497,7 +493,8 @@ QString ExploreWindow::values_text() const {
     };
     QString text =
         QStringLiteral("phase   %1, %2\n").arg(phase).arg(QString::fromLatin1(phase_names[phase]));
-    text += QStringLiteral("angle   %1 deg after TDC\n").arg(number(stepper.crank_angle() - 90, 2));
+    text += QStringLiteral("angle   %1 deg after TDC\n")
+                .arg(number(angle_atdc(stepper.crank_angle()), 2));
     text +=
         QStringLiteral("travel  %1\n").arg(number(crown_x(stepper.geometry(), m.piston_pos), 4));
     text += row("united", m.united_pressure, m.united_temperature);
@@ -536,11 +533,11 @@ QString ExploreWindow::hover_text(QPoint widget_point) const {
     const bool pressure = is_pressure(point->trace);
     const std::string_view name = trace_name(point->trace);
     return QStringLiteral("%1: %2 %3\nstep %4, %5\u00b0 after top dead centre\ntravel %6")
-        .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+        .arg(text_of(name))
         .arg(number(point->value, pressure ? 2 : 1))
         .arg(pressure ? QStringLiteral("bar") : QStringLiteral("K"))
         .arg(point->step)
-        .arg(number(point->crank_angle - 90, 2))
+        .arg(number(angle_atdc(point->crank_angle), 2))
         .arg(number(point->crown_x, 3));
 }
 
@@ -632,7 +629,7 @@ void ExploreWindow::build_slice() {
 // or it cannot be read (which is told).
 std::optional<EngineParameters> ExploreWindow::pick_parameter_file(const QString& title) {
     const QString path = QFileDialog::getOpenFileName(
-        this, title, {}, QStringLiteral("TOML (*.toml);;All files (*)"));
+        this, title, {}, file_filter(OutputFormat::toml) + QStringLiteral(";;All files (*)"));
     if (path.isEmpty()) return std::nullopt;
     std::vector<std::string> notices;
     const auto read = read_parameters({path.toStdString(), {}}, &notices);
@@ -656,7 +653,7 @@ void ExploreWindow::open_parameters() {
 bool ExploreWindow::save_parameters() {
     const EngineParameters engine = parameters_;
     if (!save_file(this, QStringLiteral("Save the parameters"), QStringLiteral("engine.toml"),
-                   QStringLiteral("TOML (*.toml)"), [&] { return parameter_file(engine); })) {
+                   file_filter(OutputFormat::toml), [&] { return parameter_file(engine); })) {
         return false;
     }
     saved_parameters_ = engine;

@@ -15,10 +15,11 @@
 #include <utility>
 
 #include "apps/window/fatal_error.h"
-#include "core/animate/readout.h"
 #include "core/draw/logical_mapping.h"
 #include "core/draw/window_layout.h"
+#include "core/model/readout.h"
 #include "qt/picture/labels.h"
+#include "qt/text/qt_text.h"
 
 namespace hcci {
 namespace {
@@ -74,8 +75,7 @@ Form1::Form1(SharedRecord cycle, QWidget* parent, Clock clock)
       clock_(std::move(clock)),
       pacer_(driver_, run_, clock_),
       shown_readout_(LONG_MIN) {
-    setWindowTitle(
-        QString::fromUtf8(form_caption.data(), static_cast<qsizetype>(form_caption.size())));
+    setWindowTitle(text_of(form_caption));
     // Resizable down to half the drawing's own size; the picture keeps its proportions.
     setMinimumSize((client_width + 1) / 2, (client_height + 1) / 2);
     resize(client_width, client_height);

@@ -6,15 +6,13 @@
 
 #include "qt/picture/image_surface.h"
 #include "qt/picture/labels.h"
+#include "qt/text/qt_text.h"
 
 namespace hcci {
 
 FormLabel::FormLabel(const LabelLayout& layout, QWidget* parent)
-    : QLabel(
-          QString::fromUtf8(layout.caption.data(), static_cast<qsizetype>(layout.caption.size())),
-          parent) {
-    setObjectName(
-        QString::fromUtf8(layout.name.data(), static_cast<qsizetype>(layout.name.size())));
+    : QLabel(text_of(layout.caption), parent) {
+    setObjectName(text_of(layout.name));
     setGeometry(layout.left, layout.top, layout.width, layout.height);
     setAlignment((layout.alignment == LabelAlignment::right ? Qt::AlignRight : Qt::AlignHCenter) |
                  Qt::AlignTop);

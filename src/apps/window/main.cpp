@@ -15,6 +15,7 @@
 #include "core/report/standard_streams.h"
 #include "core/report/version.h"
 #include "qt/picture/qt_startup.h"
+#include "qt/text/qt_text.h"
 
 namespace {
 
@@ -67,8 +68,7 @@ int run(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("hcci-cycle"));
     QApplication::setOrganizationName(
         QStringLiteral("hcci-cycle"));  // settings in ~/.config/hcci-cycle/
-    QApplication::setApplicationVersion(
-        QString::fromUtf8(hcci::version.data(), static_cast<qsizetype>(hcci::version.size())));
+    QApplication::setApplicationVersion(hcci::text_of(hcci::version));
     // Docks and task bars find the desktop entry, and with it the icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(HCCI_DESKTOP_ID));
     QIcon icon;

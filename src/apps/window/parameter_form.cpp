@@ -16,13 +16,10 @@
 #include "core/report/number_text.h"
 #include "core/report/parameter_labels.h"
 #include "core/report/parameter_messages.h"
+#include "qt/text/qt_text.h"
 
 namespace hcci {
 namespace {
-
-QString text_of(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 const ParameterInfo& info_at(std::size_t index) {
     return parameter_table()[index];

@@ -14,7 +14,7 @@ enum Option { explore, params, set, help, version_option };
 // The window has no commands: its options are those of command 0.
 constexpr std::uint32_t window = command_bit(0);
 
-constexpr std::array<OptionSpec, 6> options{{
+constexpr std::array<OptionRule, 6> options{{
     {explore, "--explore", "",
      "with a panel beside the picture: scrub, step, change the engine, read its values and "
      "analysis, export",
@@ -40,7 +40,7 @@ std::variant<WindowArgs, std::string> parse_window_args(std::span<const std::str
     if (const auto* problem = std::get_if<std::string>(&given)) return *problem;
     WindowArgs result;
     for (const GivenOption& option : std::get<std::vector<GivenOption>>(given)) {
-        switch (static_cast<Option>(option.spec->id)) {
+        switch (static_cast<Option>(option.rule->id)) {
             case explore:
                 result.explore = true;
                 break;
@@ -54,10 +54,10 @@ std::variant<WindowArgs, std::string> parse_window_args(std::span<const std::str
             case help:
             case version_option:
                 if (args.size() > 1) {
-                    return "option '" + std::string(option.spec->name) + "' stands alone";
+                    return "option '" + std::string(option.rule->name) + "' stands alone";
                 }
                 result.action =
-                    option.spec->id == help ? WindowAction::help : WindowAction::version;
+                    option.rule->id == help ? WindowAction::help : WindowAction::version;
                 break;
         }
     }
@@ -65,7 +65,7 @@ std::variant<WindowArgs, std::string> parse_window_args(std::span<const std::str
 }
 
 std::string window_usage_text() {
-    const std::span<const OptionSpec> engine(options.data(), 3);
+    const std::span<const OptionRule> engine(options.data(), 3);
     return "usage: hcci-cycle " + options_synopsis(engine, 0) +
            "\n"
            "       hcci-cycle --help | -h | --version\n"

@@ -4,11 +4,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/animate/readout.h"
 #include "core/draw/diagram_grid.h"
 #include "core/draw/engine_outline.h"
 #include "core/draw/moving_parts.h"
 #include "core/draw/trace_segments.h"
+#include "core/model/readout.h"
 
 namespace hcci {
 

@@ -8,78 +8,78 @@
 namespace hcci {
 namespace {
 
-bool takes(const OptionSpec& spec, int command) {
-    return (spec.commands & command_bit(command)) != 0;
+bool takes(const OptionRule& rule, int command) {
+    return (rule.commands & command_bit(command)) != 0;
 }
 
-std::string form_of(const OptionSpec& spec) {
-    std::string form(spec.name);
-    if (!spec.value.empty()) form += " " + std::string(spec.value);
+std::string form_of(const OptionRule& rule) {
+    std::string form(rule.name);
+    if (!rule.value.empty()) form += " " + std::string(rule.value);
     return form;
 }
 
 }  // namespace
 
 std::variant<std::vector<GivenOption>, std::string> parse_options(
-    std::span<const std::string_view> args, std::span<const OptionSpec> table, int command,
+    std::span<const std::string_view> args, std::span<const OptionRule> table, int command,
     std::string_view command_name) {
     std::vector<GivenOption> given;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const auto spec = std::find_if(table.begin(), table.end(), [&](const OptionSpec& s) {
+        const auto rule = std::find_if(table.begin(), table.end(), [&](const OptionRule& s) {
             return s.name == args[i] && takes(s, command);
         });
-        if (spec == table.end()) return "unknown option " + quoted(args[i]);
+        if (rule == table.end()) return "unknown option " + quoted(args[i]);
         const bool again = std::any_of(given.begin(), given.end(),
-                                       [&](const GivenOption& g) { return g.spec == &*spec; });
-        if (again && !spec->repeatable) return "option " + quoted(spec->name) + " given twice";
+                                       [&](const GivenOption& g) { return g.rule == &*rule; });
+        if (again && !rule->repeatable) return "option " + quoted(rule->name) + " given twice";
         std::string_view value;
-        if (!spec->value.empty()) {
-            if (i + 1 >= args.size()) return "option " + quoted(spec->name) + " needs a value";
+        if (!rule->value.empty()) {
+            if (i + 1 >= args.size()) return "option " + quoted(rule->name) + " needs a value";
             value = args[++i];
         }
-        given.push_back({&*spec, value});
+        given.push_back({&*rule, value});
     }
-    for (const OptionSpec& spec : table) {
-        if ((spec.needed_by & command_bit(command)) == 0) continue;
+    for (const OptionRule& rule : table) {
+        if ((rule.needed_by & command_bit(command)) == 0) continue;
         const bool there = std::any_of(given.begin(), given.end(),
-                                       [&](const GivenOption& g) { return g.spec == &spec; });
+                                       [&](const GivenOption& g) { return g.rule == &rule; });
         if (!there) {
-            return std::string(command_name) + " needs " + std::string(spec.what) + ": " +
-                   form_of(spec);
+            return std::string(command_name) + " needs " + std::string(rule.what) + ": " +
+                   form_of(rule);
         }
     }
     return given;
 }
 
-std::string options_synopsis(std::span<const OptionSpec> table, int command) {
+std::string options_synopsis(std::span<const OptionRule> table, int command) {
     std::string needed, optional;
-    for (const OptionSpec& spec : table) {
-        if (!takes(spec, command)) continue;
-        if (spec.needed_by & command_bit(command)) {
-            needed += " " + form_of(spec);
+    for (const OptionRule& rule : table) {
+        if (!takes(rule, command)) continue;
+        if (rule.needed_by & command_bit(command)) {
+            needed += " " + form_of(rule);
         } else {
-            optional += " [" + form_of(spec) + "]" + (spec.repeatable ? "..." : "");
+            optional += " [" + form_of(rule) + "]" + (rule.repeatable ? "..." : "");
         }
     }
     const std::string all = needed + optional;
     return all.empty() ? all : all.substr(1);
 }
 
-std::string options_help(std::span<const OptionSpec> table, std::size_t name_width,
+std::string options_help(std::span<const OptionRule> table, std::size_t name_width,
                          std::size_t width, int command) {
     const std::string indent(name_width + 2, ' ');
     std::string text;
-    for (const OptionSpec& spec : table) {
-        if (spec.help.empty()) continue;
-        if (command >= 0 && (spec.commands & command_bit(command)) == 0) continue;
-        std::string line = "  " + form_of(spec);
+    for (const OptionRule& rule : table) {
+        if (rule.help.empty()) continue;
+        if (command >= 0 && (rule.commands & command_bit(command)) == 0) continue;
+        std::string line = "  " + form_of(rule);
         // A long name has its help on the next line.
         if (line.size() + 1 > indent.size()) {
             text += line + "\n";
             line = indent;
         }
         line.resize(indent.size(), ' ');
-        std::string_view words = spec.help;
+        std::string_view words = rule.help;
         while (!words.empty()) {
             const std::size_t end = std::min(words.find(' '), words.size());
             const std::string_view word = words.substr(0, end);

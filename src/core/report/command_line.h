@@ -14,7 +14,7 @@
 
 namespace hcci {
 
-struct OptionSpec {
+struct OptionRule {
     int id;                      // the program's own name for it
     std::string_view name;       // "--step"
     std::string_view value;      // "N"; empty for a flag
@@ -30,23 +30,23 @@ inline constexpr std::uint32_t command_bit(int command) {
 }
 
 struct GivenOption {
-    const OptionSpec* spec;
+    const OptionRule* rule;
     std::string_view value;  // empty for a flag
 };
 
 // The options of a command, in the order given, or the first mistake as one line: an unknown
 // option, a missing value, an option given twice, a needed one left out.
 std::variant<std::vector<GivenOption>, std::string> parse_options(
-    std::span<const std::string_view> args, std::span<const OptionSpec> table, int command,
+    std::span<const std::string_view> args, std::span<const OptionRule> table, int command,
     std::string_view command_name);
 
 // "[-o FILE] [--step N] [--no-labels] [--set NAME=VALUE]...", the needed ones first and bare.
-std::string options_synopsis(std::span<const OptionSpec> table, int command);
+std::string options_synopsis(std::span<const OptionRule> table, int command);
 
 // A line for each option that has help (of the command, where one is given), its name and
 // value in a column of name_width, the help beside it wrapped at spaces within `width` columns:
 // "  --step N   the step after ...".
-std::string options_help(std::span<const OptionSpec> table, std::size_t name_width,
+std::string options_help(std::span<const OptionRule> table, std::size_t name_width,
                          std::size_t width, int command = -1);
 
 // A synopsis line broken before an option where it would pass `width` columns, its following

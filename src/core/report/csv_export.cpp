@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "core/animate/readout.h"
+#include "core/model/readout.h"
 #include "core/report/number_text.h"
 
 namespace hcci {

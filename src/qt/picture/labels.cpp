@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/draw/label_text.h"
+#include "qt/text/qt_text.h"
 
 namespace hcci {
 
@@ -29,11 +30,9 @@ void paint_label_text(QPainter& painter, const QRect& rect, const QString& capti
                       const QFont& font, const QColor& color, LabelAlignment alignment) {
     const QFontMetricsF metrics(font);
     const std::string text = caption.toStdString();
-    const std::vector<std::string> lines =
-        wrap_at_spaces(text, rect.width(), [&metrics](std::string_view piece) {
-            return metrics.horizontalAdvance(
-                QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
-        });
+    const std::vector<std::string> lines = wrap_at_spaces(
+        text, rect.width(),
+        [&metrics](std::string_view piece) { return metrics.horizontalAdvance(text_of(piece)); });
     QStringList joined;
     for (const std::string& line : lines) joined.append(QString::fromStdString(line));
     const int horizontal = alignment == LabelAlignment::right ? Qt::AlignRight : Qt::AlignHCenter;

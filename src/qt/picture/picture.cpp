@@ -7,12 +7,13 @@
 #include <stdexcept>
 
 #include "core/animate/cycle_driver.h"
-#include "core/animate/readout.h"
 #include "core/draw/logical_mapping.h"
+#include "core/model/readout.h"
 #include "core/model/sweep.h"
 #include "qt/picture/image_surface.h"
 #include "qt/picture/labels.h"
 #include "qt/picture/svg_surface.h"
+#include "qt/text/qt_text.h"
 
 namespace hcci {
 
@@ -20,10 +21,8 @@ void paint_labels(QPainter& painter, double scale, long readout) {
     for (std::size_t i = 0; i < label_layouts.size(); ++i) {
         const LabelLayout& layout = label_layouts[i];
         const ScaledLabel scaled = scale_label(layout, scale);
-        const QString caption =
-            i == label8_index ? QString::fromStdString(readout_text(readout))
-                              : QString::fromUtf8(layout.caption.data(),
-                                                  static_cast<qsizetype>(layout.caption.size()));
+        const QString caption = i == label8_index ? QString::fromStdString(readout_text(readout))
+                                                  : text_of(layout.caption);
         painter.fillRect(scaled.rect, ImageSurface::to_qcolor(layout.background));
         paint_label_text(painter, scaled.rect, caption, label_font(scaled.pixel_size),
                          ImageSurface::to_qcolor(layout.text_color), layout.alignment);

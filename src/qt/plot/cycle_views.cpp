@@ -294,19 +294,19 @@ void plan_marks(std::vector<SeriesPlan>& plans, CycleView view, bool zoom_or_fra
     plans.push_back(std::move(peaks));
 }
 
-// Each line of the spec, thinned to the pixels unless every point is wanted; the baseline's
+// Each line of the layout, thinned to the pixels unless every point is wanted; the baseline's
 // lines share one entry of the legend, and a name is in the legend once.
-void plan_lines(std::vector<SeriesPlan>& plans, const ViewChart& spec, const ViewDrawing& drawing,
+void plan_lines(std::vector<SeriesPlan>& plans, const ViewChart& layout, const ViewDrawing& drawing,
                 std::pair<double, double> xs, std::pair<double, double> ys) {
     std::vector<QString> named;
     bool with_baseline = false;
-    for (const ViewLine& line : spec.lines) {
+    for (const ViewLine& line : layout.lines) {
         SeriesPlan plan;
         plan.name = line.name;
         plan.pen = QPen(line.color, line.baseline ? 1.5 : 2, line.dash);
-        plan.points = drawing.every_point
-                          ? line.points
-                          : thinned(line.points, drawing.pixels, xs, ys, spec.log_x, spec.log_y);
+        plan.points = drawing.every_point ? line.points
+                                          : thinned(line.points, drawing.pixels, xs, ys,
+                                                    layout.log_x, layout.log_y);
         with_baseline = with_baseline || line.baseline;
         plan.in_legend =
             !line.baseline && std::find(named.begin(), named.end(), line.name) == named.end();
@@ -413,27 +413,28 @@ QAbstractAxis* axis_of(const QChart& chart, Qt::Orientation orientation) {
     return chart.axes(orientation).front();
 }
 
-// The chart's series and its axes' ranges from the spec. Series of the kinds planned, in their
+// The chart's series and its axes' ranges from the layout. Series of the kinds planned, in their
 // order, are changed in place; otherwise the chart's own series (those of an earlier fill) go
 // and new ones are made. A chart that its user has zoomed keeps its ranges.
-void fill_chart(BuiltChart& built, CycleView view, bool second, ViewChart spec,
+void fill_chart(BuiltChart& built, CycleView view, bool second, ViewChart layout,
                 const CycleSeries& current, const ViewDrawing& drawing) {
     QChart* chart = built.chart;
     QAbstractAxis* x = axis_of(*chart, Qt::Horizontal);
     QAbstractAxis* y = axis_of(*chart, Qt::Vertical);
     if (!chart->isZoomed()) {
         const std::pair<double, double> x_range =
-            spec.x_range ? *spec.x_range : fitted(spec.lines, true, spec.log_x, std::nullopt);
+            layout.x_range ? *layout.x_range
+                           : fitted(layout.lines, true, layout.log_x, std::nullopt);
         // An angle label every 70 pixels or so, at most twelve.
         const int angle_ticks = std::clamp(static_cast<int>(drawing.pixels.width() / 70), 4, 12);
-        set_axis_range(x, x_range, spec.log_x ? 0 : angle_ticks);
-        set_axis_range(y, fitted(spec.lines, false, spec.log_y, spec.x_range), 0);
+        set_axis_range(x, x_range, layout.log_x ? 0 : angle_ticks);
+        set_axis_range(y, fitted(layout.lines, false, layout.log_y, layout.x_range), 0);
     }
     const std::pair<double, double> xs = range_of(x), ys = range_of(y);
     std::vector<SeriesPlan> plans;
-    if (!spec.log_x) plan_marks(plans, view, second, current, ys);
+    if (!layout.log_x) plan_marks(plans, view, second, current, ys);
     const std::size_t first_line = plans.size();
-    plan_lines(plans, spec, drawing, xs, ys);
+    plan_lines(plans, layout, drawing, xs, ys);
     const bool same_kinds = built.series.size() == plans.size() &&
                             std::equal(plans.begin(), plans.end(), built.series.begin(),
                                        [](const SeriesPlan& plan, const QAbstractSeries* series) {
@@ -452,13 +453,13 @@ void fill_chart(BuiltChart& built, CycleView view, bool second, ViewChart spec,
             built.series.push_back(make_series(*chart, plan, x, y));
     }
     built.lines.clear();
-    for (std::size_t i = 0; i < spec.lines.size(); ++i) {
+    for (std::size_t i = 0; i < layout.lines.size(); ++i) {
         built.lines.push_back(static_cast<QLineSeries*>(built.series[first_line + i]));
     }
-    built.spec = std::move(spec);
+    built.layout = std::move(layout);
 }
 
-BuiltChart build_chart(const ViewChart& spec, const ViewDrawing& drawing) {
+BuiltChart build_chart(const ViewChart& layout, const ViewDrawing& drawing) {
     BuiltChart built;
     built.owned = std::make_unique<QChart>();
     built.chart = built.owned.get();
@@ -467,8 +468,8 @@ BuiltChart build_chart(const ViewChart& spec, const ViewDrawing& drawing) {
     chart->setBackgroundRoundness(0);
     chart->legend()->setAlignment(drawing.legend_below ? Qt::AlignBottom : Qt::AlignRight);
     chart->legend()->setFont(font_of(12));
-    chart->addAxis(make_axis(spec.x_title, spec.log_x), Qt::AlignBottom);
-    chart->addAxis(make_axis(spec.y_title, spec.log_y), Qt::AlignLeft);
+    chart->addAxis(make_axis(layout.x_title, layout.log_x), Qt::AlignBottom);
+    chart->addAxis(make_axis(layout.y_title, layout.log_y), Qt::AlignLeft);
     return built;
 }
 
@@ -592,21 +593,21 @@ std::vector<ViewChart> view_charts(CycleView view, const CycleSeries& current,
 
 std::vector<BuiltChart> make_view(CycleView view, const CycleSeries& current,
                                   const CycleSeries* baseline, const ViewDrawing& drawing) {
-    const std::vector<ViewChart> specs = view_charts(view, current, baseline);
+    const std::vector<ViewChart> layouts = view_charts(view, current, baseline);
     std::vector<BuiltChart> charts;
-    charts.reserve(specs.size());
-    for (const ViewChart& spec : specs) charts.push_back(build_chart(spec, drawing));
+    charts.reserve(layouts.size());
+    for (const ViewChart& layout : layouts) charts.push_back(build_chart(layout, drawing));
     refill_view(charts, view, current, baseline, drawing);
     return charts;
 }
 
 void refill_view(std::vector<BuiltChart>& charts, CycleView view, const CycleSeries& current,
                  const CycleSeries* baseline, const ViewDrawing& drawing) {
-    std::vector<ViewChart> specs = view_charts(view, current, baseline);
+    std::vector<ViewChart> layouts = view_charts(view, current, baseline);
     ViewDrawing each = drawing;
-    each.pixels.setHeight(drawing.pixels.height() / static_cast<double>(specs.size()));
-    for (std::size_t i = 0; i < specs.size() && i < charts.size(); ++i) {
-        fill_chart(charts[i], view, i > 0, std::move(specs[i]), current, each);
+    each.pixels.setHeight(drawing.pixels.height() / static_cast<double>(layouts.size()));
+    for (std::size_t i = 0; i < layouts.size() && i < charts.size(); ++i) {
+        fill_chart(charts[i], view, i > 0, std::move(layouts[i]), current, each);
     }
 }
 

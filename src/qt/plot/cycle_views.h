@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/model/cycle_series.h"
-#include "qt/plot/study_plot.h"
+#include "qt/plot/plot_format.h"
 
 // The views an engineer reads a cycle by, drawn with Qt Charts: pressure against crank angle
 // (the whole cycle, and a zoom around top dead centre), log p against log V (each charge on its
@@ -68,13 +68,13 @@ struct ViewDrawing {
 };
 
 // A chart of a view as Qt Charts draws it, with the data it was made from: the series of its
-// lines in the order of spec.lines.
+// lines in the order of layout.lines.
 struct BuiltChart {
     QChart* chart = nullptr;
     std::unique_ptr<QChart> owned;  // the chart, until a view or a scene takes it
-    ViewChart spec;
+    ViewChart layout;
     std::vector<QAbstractSeries*> series;  // all that the view put in the chart, owned by it
-    std::vector<QLineSeries*> lines;       // those of spec.lines
+    std::vector<QLineSeries*> lines;       // those of layout.lines
 };
 
 // The Qt Charts of those: the divisions shaded, peaks and ignitions marked.

@@ -6,7 +6,7 @@
 #include <QString>
 #include <string>
 
-#include "qt/plot/study_plot.h"
+#include "qt/plot/plot_format.h"
 
 namespace hcci {
 

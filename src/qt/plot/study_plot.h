@@ -8,6 +8,7 @@
 
 #include "core/model/engine_parameters.h"
 #include "core/model/study.h"
+#include "qt/plot/plot_format.h"
 
 // A study's main figures against the varied parameter, drawn with Qt Charts for a slide as it
 // is: landscape, a title naming the parameter and the engine, the panels stacked with their plot
@@ -18,8 +19,6 @@
 // Lines differ by dash as well as colour. Needs a QApplication (the offscreen platform will do).
 
 namespace hcci {
-
-enum class PlotFormat { png, svg };
 
 inline constexpr QSize study_plot_size{1920, 1080};
 

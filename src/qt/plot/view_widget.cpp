@@ -128,7 +128,7 @@ void CycleViewWidget::rebuild() {
 void CycleViewWidget::add_cursor(BuiltChart& built) {
     QChart* chart = built.chart;
     QAbstractSeries* cursor = nullptr;
-    if (built.spec.log_x) {
+    if (built.layout.log_x) {
         auto* points = new QScatterSeries;
         points->setMarkerSize(9);
         points->setColor(Qt::black);
@@ -153,10 +153,10 @@ void CycleViewWidget::rethin(std::size_t i) {
     if (x == nullptr || y == nullptr) return;
     QSizeF pixels = chart->plotArea().size();
     if (pixels.isEmpty()) pixels = views_[i]->size();
-    const ViewChart& spec = charts_[i].spec;
-    for (std::size_t l = 0; l < spec.lines.size() && l < charts_[i].lines.size(); ++l) {
-        const std::vector<QPointF> points =
-            thinned(spec.lines[l].points, pixels, range_of(x), range_of(y), spec.log_x, spec.log_y);
+    const ViewChart& layout = charts_[i].layout;
+    for (std::size_t l = 0; l < layout.lines.size() && l < charts_[i].lines.size(); ++l) {
+        const std::vector<QPointF> points = thinned(layout.lines[l].points, pixels, range_of(x),
+                                                    range_of(y), layout.log_x, layout.log_y);
         charts_[i].lines[l]->replace(QList<QPointF>(points.begin(), points.end()));
     }
 }
@@ -206,11 +206,11 @@ QString CycleViewWidget::hover_text(std::size_t i, QPointF view_point) const {
         return {};
     const AxisScale sx(axis_of(*chart, Qt::Horizontal), area.width(), area.left(), false);
     const AxisScale sy(axis_of(*chart, Qt::Vertical), area.height(), area.bottom(), true);
-    const ViewChart& spec = charts_[i].spec;
+    const ViewChart& layout = charts_[i].layout;
     double best = hover_reach * hover_reach;
     const ViewLine* line_found = nullptr;
     std::size_t point_found = 0;
-    for (const ViewLine& line : spec.lines) {
+    for (const ViewLine& line : layout.lines) {
         for (std::size_t k = 0; k < line.points.size(); ++k) {
             const double dx = sx(line.points[k].x()) - at.x();
             if (dx * dx > best) continue;
@@ -226,10 +226,10 @@ QString CycleViewWidget::hover_text(std::size_t i, QPointF view_point) const {
     const QPointF point = line_found->points[point_found];
     const int step = line_found->steps[point_found];
     const CycleSeries& series = line_found->baseline && baseline_ ? *baseline_ : *current_;
-    const QString unit = spec.y_unit.isEmpty() ? QString() : QStringLiteral(" ") + spec.y_unit;
+    const QString unit = layout.y_unit.isEmpty() ? QString() : QStringLiteral(" ") + layout.y_unit;
     QString text =
-        line_found->name + QStringLiteral(": ") + number(point.y(), spec.y_decimals) + unit;
-    if (spec.log_x) text += QStringLiteral(", volume %1").arg(number(point.x(), 4));
+        line_found->name + QStringLiteral(": ") + number(point.y(), layout.y_decimals) + unit;
+    if (layout.log_x) text += QStringLiteral(", volume %1").arg(number(point.x(), 4));
     text += QStringLiteral("\n%1\u00b0 after top dead centre, step %2")
                 .arg(number(series.angle_deg[static_cast<std::size_t>(step)], 2))
                 .arg(step);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/model/sweep.h"
+#include "core/report/output_format.h"
 #include "qt/picture/picture.h"
 #include "qt/video/video_encoder.h"
 #include "qt/video/video_frames.h"
@@ -130,6 +131,17 @@ private:
 };
 
 }  // namespace
+
+VideoFormat video_format_of(std::string_view path) {
+    switch (format_of(path).value_or(OutputFormat::mp4)) {
+        case OutputFormat::gif:
+            return VideoFormat::gif;
+        case OutputFormat::webm:
+            return VideoFormat::webm;
+        default:
+            return VideoFormat::mp4;
+    }
+}
 
 int video_scale(const VideoOptions& options) {
     if (options.scale > 0) return options.scale;

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/model/cycle_record.h"
 
@@ -12,6 +13,10 @@
 namespace hcci {
 
 enum class VideoFormat { mp4, webm, gif };
+
+// The format a video's file name asks for (core/report/output_format.h): GIF for a name ending
+// in .gif, WebM for .webm, MP4 for any other.
+VideoFormat video_format_of(std::string_view path);
 
 struct VideoOptions {
     VideoFormat format = VideoFormat::mp4;

@@ -11,9 +11,9 @@ extern "C" {
 #include <stdexcept>
 #include <utility>
 
-#include "core/animate/readout.h"
 #include "core/draw/logical_mapping.h"
 #include "core/draw/window_layout.h"
+#include "core/model/readout.h"
 #include "qt/picture/labels.h"
 #include "qt/picture/picture.h"
 
