@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+#include "apps/window/explore_window.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "apps/window/explore_exports.h"
+#include "apps/window/file_filters.h"
+#include "core/report/parameter_text.h"
+
+// The explorer's parameter files, opened and saved, and the question before changes that no
+// file holds are lost.
+
+namespace hcci {
+
+void ExploreWindow::closeEvent(QCloseEvent* event) {
+    if (!may_end()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    form_->close();  // ends the program as the window's own close does
+}
+
+bool ExploreWindow::has_unsaved_changes() const {
+    return parameters_ != saved_parameters_ || parameters_form_->has_refused_text();
+}
+
+// Escape, a double click or closing the window: changes not saved are not thrown away unasked.
+bool ExploreWindow::may_end() {
+    if (end_agreed_ || !has_unsaved_changes()) return end_agreed_ = true;
+    QuitAnswer answer = QuitAnswer::cancel;
+    if (quit_question_) {
+        answer = quit_question_();
+    } else {
+        const auto pressed = QMessageBox::question(
+            this, QStringLiteral("Quit the explorer"),
+            QStringLiteral("The engine has changes that are not saved in a parameter file. Save "
+                           "them before quitting?"),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        answer = pressed == QMessageBox::Save      ? QuitAnswer::save
+                 : pressed == QMessageBox::Discard ? QuitAnswer::discard
+                                                   : QuitAnswer::cancel;
+    }
+    switch (answer) {
+        case QuitAnswer::save:
+            end_agreed_ = save_parameters();
+            break;
+        case QuitAnswer::discard:
+            end_agreed_ = true;
+            break;
+        case QuitAnswer::cancel:
+            break;
+    }
+    return end_agreed_;
+}
+
+// The engine of a parameter file the user picks, its notices told; nothing when none is picked
+// or it cannot be read (which is told).
+std::optional<EngineParameters> ExploreWindow::pick_parameter_file(const QString& title) {
+    const QString path = QFileDialog::getOpenFileName(
+        this, title, {}, file_filter(OutputFormat::toml) + QStringLiteral(";;All files (*)"));
+    if (path.isEmpty()) return std::nullopt;
+    std::vector<std::string> notices;
+    const auto read = read_parameters({path.toStdString(), {}}, &notices);
+    if (const auto* problem = std::get_if<std::string>(&read)) {
+        QMessageBox::critical(this, title, QString::fromStdString(*problem));
+        return std::nullopt;
+    }
+    QStringList told;
+    for (const std::string& notice : notices) told.append(QString::fromStdString(notice));
+    if (!told.isEmpty()) QMessageBox::information(this, title, told.join(QLatin1Char('\n')));
+    return std::get<EngineParameters>(read);
+}
+
+void ExploreWindow::open_parameters() {
+    if (auto engine = pick_parameter_file(QStringLiteral("Open parameters"))) {
+        set_parameters(*engine);
+        saved_parameters_ = *engine;
+    }
+}
+
+bool ExploreWindow::save_parameters() {
+    const EngineParameters engine = parameters_;
+    if (!save_file(this, QStringLiteral("Save the parameters"), QStringLiteral("engine.toml"),
+                   file_filter(OutputFormat::toml), [&] { return parameter_file(engine); })) {
+        return false;
+    }
+    saved_parameters_ = engine;
+    return true;
+}
+
+}  // namespace hcci
