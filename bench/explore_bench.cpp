@@ -17,7 +17,7 @@ namespace hcci {
 namespace {
 
 std::unique_ptr<PictureTimeline> built_timeline(double scale) {
-    auto timeline = std::make_unique<PictureTimeline>(EngineParameters{}, scale);
+    auto timeline = std::make_unique<PictureTimeline>(share_cycle({}), scale);
     while (!timeline->build([] { return false; })) {
     }
     return timeline;
@@ -62,6 +62,7 @@ void BM_ParameterChange(benchmark::State& state) {
     window.show_step(18000);
     EngineParameters engine;
     bool other = false;
+    const std::uint64_t cycles_before = cycles_run();
     for (auto _ : state) {
         other = !other;
         if (state.range(2) == 1) {
@@ -73,6 +74,8 @@ void BM_ParameterChange(benchmark::State& state) {
         benchmark::DoNotOptimize(window.picture().surface().image().constBits());
         QApplication::processEvents();  // the panel and the view painted
     }
+    state.counters["sweeps_per_change"] = static_cast<double>(cycles_run() - cycles_before) /
+                                          static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_ParameterChange)
     ->ArgsProduct({{1, 2}, {0, 1}, {0, 1}})
@@ -82,8 +85,9 @@ BENCHMARK(BM_ParameterChange)
 // The picture of a step drawn at once, as a change shows it (moment_at), at 1x and 2x.
 void BM_MomentAt(benchmark::State& state) {
     const double scale = static_cast<double>(state.range(0));
+    const SharedRecord original = share_cycle({});
     for (auto _ : state) {
-        PictureTimeline::Moment moment = moment_at(EngineParameters{}, scale, 18000);
+        PictureTimeline::Moment moment = moment_at(original, scale, 18000);
         benchmark::DoNotOptimize(moment.surface->image().constBits());
     }
 }

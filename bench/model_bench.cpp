@@ -6,20 +6,18 @@
 #include "core/model/combustion_model.h"
 #include "core/model/cycle_analysis.h"
 #include "core/model/engine_geometry.h"
-#include "core/model/stepper.h"
+#include "core/model/cycle_record.h"
+#include "core/model/sweep.h"
 
-// The model alone, without drawing: a whole sweep has a budget of 2 ms.
+// The model alone, without drawing, into the cycle's record: a whole sweep has a budget of 2 ms.
 
 namespace hcci {
 namespace {
 
 void BM_ModelSweep(benchmark::State& state) {
     for (auto _ : state) {
-        Stepper stepper;
-        int steps = 0;
-        while (stepper.step()) ++steps;
-        benchmark::DoNotOptimize(stepper.state());
-        benchmark::DoNotOptimize(steps);
+        const CycleRecord record = run_cycle({});
+        benchmark::DoNotOptimize(record.piston_pos.data());
     }
     state.SetItemsProcessed(state.iterations() * steps_per_sweep);
 }
@@ -28,46 +26,49 @@ BENCHMARK(BM_ModelSweep)->Unit(benchmark::kMicrosecond);
 // The predictive model's sweep: its budget is 3 ms.
 void BM_PredictiveSweep(benchmark::State& state) {
     EngineParameters predictive;
-    predictive.model = EngineModelKind::predictive;
+    predictive.model = "predictive";
     for (auto _ : state) {
-        Stepper stepper(predictive);
-        int steps = 0;
-        while (stepper.step()) ++steps;
-        benchmark::DoNotOptimize(stepper.state());
-        benchmark::DoNotOptimize(steps);
+        const CycleRecord record = run_cycle(predictive);
+        benchmark::DoNotOptimize(record.piston_pos.data());
     }
     state.SetItemsProcessed(state.iterations() * steps_per_sweep);
 }
 BENCHMARK(BM_PredictiveSweep)->Unit(benchmark::kMicrosecond);
 
-// The same sweep with the analysis gathered at every step: its own cost is the difference.
-void BM_AnalysedSweep(benchmark::State& state) {
+// The analysis of a recorded sweep: its budget is 0.5 ms.
+void BM_Analysis(benchmark::State& state) {
+    const CycleRecord record = run_cycle({});
     for (auto _ : state) {
-        const CycleAnalysis analysis = analyse_cycle(EngineParameters{});
+        const CycleAnalysis analysis = analyse_cycle(record);
         benchmark::DoNotOptimize(analysis);
     }
     state.SetItemsProcessed(state.iterations() * steps_per_sweep);
 }
-BENCHMARK(BM_AnalysedSweep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Analysis)->Unit(benchmark::kMicrosecond);
 
 // One step at a crank angle of the given phase, from the state the sweep has reached there.
 // Repeating a step at the same angle is harmless: it reads only what earlier phases handed over.
 void BM_ModelStep(benchmark::State& state) {
     constexpr double angle_of_phase[] = {0, 0, 76.5, 88.5, 110, 180};
     const double target = angle_of_phase[state.range(0)];
-    Stepper stepper;
-    while (stepper.crank_angle() < target && stepper.step()) {
+    const EngineGeometry geometry = make_engine_geometry();
+    CombustionModel model;
+    reset_model(model, geometry);
+    double angle = sweep_start_angle;
+    for (const double a : sweep_angles()) {
+        angle = a;
+        step_model(model, geometry, phase_of(geometry, a), a,
+                   piston_position(geometry, crank_position(geometry, a)));
+        if (a >= target) break;
     }
-    const EngineGeometry& geometry = stepper.geometry();
-    CombustionModel model = stepper.state();
-    const double angle = stepper.crank_angle();
+    const int phase = phase_of(geometry, angle);
     for (auto _ : state) {
         benchmark::DoNotOptimize(angle);
-        const int phase = step_model(model, geometry, angle, crank_position(geometry, angle));
-        benchmark::DoNotOptimize(phase);
+        step_model(model, geometry, phase, angle,
+                   piston_position(geometry, crank_position(geometry, angle)));
         benchmark::ClobberMemory();
     }
-    state.SetLabel("phase " + std::to_string(phase_of(geometry, angle)));
+    state.SetLabel("phase " + std::to_string(phase));
 }
 BENCHMARK(BM_ModelStep)->DenseRange(1, 5);
 

@@ -89,18 +89,18 @@ void BM_EncodeVideo(benchmark::State& state) {
     const VideoOptions options = options_of(state);
     const ScratchFile file;
     const CoresBusy cores(state);
-    for (auto _ : state) encode_video(options, {}, file.fd(), [](int, int) {});
+    for (auto _ : state) encode_video(options, share_cycle({}), file.fd(), [](int, int) {});
 }
 
 void BM_EncoderAlone(benchmark::State& state) {
     const VideoOptions options = options_of(state);
     const int frames = video_frame_count(options);
     const int scale = video_scale(options);
-    VideoPictures pictures({}, scale, options.labels);
+    VideoPictures pictures(share_cycle({}), scale, options.labels);
     const QSize coded = coded_size(options.format, pictures.picture().size());
     std::optional<FrameConverter> converter;
     if (options.format == VideoFormat::gif) {
-        converter.emplace(coded, most_frequent_colours(render_picture(last_step, true, scale, {})));
+        converter.emplace(coded, most_frequent_colours(render_picture(last_step, true, scale, EngineParameters{})));
     } else {
         converter.emplace(coded);
     }

@@ -21,18 +21,18 @@ namespace {
 // tab; then none painted, the one on screen (the pressure's, the heaviest) or all four.
 // Arguments: the tab's width in pixels, the views painted.
 void BM_AllViewsAfterParameterChange(benchmark::State& state) {
-    std::array<std::unique_ptr<CycleViewWidget>, std::size(all_views)> views;
-    for (std::size_t i = 0; i < views.size(); ++i) {
-        views[i] = std::make_unique<CycleViewWidget>(all_views[i]);
-        views[i]->resize(static_cast<int>(state.range(0)), 720);
-        views[i]->show();
+    std::vector<std::unique_ptr<CycleViewWidget>> views;
+    for (const CycleView* view : cycle_views()) {
+        views.push_back(std::make_unique<CycleViewWidget>(*view));
+        views.back()->resize(static_cast<int>(state.range(0)), 720);
+        views.back()->show();
     }
     EngineParameters engine;
     bool other = false;
     for (auto _ : state) {
         other = !other;
         engine.gamma = other ? 1.35 : 1.4;
-        const auto series = std::make_shared<const CycleSeries>(cycle_series(engine));
+        const auto series = std::make_shared<const CycleSeries>(cycle_series(run_cycle(engine)));
         for (const auto& view : views) view->show_cycle(series, nullptr);
         for (std::size_t i = 0; i < static_cast<std::size_t>(state.range(1)); ++i) {
             const QPixmap drawn = views[i]->grab();
@@ -45,19 +45,20 @@ BENCHMARK(BM_AllViewsAfterParameterChange)
     ->ArgNames({"width", "painted"})
     ->Unit(benchmark::kMillisecond);
 
-// The series alone: one sweep with every value the views plot.
+// The series alone: every value the views plot, from a recorded sweep.
 void BM_CycleSeries(benchmark::State& state) {
+    const CycleRecord record = run_cycle({});
     for (auto _ : state) {
-        const CycleSeries series = cycle_series(EngineParameters{});
+        const CycleSeries series = cycle_series(record);
         benchmark::DoNotOptimize(series.angle_deg.data());
     }
 }
 BENCHMARK(BM_CycleSeries)->Unit(benchmark::kMillisecond);
 
 void BM_PressureAnglePng(benchmark::State& state) {
-    const CycleSeries series = cycle_series(EngineParameters{});
+    const CycleSeries series = cycle_series(run_cycle({}));
     for (auto _ : state) {
-        const std::string png = render_view(CycleView::pressure_angle, series, nullptr,
+        const std::string png = render_view(*view_named("pressure-angle"), series, nullptr,
                                             QSize(1600, 1000), PlotFormat::png);
         benchmark::DoNotOptimize(png.data());
     }

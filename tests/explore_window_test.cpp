@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QWheelEvent>
 #include <QXYSeries>
+#include <functional>
 
 #include "core/draw/logical_mapping.h"
 #include "core/draw/trace_points.h"
@@ -171,6 +172,57 @@ TEST_F(ExploreTest, TypedTextStaysAndCountsOnlyWhenValid) {
     EXPECT_TRUE(form.has_refused_text());
 }
 
+// Every change of the engine runs its cycle once, which the picture, the analysis and the view
+// in sight all read; a value refused by its range runs none.
+TEST_F(ExploreTest, EveryChangeRunsOneSweep) {
+    window.show();
+    window.tabs().setCurrentWidget(&window.view("pressure-angle"));
+    window.show_step(12000);
+    ParameterForm& form = window.parameter_form();
+    const auto index = [](const char* name) { return parameter_index(*find_parameter(name)); };
+    const auto type = [&](const char* name, const QString& text) {
+        QLineEdit* box = form.box(index(name));
+        box->setFocus();
+        box->selectAll();
+        box->insert(text);  // one edit, as a paste is
+    };
+    const auto original_engine = [this] {
+        for (QPushButton* b : window.findChildren<QPushButton*>()) {
+            if (b->text() == QStringLiteral("Original engine")) b->click();
+        }
+    };
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        std::uint64_t sweeps;
+        const char* refused;  // the box whose text is refused, if any
+    } cases[] = {
+        {"a slider", [&] { form.slider(index("gamma"))->setValue(133); }, 1, nullptr},
+        {"a typed value", [&] { type("start_temperature", QStringLiteral("340")); }, 1, nullptr},
+        {"a value out of range", [&] { type("gamma", QStringLiteral("2")); }, 0, "gamma"},
+        {"a value beyond the numbers", [&] { type("start_temperature", QStringLiteral("1e-320")); },
+         1, "start_temperature"},
+        {"the model",
+         [&] { form.model_box()->setCurrentIndex(form.model_box()->findText("predictive")); }, 1,
+         nullptr},
+        {"pinning the baseline", [&] { window.set_baseline(window.parameters()); }, 0, nullptr},
+        {"the original engine", original_engine, 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const EngineParameters before = window.parameters();
+        const std::uint64_t runs = cycles_run();
+        c.change();
+        EXPECT_EQ(cycles_run() - runs, c.sweeps);
+        if (c.refused != nullptr) EXPECT_FALSE(form.reason(index(c.refused)).isEmpty());
+        if (c.sweeps == 1 && window.parameters() != before) {
+            EXPECT_EQ(window.picture().driver().shared_record(), window.cycle());
+        }
+    }
+    EXPECT_EQ(window.parameters(), EngineParameters{});
+    EXPECT_FALSE(form.has_refused_text());
+}
+
 // A slider moves its parameter by the step that suits it, and the picture follows it.
 TEST_F(ExploreTest, ASliderSetsItsParameterByItsStep) {
     window.show_step(18000);
@@ -195,7 +247,7 @@ TEST_F(ExploreTest, TheModelSwitchRunsThePredictiveEngine) {
     QComboBox* model = window.parameter_form().model_box();
     model->setCurrentIndex(model->findText(QStringLiteral("predictive")));
     EngineParameters predictive;
-    predictive.model = EngineModelKind::predictive;
+    predictive.model = "predictive";
     EXPECT_EQ(window.parameters(), predictive);
     EXPECT_EQ(window.picture().surface().image(), render_picture(9000, false, 1, predictive));
     EXPECT_NE(window.analysis_text().indexOf(QStringLiteral("united charge ignites")), -1);
@@ -243,7 +295,7 @@ TEST_F(ExploreTest, HoverReadsTheNearestTracePoint) {
     window.show_step(18000);
     const EngineGeometry g = make_engine_geometry();
     const auto peak = [&] {
-        const auto points = trace_points(EngineParameters{});
+        const auto points = trace_points(run_cycle({}));
         TracePoint best = points.front();
         for (const TracePoint& p : points) {
             if (p.trace == Trace::aux_pressure && p.value > best.value) best = p;
@@ -270,7 +322,7 @@ TEST(PictureTimeline, SnapshotsFewerAsThePictureGrows) {
     };
     for (const Row row : {Row{1, 19}, Row{2, 10}}) {
         SCOPED_TRACE(row.scale);
-        PictureTimeline timeline(EngineParameters{}, row.scale);
+        PictureTimeline timeline(share_cycle({}), row.scale);
         while (!timeline.build([] { return true; })) {
         }
         const auto picture_bytes = static_cast<std::size_t>(616 * 741 * 4 * row.scale * row.scale);
@@ -299,9 +351,9 @@ TEST_F(ExploreTest, TheViewsFollowTheStepAndTheEngine) {
     window.show();
     ASSERT_EQ(window.tabs().count(), 5);
     EXPECT_EQ(window.tabs().tabText(0), "Explore");
-    window.tabs().setCurrentWidget(&window.view(CycleView::pressure_angle));
+    window.tabs().setCurrentWidget(&window.view("pressure-angle"));
     window.show_step(8449);
-    CycleViewWidget& pressure = window.view(CycleView::pressure_angle);
+    CycleViewWidget& pressure = window.view("pressure-angle");
     EXPECT_NEAR(cursor_x(pressure, 0), -11.02, 1e-9);
     EXPECT_NEAR(cursor_x(pressure, 1), -11.02, 1e-9);
     window.timeline().setValue(9000);
@@ -313,19 +365,19 @@ TEST_F(ExploreTest, TheViewsFollowTheStepAndTheEngine) {
     window.set_parameters(hot);
     // Every view is drawn from the new sweep, the hidden ones too.
     const CycleAnalysis expected = analyse_cycle(hot);
-    const auto highest = [&](CycleView which) {
+    const auto highest = [&](std::string_view which) {
         double most = 0;
         for (const ViewLine& line : window.view(which).charts()[0].layout.lines) {
-            for (const QPointF& p : line.points) most = std::max(most, p.y());
+            for (const PlotPoint& p : line.points) most = std::max(most, p.y);
         }
         return most;
     };
-    EXPECT_EQ(highest(CycleView::pressure_angle), expected.aux.peak_pressure.value);
+    EXPECT_EQ(highest("pressure-angle"), expected.aux.peak_pressure.value);
     // A view out of sight is drawn when its tab shows.
-    window.tabs().setCurrentWidget(&window.view(CycleView::log_pv));
-    EXPECT_EQ(highest(CycleView::log_pv), expected.aux.peak_pressure.value);
-    window.tabs().setCurrentWidget(&window.view(CycleView::temperature_angle));
-    EXPECT_EQ(highest(CycleView::temperature_angle), expected.aux.peak_temperature.value);
+    window.tabs().setCurrentWidget(&window.view("log-pv"));
+    EXPECT_EQ(highest("log-pv"), expected.aux.peak_pressure.value);
+    window.tabs().setCurrentWidget(&window.view("temperature-angle"));
+    EXPECT_EQ(highest("temperature-angle"), expected.aux.peak_temperature.value);
     EXPECT_TRUE(window.off_picture_note().startsWith("Off the picture"));
     EXPECT_TRUE(window.off_picture_note().contains("auxiliary pressure 246.78 bar"));
 }
@@ -334,9 +386,9 @@ TEST_F(ExploreTest, TheViewsFollowTheStepAndTheEngine) {
 // step; away from the lines, nothing.
 TEST_F(ExploreTest, HoverOverAViewReadsTheNearestPoint) {
     window.show();
-    window.tabs().setCurrentWidget(&window.view(CycleView::pressure_angle));
+    window.tabs().setCurrentWidget(&window.view("pressure-angle"));
     QApplication::processEvents();
-    CycleViewWidget& pressure = window.view(CycleView::pressure_angle);
+    CycleViewWidget& pressure = window.view("pressure-angle");
     QChartView* view = pressure.chart_view(1);  // the zoom around top dead centre
     QChart* chart = view->chart();
     const QPointF peak(0, 88.97614);  // the united peak, step 9000
@@ -351,7 +403,7 @@ TEST_F(ExploreTest, HoverOverAViewReadsTheNearestPoint) {
     ASSERT_NE(at_step, -1) << text.toStdString();
     const int step = text.mid(at_step + 5).toInt();
     EXPECT_NEAR(step, 9000, 3);
-    const CycleSeries series = cycle_series(EngineParameters{});
+    const CycleSeries series = cycle_series(run_cycle({}));
     const auto i = static_cast<std::size_t>(step);
     EXPECT_EQ(text, QStringLiteral("united: %1 bar\n%2\u00b0 after top dead centre, step %3")
                         .arg(QString::fromStdString(fixed_text(series.united.pressure[i], 2)))
@@ -373,15 +425,15 @@ TEST_F(ExploreTest, APinnedBaselineIsComparedUntilCleared) {
     EXPECT_TRUE(analysis.startsWith("Current engine:  gamma = 1.3\nBaseline engine: the defaults"))
         << analysis.toStdString();
     EXPECT_TRUE(analysis.contains("difference"));
-    window.tabs().setCurrentWidget(&window.view(CycleView::log_pv));
-    ASSERT_FALSE(window.view(CycleView::log_pv).charts().empty());
-    const std::vector<ViewLine>& lines = window.view(CycleView::log_pv).charts()[0].layout.lines;
+    window.tabs().setCurrentWidget(&window.view("log-pv"));
+    ASSERT_FALSE(window.view("log-pv").charts().empty());
+    const std::vector<ViewLine>& lines = window.view("log-pv").charts()[0].layout.lines;
     const auto dashed =
         std::count_if(lines.begin(), lines.end(), [](const ViewLine& l) { return l.baseline; });
     EXPECT_EQ(2 * static_cast<std::size_t>(dashed), lines.size());
     window.set_baseline(std::nullopt);
     EXPECT_FALSE(window.analysis_text().contains("Baseline engine"));
-    for (const ViewLine& line : window.view(CycleView::log_pv).charts()[0].layout.lines) {
+    for (const ViewLine& line : window.view("log-pv").charts()[0].layout.lines) {
         EXPECT_FALSE(line.baseline);
     }
 }

@@ -300,15 +300,15 @@ TEST_F(Form1Test, SpaceFreezesWithoutATimerAndSpaceAgainReleases) {
 // are handled: two Enter presses at one moment cancel, and two a step apart restart twice.
 TEST_F(Form1Test, EnterRestartsButTwoPressesAtOneMomentCancel) {
     double now_ns = 0;
-    Form1 window({}, nullptr, [&now_ns] { return now_ns; });
+    Form1 window(EngineParameters{}, nullptr, [&now_ns] { return now_ns; });
     const auto enter = [&window] {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
         QApplication::sendEvent(&window, &press);
     };
     std::vector<int> shown_steps;
     QObject::connect(&window, &Form1::shown, [&](const DriverSnapshot& driver) {
-        shown_steps.push_back(driver.stepper.step_index());
-        EXPECT_EQ(driver.stepper.step_index(), window.driver().step_index());
+        shown_steps.push_back(driver.step);
+        EXPECT_EQ(driver.step, window.driver().step_index());
     });
     // Steps 0 and 1 at once (the first step is not paced), then one every millisecond.
     window.show();

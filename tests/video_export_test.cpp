@@ -155,7 +155,7 @@ std::string encoded(const VideoOptions& options, const std::function<void(int, i
     const fs::path path = own_temporary("-encoded");
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     EXPECT_GE(fd, 0);
-    encode_video(options, {}, fd, progress);
+    encode_video(options, share_cycle({}), fd, progress);
     ::close(fd);
     std::ifstream in(path, std::ios::binary);
     std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -249,7 +249,7 @@ TEST_F(VideoExport, PicturesAreThoseOfTheirStepsAndTheirChangesAreWhatChanged) {
     } cases[] = {{1, true}, {2, true}, {1, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.scale) + (c.labels ? "x with labels" : "x without"));
-        VideoPictures pictures({}, c.scale, c.labels);
+        VideoPictures pictures(share_cycle({}), c.scale, c.labels);
         ImageSurface surface(c.scale);
         RunControl run;
         CycleDriver driver(surface, run);
@@ -356,7 +356,7 @@ TEST_F(VideoExport, FramesFilledWithWhatChangedAreTheWholeConversion) {
     for (const VideoFormat format : {VideoFormat::mp4, VideoFormat::gif}) {
         const bool gif = format == VideoFormat::gif;
         SCOPED_TRACE(gif ? "gif" : "mp4");
-        VideoPictures pictures({}, 1, true);
+        VideoPictures pictures(share_cycle({}), 1, true);
         const QSize coded = coded_size(format, pictures.picture().size());
         const std::vector<QRgb> palette = most_frequent_colours(render_picture(last_step, true));
         const auto converter_of = [&] {

@@ -9,9 +9,14 @@
 #include "core/report/number_text.h"
 #include "core/report/output_format.h"
 #include "core/report/version.h"
+#include "core/report/view_charts.h"
 
 namespace hcci {
 namespace {
+
+// The views, as the registry lists them.
+const std::string plot_what = "a view an engineer reads: " + view_names_text();
+const std::string view_help = "plot: " + view_names_text();
 
 // Whether a file's name ends in one of the endings of that kind's formats.
 bool names_a(std::string_view path, OutputKind kind) {
@@ -27,7 +32,7 @@ struct CommandInfo {
 };
 
 // The commands that do something, in the order the usage shows them.
-constexpr std::array<CommandInfo, 8> commands{{
+const std::array<CommandInfo, 8> commands{{
     {CliCommand::csv, "csv",
      "one sweep's values, a row per crank step (standard output by default)",
      "csv --set gamma=1.35 -o sweep.csv"},
@@ -39,8 +44,7 @@ constexpr std::array<CommandInfo, 8> commands{{
     {CliCommand::study, "study", "the analysis for each value of one parameter, a CSV row each",
      "study --vary start_temperature=300:360:5 -o study.csv --plot study.png"},
     {CliCommand::plot, "plot",
-     "a view an engineer reads: pressure-angle, log-pv, heat-release or temperature-angle",
-     "plot --view log-pv --set gamma=1.3 -o log-pv.svg"},
+     plot_what, "plot --view log-pv --set gamma=1.3 -o log-pv.svg"},
     {CliCommand::svg, "svg", "the same picture as vector graphics", "svg --no-labels -o cycle.svg"},
     {CliCommand::video, "video",
      "one sweep as it looks in the window: FILE.mp4 (H.264), FILE.webm (VP9) or FILE.gif",
@@ -80,7 +84,7 @@ enum Option {
     set
 };
 
-constexpr std::array<OptionRule, 16> options{{
+const std::array<OptionRule, 16> options{{
     {output, "-o", "FILE", "the file to write; - for standard output", every_command,
      picture | video | plot_command, "an output file"},
     {step, "--step", "N", "the step after which the picture is taken", picture, 0},
@@ -99,7 +103,7 @@ constexpr std::array<OptionRule, 16> options{{
      "the parameter to vary"},
     {plot, "--plot", "FILE", "also a plot of the main figures against it, FILE.png or FILE.svg",
      study, 0},
-    {view, "--view", "VIEW", "plot: pressure-angle, log-pv, heat-release or temperature-angle",
+    {view, "--view", "VIEW", view_help,
      plot_command, plot_command, "the view to plot"},
     {compare, "--compare", "FILE",
      "a baseline engine from a TOML file (the defaults: an empty file), drawn dashed or "
@@ -229,10 +233,8 @@ std::optional<std::string> check_plot(const CliArgs& args) {
         return "the plot " + quoted(args.output) + " must be a file ending in " +
                extensions_text(OutputKind::plot) + " (its name says which)";
     }
-    if (args.view != "pressure-angle" && args.view != "log-pv" && args.view != "heat-release" &&
-        args.view != "temperature-angle") {
-        return "view " + quoted(args.view) +
-               " is not one of pressure-angle, log-pv, heat-release, temperature-angle";
+    if (view_named(args.view) == nullptr) {
+        return "view " + quoted(args.view) + " is not one of " + view_names_text(", ");
     }
     return std::nullopt;
 }

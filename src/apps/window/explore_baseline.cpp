@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 
 #include "core/model/cycle_series.h"
 
@@ -27,7 +28,7 @@ constexpr int views_width = 820;
 void ExploreWindow::make_compare_actions() {
     pin_ = new QAction(QStringLiteral("Pin as baseline"), this);
     pin_->setToolTip(QStringLiteral("Keep this engine; the views draw it dashed under the next"));
-    connect(pin_, &QAction::triggered, this, [this] { set_baseline(parameters_); });
+    connect(pin_, &QAction::triggered, this, [this] { set_baseline(parameters()); });
     compare_menu_ = new QMenu(this);
     compare_menu_->addAction(QStringLiteral("A parameter file\u2026"), this,
                              &ExploreWindow::compare_with_file);
@@ -56,23 +57,35 @@ void ExploreWindow::make_compare_actions() {
 }
 
 void ExploreWindow::compare_with_file() {
-    if (auto engine = pick_parameter_file(QStringLiteral("Compare with"))) set_baseline(engine);
+    if (SharedRecord engine = pick_parameter_file(QStringLiteral("Compare with"))) {
+        show_baseline(std::make_shared<const CycleSeries>(cycle_series(*engine)));
+    }
 }
 
 void ExploreWindow::set_baseline(const std::optional<EngineParameters>& baseline) {
-    baseline_ = baseline;
-    baseline_series_ =
-        baseline_ ? std::make_shared<const CycleSeries>(cycle_series(*baseline_)) : nullptr;
+    // The engine shown is pinned as it is drawn; another one is run once.
+    if (!baseline) {
+        show_baseline(nullptr);
+    } else if (*baseline == parameters()) {
+        show_baseline(series_);
+    } else {
+        show_baseline(std::make_shared<const CycleSeries>(cycle_series(run_cycle(*baseline))));
+    }
+}
+
+void ExploreWindow::show_baseline(std::shared_ptr<const CycleSeries> baseline) {
+    baseline_series_ = std::move(baseline);
+    baseline_ = baseline_series_ ? std::optional(baseline_series_->parameters) : std::nullopt;
     clear_baseline_->setEnabled(baseline_.has_value());
-    views_stale_.fill(true);
+    std::fill(views_stale_.begin(), views_stale_.end(), true);
     show_tab(tabs_->currentIndex());
     update_analysis();
 }
 
 // The view in sight is drawn at once, the others when their tab is shown.
 void ExploreWindow::update_views() {
-    series_ = std::make_shared<const CycleSeries>(cycle_series(parameters_));
-    views_stale_.fill(true);
+    series_ = std::make_shared<const CycleSeries>(cycle_series(*cycle_));
+    std::fill(views_stale_.begin(), views_stale_.end(), true);
     show_tab(tabs_->currentIndex());
     const QString note = off_picture_note();
     off_picture_->setText(note);
@@ -83,7 +96,7 @@ void ExploreWindow::update_views() {
 void ExploreWindow::show_tab(int index) {
     if (index <= 0) return;
     auto* widget = static_cast<CycleViewWidget*>(tabs_->widget(index));
-    const auto which = static_cast<std::size_t>(widget->view());
+    const auto which = static_cast<std::size_t>(index - 1);  // the first tab is the panel's
     if (views_stale_.at(which)) {
         widget->show_cycle(series_, baseline_series_);
         views_stale_.at(which) = false;
@@ -100,6 +113,13 @@ void ExploreWindow::show_tab(int index) {
     if (auto* split = qobject_cast<QSplitter*>(tabs_->parentWidget())) {
         split->setSizes({picture_width, wanted - picture_width});
     }
+}
+
+CycleViewWidget& ExploreWindow::view(std::string_view name) {
+    for (CycleViewWidget* widget : views_) {
+        if (widget->view().name == name) return *widget;
+    }
+    throw std::invalid_argument("no view named " + std::string(name));
 }
 
 }  // namespace hcci

@@ -88,12 +88,12 @@ bool save_file(QWidget* parent, const QString& title, const QString& name, const
     return false;
 }
 
-void save_sweep_csv(QWidget* parent, const EngineParameters& engine) {
+void save_sweep_csv(QWidget* parent, const CycleRecord& cycle) {
     save_file(parent, QStringLiteral("Save the sweep as CSV"), QStringLiteral("sweep.csv"),
-              file_filter(OutputFormat::csv), [&] { return sweep_csv(engine); });
+              file_filter(OutputFormat::csv), [&] { return sweep_csv(cycle); });
 }
 
-void save_picture(QWidget* parent, const EngineParameters& engine, int step, bool svg) {
+void save_picture(QWidget* parent, const SharedRecord& engine, int step, bool svg) {
     if (svg) {
         save_file(parent, QStringLiteral("Save the picture as SVG"),
                   QStringLiteral("step-%1.svg").arg(step), file_filter(OutputFormat::svg),
@@ -105,15 +105,14 @@ void save_picture(QWidget* parent, const EngineParameters& engine, int step, boo
               [&] { return encode_png(render_picture(step, true, 1, engine)); });
 }
 
-void save_summary(QWidget* parent, const EngineParameters& engine) {
+void save_summary(QWidget* parent, const CycleAnalysis& analysis, const EngineParameters& engine) {
     save_file(parent, QStringLiteral("Save the analysis"), QStringLiteral("summary.txt"),
-              file_filter(OutputFormat::txt),
-              [&] { return summary_text(analyse_cycle(engine), engine); });
+              file_filter(OutputFormat::txt), [&] { return summary_text(analysis, engine); });
 }
 
-void save_view(QWidget* parent, CycleView view, const CycleSeries& current,
+void save_view(QWidget* parent, const CycleView& view, const CycleSeries& current,
                const CycleSeries* baseline) {
-    const std::string_view name = view_name(view);
+    const std::string_view name = view.name;
     QString chosen;
     const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save the view"),
                                                       text_of(name) + QStringLiteral(".png"),
@@ -131,7 +130,7 @@ void save_view(QWidget* parent, CycleView view, const CycleSeries& current,
     }
 }
 
-void save_video(QWidget* parent, const EngineParameters& engine) {
+void save_video(QWidget* parent, const SharedRecord& engine) {
     const QString title = QStringLiteral("Save the sweep as a video");
     QString chosen;
     const QString picked = QFileDialog::getSaveFileName(parent, title, QStringLiteral("sweep.mp4"),

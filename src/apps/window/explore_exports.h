@@ -20,12 +20,12 @@ namespace hcci {
 bool save_file(QWidget* parent, const QString& title, const QString& name, const QString& filter,
                const std::function<std::string()>& content);
 
-void save_sweep_csv(QWidget* parent, const EngineParameters& engine);
-void save_picture(QWidget* parent, const EngineParameters& engine, int step, bool svg);
-void save_summary(QWidget* parent, const EngineParameters& engine);
-void save_view(QWidget* parent, CycleView view, const CycleSeries& current,
+void save_sweep_csv(QWidget* parent, const CycleRecord& cycle);
+void save_picture(QWidget* parent, const SharedRecord& cycle, int step, bool svg);
+void save_summary(QWidget* parent, const CycleAnalysis& analysis, const EngineParameters& engine);
+void save_view(QWidget* parent, const CycleView& view, const CycleSeries& current,
                const CycleSeries* baseline);
-void save_video(QWidget* parent, const EngineParameters& engine);
+void save_video(QWidget* parent, const SharedRecord& cycle);
 // A parameter and its range asked in a small dialog; the study run, its plot shown, and its
 // table and plot offered to save.
 void study_in_dialog(QWidget* parent, const EngineParameters& engine);

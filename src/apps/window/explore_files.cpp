@@ -8,6 +8,7 @@
 
 #include "apps/window/explore_exports.h"
 #include "apps/window/file_filters.h"
+#include "core/report/parameter_messages.h"
 #include "core/report/parameter_text.h"
 
 // The explorer's parameter files, opened and saved, and the question before changes that no
@@ -25,7 +26,7 @@ void ExploreWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool ExploreWindow::has_unsaved_changes() const {
-    return parameters_ != saved_parameters_ || parameters_form_->has_refused_text();
+    return parameters() != saved_parameters_ || parameters_form_->has_refused_text();
 }
 
 // Escape, a double click or closing the window: changes not saved are not thrown away unasked.
@@ -59,31 +60,34 @@ bool ExploreWindow::may_end() {
 
 // The engine of a parameter file the user picks, its notices told; nothing when none is picked
 // or it cannot be read (which is told).
-std::optional<EngineParameters> ExploreWindow::pick_parameter_file(const QString& title) {
+SharedRecord ExploreWindow::pick_parameter_file(const QString& title) {
     const QString path = QFileDialog::getOpenFileName(
         this, title, {}, file_filter(OutputFormat::toml) + QStringLiteral(";;All files (*)"));
-    if (path.isEmpty()) return std::nullopt;
+    if (path.isEmpty()) return nullptr;
     std::vector<std::string> notices;
-    const auto read = read_parameters({path.toStdString(), {}}, &notices);
-    if (const auto* problem = std::get_if<std::string>(&read)) {
+    const auto read = read_parameter_values({path.toStdString(), {}}, &notices);
+    const auto cycle = std::holds_alternative<EngineParameters>(read)
+                           ? checked_cycle(std::get<EngineParameters>(read))
+                           : std::variant<SharedRecord, std::string>(std::get<std::string>(read));
+    if (const auto* problem = std::get_if<std::string>(&cycle)) {
         QMessageBox::critical(this, title, QString::fromStdString(*problem));
-        return std::nullopt;
+        return nullptr;
     }
     QStringList told;
     for (const std::string& notice : notices) told.append(QString::fromStdString(notice));
     if (!told.isEmpty()) QMessageBox::information(this, title, told.join(QLatin1Char('\n')));
-    return std::get<EngineParameters>(read);
+    return std::get<SharedRecord>(cycle);
 }
 
 void ExploreWindow::open_parameters() {
-    if (auto engine = pick_parameter_file(QStringLiteral("Open parameters"))) {
-        set_parameters(*engine);
-        saved_parameters_ = *engine;
+    if (SharedRecord engine = pick_parameter_file(QStringLiteral("Open parameters"))) {
+        saved_parameters_ = engine->parameters;
+        set_cycle(std::move(engine));
     }
 }
 
 bool ExploreWindow::save_parameters() {
-    const EngineParameters engine = parameters_;
+    const EngineParameters engine = parameters();
     if (!save_file(this, QStringLiteral("Save the parameters"), QStringLiteral("engine.toml"),
                    file_filter(OutputFormat::toml), [&] { return parameter_file(engine); })) {
         return false;

@@ -44,26 +44,26 @@ QString ExploreWindow::off_picture_note() const {
 }
 
 QString ExploreWindow::values_text() const {
-    const Stepper& stepper = shown_.stepper;
-    if (stepper.step_index() < 0) return QStringLiteral("(not started)");
-    const CombustionModel& m = stepper.state();
-    const int phase = std::clamp(stepper.phase(), 1, 5);
-    const auto row = [](const char* what, double pressure, double temperature) {
+    if (shown_.step < 0 || !shown_.record) return QStringLiteral("(not started)");
+    const CycleRecord& r = *shown_.record;
+    const auto i = static_cast<std::size_t>(shown_.step);
+    const int phase = std::clamp(static_cast<int>(r.phase[i]), 1, 5);
+    const auto charge = [&r, i](ChargeName name, const char* what) {
+        const ChargeRecord& c = r.charge(name);
         return QStringLiteral("%1 %2 bar  %3 K\n")
             .arg(QString::fromLatin1(what), -7)
-            .arg(number(pressure, 2), 8)
-            .arg(number(temperature, 1), 7);
+            .arg(number(c.pressure[i], 2), 8)
+            .arg(number(c.temperature[i], 1), 7);
     };
     QString text =
         QStringLiteral("phase   %1, %2\n").arg(phase).arg(QString::fromLatin1(phase_names[phase]));
     text += QStringLiteral("angle   %1 deg after TDC\n")
-                .arg(number(angle_atdc(stepper.crank_angle()), 2));
-    text +=
-        QStringLiteral("travel  %1\n").arg(number(crown_x(stepper.geometry(), m.piston_pos), 4));
-    text += row("united", m.united_pressure, m.united_temperature);
+                .arg(number(angle_atdc(CycleRecord::crank_angle(shown_.step)), 2));
+    text += QStringLiteral("travel  %1\n").arg(number(crown_x(r.geometry, r.piston_pos[i]), 4));
+    text += charge(ChargeName::united, "united");
     if (is_divided_phase(phase)) {
-        text += row("main", m.main_pressure, m.main_temperature);
-        text += row("aux", m.aux_pressure, m.aux_temperature);
+        text += charge(ChargeName::main, "main");
+        text += charge(ChargeName::aux, "aux");
     } else {
         text += QStringLiteral("main    (united)\naux     (united)\n");
     }
@@ -73,9 +73,9 @@ QString ExploreWindow::values_text() const {
 // The summary, word for word as the command line gives it; with a baseline, the two engines'
 // figures in columns first.
 void ExploreWindow::update_analysis() {
-    std::string text = summary_text(series_->analysis, parameters_);
+    std::string text = summary_text(series_->analysis, parameters());
     if (baseline_series_) {
-        text = comparison_text(series_->analysis, parameters_, baseline_series_->analysis,
+        text = comparison_text(series_->analysis, parameters(), baseline_series_->analysis,
                                *baseline_) +
                "\n" + text;
     }
@@ -87,10 +87,10 @@ QString ExploreWindow::analysis_text() const {
 }
 
 QString ExploreWindow::hover_text(QPoint widget_point) const {
-    const int step = shown_.stepper.step_index();
+    const int step = shown_.step;
     if (step < 1) return {};
     const QPointF at = form_->client_point(widget_point);
-    if (trace_points_.empty()) trace_points_ = trace_points(parameters_);
+    if (trace_points_.empty()) trace_points_ = trace_points(*cycle_);
     const auto point = nearest_trace_point(trace_points_, step, at.x(), at.y(), hover_reach);
     if (!point) return {};
     const bool pressure = is_pressure(point->trace);

@@ -92,8 +92,8 @@ QWidget* ExploreWindow::make_timeline(QWidget* panel) {
 PictureTimeline& ExploreWindow::timeline_for_now() {
     const double scale = form_->wanted_scale();
     if (!timeline_ || std::abs(timeline_->scale() - scale) > 1e-9 ||
-        timeline_->parameters() != parameters_) {
-        timeline_ = std::make_unique<PictureTimeline>(parameters_, scale);
+        timeline_->record() != cycle_) {
+        timeline_ = std::make_unique<PictureTimeline>(cycle_, scale);
         // The snapshots wait until the engine stays put: a slider that moves makes every
         // picture afresh (moment_at), and a build begun for each would slow it down.
         build_timer_.start(settle_ms);
@@ -176,7 +176,7 @@ void ExploreWindow::follow(const DriverSnapshot& shown) {
     step_label_->setText(QStringLiteral("step %1 of %2, %3\u00b0 after top dead centre")
                              .arg(step)
                              .arg(last_step)
-                             .arg(number(angle_atdc(shown_.stepper.crank_angle()), 2)));
+                             .arg(number(angle_atdc(CycleRecord::crank_angle(shown_step())), 2)));
     show_play();
     // Each cycle starts at the original pace: the chosen speed is put back.
     if (step == 0 && speed_->currentData().toDouble() != 1 &&

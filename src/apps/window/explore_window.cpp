@@ -35,9 +35,6 @@ namespace {
 
 constexpr int panel_width = 440;
 
-const char* const view_tab_names[] = {"Pressure", "log p\u2013log V", "Heat release",
-                                      "Temperature"};
-
 QLabel* monospace_label(QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -49,14 +46,17 @@ QLabel* monospace_label(QWidget* parent) {
 }  // namespace
 
 ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent)
-    : QWidget(parent), parameters_(parameters), saved_parameters_(parameters) {
+    : ExploreWindow(share_cycle(parameters), parent) {}
+
+ExploreWindow::ExploreWindow(SharedRecord cycle, QWidget* parent)
+    : QWidget(parent), cycle_(std::move(cycle)), saved_parameters_(cycle_->parameters) {
     setWindowTitle(QStringLiteral("HCCI Cycle Explorer"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->setChildrenCollapsible(false);
-    form_ = new Form1(parameters, split);
+    form_ = new Form1(cycle_, split);
     form_->set_end_guard([this] { return may_end(); });
     form_->setMouseTracking(true);
     form_->installEventFilter(this);
@@ -65,11 +65,12 @@ ExploreWindow::ExploreWindow(const EngineParameters& parameters, QWidget* parent
     tabs_->setObjectName(QStringLiteral("tabs"));
     tabs_->setFocusPolicy(Qt::TabFocus);  // the keys stay with the picture
     tabs_->addTab(make_panel(), QStringLiteral("Explore"));
-    for (const CycleView which : all_views) {
-        auto* widget = new CycleViewWidget(which, tabs_);
-        views_.at(static_cast<std::size_t>(which)) = widget;
-        tabs_->addTab(widget, QString::fromUtf8(view_tab_names[static_cast<int>(which)]));
-        tabs_->setTabToolTip(tabs_->count() - 1, text_of(view_title(which)));
+    for (const CycleView* which : cycle_views()) {
+        auto* widget = new CycleViewWidget(*which, tabs_);
+        views_.push_back(widget);
+        views_stale_.push_back(true);
+        tabs_->addTab(widget, text_of(which->tab));
+        tabs_->setTabToolTip(tabs_->count() - 1, text_of(which->title));
     }
     make_compare_actions();
     split->addWidget(tabs_);
@@ -142,22 +143,22 @@ QWidget* ExploreWindow::make_exports(QWidget* panel) {
         connect(b, &QPushButton::clicked, this, act);
     };
     on(button(QStringLiteral("CSV\u2026"), exports, first),
-       [this] { save_sweep_csv(this, parameters_); });
+       [this] { save_sweep_csv(this, *cycle_); });
     on(button(QStringLiteral("PNG\u2026"), exports, first),
-       [this] { save_picture(this, parameters_, shown_step(), false); });
+       [this] { save_picture(this, cycle_, shown_step(), false); });
     on(button(QStringLiteral("SVG\u2026"), exports, first),
-       [this] { save_picture(this, parameters_, shown_step(), true); });
+       [this] { save_picture(this, cycle_, shown_step(), true); });
     on(button(QStringLiteral("Summary\u2026"), exports, first),
-       [this] { save_summary(this, parameters_); });
+       [this] { save_summary(this, series_->analysis, parameters()); });
     on(button(QStringLiteral("Video\u2026"), exports, second),
-       [this] { save_video(this, parameters_); });
+       [this] { save_video(this, cycle_); });
     on(button(QStringLiteral("Study\u2026"), exports, second),
-       [this] { study_in_dialog(this, parameters_); });
+       [this] { study_in_dialog(this, parameters()); });
     QPushButton* views = button(QStringLiteral("View\u2026"), exports, second);
     auto* which = new QMenu(views);
-    for (const CycleView view : all_views) {
-        which->addAction(text_of(view_title(view)), this,
-                         [this, view] { save_view(this, view, *series_, baseline_series_.get()); });
+    for (const CycleView* view : cycle_views()) {
+        which->addAction(text_of(view->title), this,
+                         [this, view] { save_view(this, *view, *series_, baseline_series_.get()); });
     }
     views->setMenu(which);
     static_cast<QVBoxLayout*>(exports->layout())->addLayout(first);
@@ -167,8 +168,15 @@ QWidget* ExploreWindow::make_exports(QWidget* panel) {
 
 QWidget* ExploreWindow::make_engine(QWidget* panel) {
     QGroupBox* engine = group(QStringLiteral("Engine"), panel);
-    parameters_form_ = new ParameterForm(engine);
-    parameters_form_->set_parameters(parameters_);
+    // A value the form offers is checked by running its cycle, which the window then shows:
+    // one sweep for each change.
+    parameters_form_ = new ParameterForm(engine, [this](const EngineParameters& p) {
+        CheckedCycle checked = run_checked_cycle(p);
+        if (checked.problem) return checked.problem;
+        offered_ = std::make_shared<const CycleRecord>(std::move(*checked.record));
+        return std::optional<ParameterProblem>();
+    });
+    parameters_form_->set_parameters(parameters());
     engine->layout()->addWidget(parameters_form_);
     connect(parameters_form_, &ParameterForm::changed, this,
             [this](const EngineParameters& p) { set_parameters(p); });
@@ -183,10 +191,22 @@ QWidget* ExploreWindow::make_engine(QWidget* panel) {
     return engine;
 }
 
+SharedRecord ExploreWindow::cycle_for(const EngineParameters& parameters) {
+    SharedRecord offered = std::exchange(offered_, nullptr);
+    if (offered && offered->parameters == parameters) return offered;
+    return share_cycle(parameters);
+}
+
 void ExploreWindow::set_parameters(const EngineParameters& parameters) {
+    set_cycle(cycle_for(parameters));
+}
+
+void ExploreWindow::set_cycle(SharedRecord cycle) {
     const bool running = !form_->frozen();
-    parameters_ = parameters;
-    if (parameters_form_->parameters() != parameters) parameters_form_->set_parameters(parameters);
+    cycle_ = std::move(cycle);
+    if (parameters_form_->parameters() != parameters()) {
+        parameters_form_->set_parameters(parameters());
+    }
     trace_points_.clear();  // made again when the pointer first reads them
     update_views();
     update_analysis();

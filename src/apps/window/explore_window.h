@@ -36,6 +36,9 @@ class ExploreWindow final : public QWidget {
     Q_OBJECT
 
 public:
+    // The explorer of the recorded cycle, or of the engine the parameters describe (which must
+    // pass check_parameters).
+    explicit ExploreWindow(SharedRecord cycle, QWidget* parent = nullptr);
     explicit ExploreWindow(const EngineParameters& parameters, QWidget* parent = nullptr);
     ~ExploreWindow() override;
 
@@ -43,7 +46,8 @@ public:
     QSlider& timeline() { return *slider_; }
     ParameterForm& parameter_form() { return *parameters_form_; }
     QTabWidget& tabs() { return *tabs_; }
-    CycleViewWidget& view(CycleView which) { return *views_.at(static_cast<std::size_t>(which)); }
+    // The tab of the view of that name ("pressure-angle").
+    CycleViewWidget& view(std::string_view name);
     // The engine the views draw dashed beneath the current one, and the analysis compares with.
     void set_baseline(const std::optional<EngineParameters>& baseline);
     const std::optional<EngineParameters>& baseline() const { return baseline_; }
@@ -63,9 +67,11 @@ public:
     void fit_to_screen();
     // Shows the picture after the step, held there.
     void show_step(int step);
-    // Another engine, at the step now shown.
+    // Another engine (which must pass check_parameters), at the step now shown.
     void set_parameters(const EngineParameters& parameters);
-    const EngineParameters& parameters() const { return parameters_; }
+    const EngineParameters& parameters() const { return cycle_->parameters; }
+    // The cycle every part of the window reads: the picture, the views, the analysis.
+    const SharedRecord& cycle() const { return cycle_; }
     // The text of the panel's reading of the step shown, and of the analysis.
     QString values_text() const;
     QString analysis_text() const;
@@ -85,7 +91,10 @@ private:
     QWidget* make_exports(QWidget* panel);
     QWidget* make_engine(QWidget* panel);
     PictureTimeline& timeline_for_now();
-    int shown_step() const { return std::max(0, shown_.stepper.step_index()); }
+    int shown_step() const { return std::max(0, shown_.step); }
+    // The cycle of those parameters: the one the form ran when it checked them, or a new one.
+    SharedRecord cycle_for(const EngineParameters& parameters);
+    void set_cycle(SharedRecord cycle);
     void step_by(int steps);
     void play_or_freeze();
     // The panel follows the picture: told each step it shows.
@@ -95,19 +104,21 @@ private:
     void show_tab(int index);
     void make_compare_actions();
     void compare_with_file();
+    void show_baseline(std::shared_ptr<const CycleSeries> baseline);
     void build_slice();
-    std::optional<EngineParameters> pick_parameter_file(const QString& title);
+    SharedRecord pick_parameter_file(const QString& title);
     void open_parameters();
     bool save_parameters();
     void show_play();
     void apply_speed();
 
-    EngineParameters parameters_;
+    SharedRecord cycle_;
+    SharedRecord offered_;  // the cycle the form ran for the values it offered last
     EngineParameters saved_parameters_;
     std::function<QuitAnswer()> quit_question_;
     bool end_agreed_ = false;
     QComboBox* speed_ = nullptr;
-    std::array<bool, std::size(all_views)> views_stale_{};
+    std::vector<bool> views_stale_;  // a view's, until it draws the engine of now
     Form1* form_ = nullptr;
     QSlider* slider_ = nullptr;
     QLabel* step_label_ = nullptr;
@@ -115,7 +126,7 @@ private:
     QPlainTextEdit* analysis_ = nullptr;
     QLabel* off_picture_ = nullptr;
     QTabWidget* tabs_ = nullptr;
-    std::array<CycleViewWidget*, std::size(all_views)> views_{};
+    std::vector<CycleViewWidget*> views_;  // in the order of cycle_views()
     std::shared_ptr<const CycleSeries> series_, baseline_series_;
     std::optional<EngineParameters> baseline_;
     QAction* pin_ = nullptr;

@@ -19,74 +19,8 @@
 namespace hcci {
 namespace {
 
-constexpr double zoom_half_width_deg = 30;  // the zoom around top dead centre
-
-const QColor united_colour(0, 0, 255), main_colour(0, 192, 0), aux_colour(255, 0, 0);
-
-struct ChargeOf {
-    const char* name;
-    QColor colour;
-    ChargeSeries CycleSeries::*series;
-    ChargeFigures CycleAnalysis::*figures;
-};
-
-// In the order of ChargeName.
-const ChargeOf charges[] = {
-    {"united", united_colour, &CycleSeries::united, &CycleAnalysis::united},
-    {"main", main_colour, &CycleSeries::main, &CycleAnalysis::main},
-    {"auxiliary", aux_colour, &CycleSeries::aux, &CycleAnalysis::aux},
-};
-
-// The runs of steps where both values are numbers (and positive, for a logarithmic axis): a
-// line each, so that a charge's line breaks where it is not present.
-void add_runs(std::vector<ViewLine>& lines, const ViewLine& style, const std::vector<double>& x,
-              const std::vector<double>& y, bool positive) {
-    ViewLine run = style;
-    const auto flush = [&] {
-        if (!run.points.empty()) lines.push_back(run);
-        run.points.clear();
-        run.steps.clear();
-    };
-    for (std::size_t i = 0; i < x.size() && i < y.size(); ++i) {
-        const bool shown =
-            std::isfinite(x[i]) && std::isfinite(y[i]) && (!positive || (x[i] > 0 && y[i] > 0));
-        if (!shown) {
-            flush();
-            continue;
-        }
-        run.points.emplace_back(x[i], y[i]);
-        run.steps.push_back(static_cast<int>(i));
-    }
-    flush();
-}
-
-ViewLine style_of(const QString& name, QColor colour, bool baseline) {
-    ViewLine style;
-    style.name = baseline ? name + QStringLiteral(" (baseline)") : name;
-    style.color = baseline ? colour.lighter(150) : colour;
-    style.dash = baseline ? Qt::DashLine : Qt::SolidLine;
-    style.baseline = baseline;
-    return style;
-}
-
-// Each charge's values against the angle, or against another of its series.
-void add_charges(std::vector<ViewLine>& lines, const CycleSeries& series, bool baseline,
-                 const std::vector<double> ChargeSeries::*y,
-                 const std::vector<double> ChargeSeries::*x = nullptr, bool positive = false) {
-    for (const ChargeOf& c : charges) {
-        const ChargeSeries& charge = series.*c.series;
-        add_runs(lines, style_of(QString::fromLatin1(c.name), c.colour, baseline),
-                 x ? charge.*x : series.angle_deg, charge.*y, positive);
-    }
-}
-
-// The two sweeps', the baseline's first so that the current one is drawn over it.
-template <class Add>
-std::vector<ViewLine> both(const CycleSeries& current, const CycleSeries* baseline, Add add) {
-    std::vector<ViewLine> lines;
-    if (baseline != nullptr) add(lines, *baseline, true);
-    add(lines, current, false);
-    return lines;
+QColor qcolor_of(Rgb colour) {
+    return QColor(colour.red, colour.green, colour.blue);
 }
 
 // A tick interval of 1, 2, 2.5 or 5 times a power of ten, giving about `ticks` intervals.
@@ -125,9 +59,9 @@ std::pair<double, double> fitted(const std::vector<ViewLine>& lines, bool on_x, 
                                  std::optional<std::pair<double, double>> within) {
     double low = INFINITY, high = -INFINITY;
     for (const ViewLine& line : lines) {
-        for (const QPointF& p : line.points) {
-            if (within && (p.x() < within->first || p.x() > within->second)) continue;
-            const double v = on_x ? p.x() : p.y();
+        for (const PlotPoint& p : line.points) {
+            if (within && (p.x < within->first || p.x > within->second)) continue;
+            const double v = on_x ? p.x : p.y;
             low = std::min(low, v);
             high = std::max(high, v);
         }
@@ -144,7 +78,7 @@ std::pair<double, double> fitted(const std::vector<ViewLine>& lines, bool on_x, 
 
 }  // namespace
 
-std::vector<QPointF> thinned(const std::vector<QPointF>& points, QSizeF pixels,
+std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixels,
                              std::pair<double, double> x_range, std::pair<double, double> y_range,
                              bool log_x, bool log_y) {
     if (points.size() < 3) return points;
@@ -155,11 +89,11 @@ std::vector<QPointF> thinned(const std::vector<QPointF>& points, QSizeF pixels,
     const double y0 = coordinate(y_range.first, log_y);
     const double sx = pixels.width() / (coordinate(x_range.second, log_x) - x0);
     const double sy = pixels.height() / (coordinate(y_range.second, log_y) - y0);
-    std::vector<QPointF> kept;
+    std::vector<PlotPoint> kept;
     long last_px = LONG_MIN, last_py = LONG_MIN;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        const long px = std::lround((coordinate(points[i].x(), log_x) - x0) * sx);
-        const long py = std::lround((coordinate(points[i].y(), log_y) - y0) * sy);
+        const long px = std::lround((coordinate(points[i].x, log_x) - x0) * sx);
+        const long py = std::lround((coordinate(points[i].y, log_y) - y0) * sy);
         if (px == last_px && py == last_py && i + 1 < points.size()) continue;
         kept.push_back(points[i]);
         last_px = px;
@@ -232,6 +166,13 @@ struct SeriesPlan {
     QString label_format;  // a scatter's labels, if any
 };
 
+std::vector<QPointF> points_of(const std::vector<PlotPoint>& points) {
+    std::vector<QPointF> q;
+    q.reserve(points.size());
+    for (const PlotPoint& p : points) q.emplace_back(p.x, p.y);
+    return q;
+}
+
 SeriesPlan upright(const QString& name, double x, std::pair<double, double> y, QPen pen) {
     SeriesPlan plan;
     plan.name = name;
@@ -242,8 +183,8 @@ SeriesPlan upright(const QString& name, double x, std::pair<double, double> y, Q
 
 // What the sweep's analysis marks on a chart of angles: the divisions, the ignitions, and the
 // peaks of the quantity the chart shows (pressures or temperatures), or the phasing.
-void plan_marks(std::vector<SeriesPlan>& plans, CycleView view, bool zoom_or_fraction,
-                const CycleSeries& series, std::pair<double, double> ys) {
+void plan_marks(std::vector<SeriesPlan>& plans, ChartMarks marks, const CycleSeries& series,
+                std::pair<double, double> ys) {
     for (std::size_t i = 0; i < series.divisions.size(); ++i) {
         const DivisionAngles& division = series.divisions[i];
         SeriesPlan area;
@@ -256,14 +197,16 @@ void plan_marks(std::vector<SeriesPlan>& plans, CycleView view, bool zoom_or_fra
         area.in_legend = i == 0;
         plans.push_back(std::move(area));
     }
+    const auto charges = view_lines::charges();
     for (const Ignition& ignition : series.analysis.fuel.ignitions) {
-        const ChargeOf& c = charges[static_cast<std::size_t>(ignition.charge)];
+        const view_lines::ChargeLook& c = charges[static_cast<std::size_t>(ignition.charge)];
         plans.push_back(upright(QStringLiteral("%1 ignites, %2\u00b0")
                                     .arg(QString::fromLatin1(c.name))
                                     .arg(ignition.angle_atdc, 0, 'f', 2),
-                                ignition.angle_atdc, ys, QPen(c.colour, 1.5, Qt::DotLine)));
+                                ignition.angle_atdc, ys,
+                                QPen(qcolor_of(c.colour), 1.5, Qt::DotLine)));
     }
-    if (view == CycleView::heat_release && zoom_or_fraction) {
+    if (marks == ChartMarks::phasing) {
         const CycleAnalysis& a = series.analysis;
         const std::pair<const char*, double> phasing[] = {
             {"CA10", a.ca10_deg}, {"CA50", a.ca50_deg}, {"CA90", a.ca90_deg}};
@@ -275,18 +218,18 @@ void plan_marks(std::vector<SeriesPlan>& plans, CycleView view, bool zoom_or_fra
         }
         return;
     }
-    if (view != CycleView::pressure_angle && view != CycleView::temperature_angle) return;
+    if (marks != ChartMarks::pressure_peaks && marks != ChartMarks::temperature_peaks) return;
+    const bool pressure = marks == ChartMarks::pressure_peaks;
     SeriesPlan peaks;
     peaks.kind = SeriesPlan::Kind::scatter;
     peaks.name = QStringLiteral("peaks");
     peaks.fill = Qt::black;
-    peaks.label_format = view == CycleView::pressure_angle ? QStringLiteral("@yPoint bar")
-                                                           : QStringLiteral("@yPoint K");
-    for (const ChargeOf& c : charges) {
-        const ChargeFigures& f = series.analysis.*c.figures;
-        const Peak& peak = view == CycleView::pressure_angle ? f.peak_pressure : f.peak_temperature;
+    peaks.label_format = pressure ? QStringLiteral("@yPoint bar") : QStringLiteral("@yPoint K");
+    const CycleAnalysis& a = series.analysis;
+    for (const ChargeFigures* f : {&a.united, &a.main, &a.aux}) {
+        const Peak& peak = pressure ? f->peak_pressure : f->peak_temperature;
         // Read as the summary gives them: pressures to 0.01 bar, temperatures to 0.1 K.
-        const double places = view == CycleView::pressure_angle ? 100 : 10;
+        const double places = pressure ? 100 : 10;
         if (peak.step >= 0) {
             peaks.points.emplace_back(peak.angle_deg, std::round(peak.value * places) / places);
         }
@@ -302,15 +245,17 @@ void plan_lines(std::vector<SeriesPlan>& plans, const ViewChart& layout, const V
     bool with_baseline = false;
     for (const ViewLine& line : layout.lines) {
         SeriesPlan plan;
-        plan.name = line.name;
-        plan.pen = QPen(line.color, line.baseline ? 1.5 : 2, line.dash);
-        plan.points = drawing.every_point ? line.points
-                                          : thinned(line.points, drawing.pixels, xs, ys,
-                                                    layout.log_x, layout.log_y);
+        plan.name = text_of(line.name);
+        // A baseline is drawn lighter and dashed beneath the current engine.
+        const QColor colour = qcolor_of(line.colour);
+        plan.pen = line.baseline ? QPen(colour.lighter(150), 1.5, Qt::DashLine) : QPen(colour, 2);
+        plan.points = points_of(drawing.every_point ? line.points
+                                                    : thinned(line.points, drawing.pixels, xs, ys,
+                                                              layout.log_x, layout.log_y));
         with_baseline = with_baseline || line.baseline;
         plan.in_legend =
-            !line.baseline && std::find(named.begin(), named.end(), line.name) == named.end();
-        if (plan.in_legend) named.push_back(line.name);
+            !line.baseline && std::find(named.begin(), named.end(), plan.name) == named.end();
+        if (plan.in_legend) named.push_back(plan.name);
         plans.push_back(std::move(plan));
     }
     if (with_baseline) {
@@ -416,8 +361,8 @@ QAbstractAxis* axis_of(const QChart& chart, Qt::Orientation orientation) {
 // The chart's series and its axes' ranges from the layout. Series of the kinds planned, in their
 // order, are changed in place; otherwise the chart's own series (those of an earlier fill) go
 // and new ones are made. A chart that its user has zoomed keeps its ranges.
-void fill_chart(BuiltChart& built, CycleView view, bool second, ViewChart layout,
-                const CycleSeries& current, const ViewDrawing& drawing) {
+void fill_chart(BuiltChart& built, ViewChart layout, const CycleSeries& current,
+                const ViewDrawing& drawing) {
     QChart* chart = built.chart;
     QAbstractAxis* x = axis_of(*chart, Qt::Horizontal);
     QAbstractAxis* y = axis_of(*chart, Qt::Vertical);
@@ -432,7 +377,7 @@ void fill_chart(BuiltChart& built, CycleView view, bool second, ViewChart layout
     }
     const std::pair<double, double> xs = range_of(x), ys = range_of(y);
     std::vector<SeriesPlan> plans;
-    if (!layout.log_x) plan_marks(plans, view, second, current, ys);
+    if (!layout.log_x) plan_marks(plans, layout.marks, current, ys);
     const std::size_t first_line = plans.size();
     plan_lines(plans, layout, drawing, xs, ys);
     const bool same_kinds = built.series.size() == plans.size() &&
@@ -468,130 +413,14 @@ BuiltChart build_chart(const ViewChart& layout, const ViewDrawing& drawing) {
     chart->setBackgroundRoundness(0);
     chart->legend()->setAlignment(drawing.legend_below ? Qt::AlignBottom : Qt::AlignRight);
     chart->legend()->setFont(font_of(12));
-    chart->addAxis(make_axis(layout.x_title, layout.log_x), Qt::AlignBottom);
-    chart->addAxis(make_axis(layout.y_title, layout.log_y), Qt::AlignLeft);
+    chart->addAxis(make_axis(text_of(layout.x_title), layout.log_x), Qt::AlignBottom);
+    chart->addAxis(make_axis(text_of(layout.y_title), layout.log_y), Qt::AlignLeft);
     return built;
-}
-
-// The angles over which heat is released (by the current engine or the baseline), with ten
-// degrees either side, and never less than the zoom around top dead centre.
-std::pair<double, double> combustion_window(const CycleSeries& current,
-                                            const CycleSeries* baseline) {
-    double from = -zoom_half_width_deg, to = zoom_half_width_deg;
-    for (const CycleSeries* series : {&current, baseline}) {
-        if (series == nullptr) continue;
-        double largest = 0;
-        for (const ChargeOf& c : charges) {
-            for (const double rate : (series->*c.series).heat_release_rate) {
-                if (std::isfinite(rate)) largest = std::max(largest, std::abs(rate));
-            }
-        }
-        for (const ChargeOf& c : charges) {
-            const std::vector<double>& rates = (series->*c.series).heat_release_rate;
-            for (std::size_t i = 0; i < rates.size(); ++i) {
-                if (!(std::abs(rates[i]) > 1e-3 * largest)) continue;
-                from = std::min(from, series->angle_deg[i] - 10);
-                to = std::max(to, series->angle_deg[i] + 10);
-            }
-        }
-    }
-    return {std::max(-180.0, std::floor(from / 10) * 10), std::min(180.0, std::ceil(to / 10) * 10)};
 }
 
 }  // namespace
 
-std::string_view view_name(CycleView view) {
-    switch (view) {
-        case CycleView::pressure_angle:
-            return "pressure-angle";
-        case CycleView::log_pv:
-            return "log-pv";
-        case CycleView::heat_release:
-            return "heat-release";
-        case CycleView::temperature_angle:
-            return "temperature-angle";
-    }
-    return "";
-}
-
-std::string_view view_title(CycleView view) {
-    switch (view) {
-        case CycleView::pressure_angle:
-            return "Pressure against crank angle";
-        case CycleView::log_pv:
-            return "log p against log V";
-        case CycleView::heat_release:
-            return "Heat release";
-        case CycleView::temperature_angle:
-            return "Temperature against crank angle";
-    }
-    return "";
-}
-
-std::optional<CycleView> view_named(std::string_view name) {
-    for (const CycleView view : all_views) {
-        if (view_name(view) == name) return view;
-    }
-    return std::nullopt;
-}
-
-std::vector<ViewChart> view_charts(CycleView view, const CycleSeries& current,
-                                   const CycleSeries* baseline) {
-    const QString angle = QStringLiteral("crank angle, degrees after top dead centre");
-    const std::pair<double, double> sweep{-180, 180};
-    switch (view) {
-        case CycleView::pressure_angle: {
-            const auto lines = both(current, baseline, [](auto& l, const CycleSeries& s, bool b) {
-                add_charges(l, s, b, &ChargeSeries::pressure);
-            });
-            return {
-                {angle, QStringLiteral("pressure, bar"), false, false, lines, sweep,
-                 QStringLiteral("bar"), 2},
-                {angle, QStringLiteral("pressure, bar"), false, false, lines,
-                 std::pair{-zoom_half_width_deg, zoom_half_width_deg}, QStringLiteral("bar"), 2}};
-        }
-        case CycleView::log_pv:
-            return {{QStringLiteral("volume, height units (log)"),
-                     QStringLiteral("pressure, bar (log)"), true, true,
-                     both(current, baseline,
-                          [](auto& l, const CycleSeries& s, bool b) {
-                              add_charges(l, s, b, &ChargeSeries::pressure, &ChargeSeries::volume,
-                                          true);
-                          }),
-                     std::nullopt, QStringLiteral("bar"), 2}};
-        case CycleView::heat_release: {
-            const auto rates = both(current, baseline, [](auto& l, const CycleSeries& s, bool b) {
-                add_charges(l, s, b, &ChargeSeries::heat_release_rate);
-            });
-            const auto burned = both(current, baseline, [](auto& l, const CycleSeries& s, bool b) {
-                add_runs(l, style_of(QStringLiteral("burned fraction"), QColor(60, 60, 60), b),
-                         s.angle_deg, s.burned_fraction, false);
-                if (s.united.fuel_burned.empty()) return;
-                for (const ChargeOf& c : charges) {
-                    add_runs(l,
-                             style_of(QString::fromLatin1(c.name) + QStringLiteral(" fuel burned"),
-                                      c.colour, b),
-                             s.angle_deg, (s.*c.series).fuel_burned, false);
-                }
-            });
-            const auto window = combustion_window(current, baseline);
-            return {{angle, QStringLiteral("heat release, J/L per degree"), false, false, rates,
-                     window, QStringLiteral("J/L per degree"), 2},
-                    {angle, QStringLiteral("burned fraction"), false, false, burned, window,
-                     QString(), 4}};
-        }
-        case CycleView::temperature_angle:
-            return {{angle, QStringLiteral("temperature, K"), false, false,
-                     both(current, baseline,
-                          [](auto& l, const CycleSeries& s, bool b) {
-                              add_charges(l, s, b, &ChargeSeries::temperature);
-                          }),
-                     sweep, QStringLiteral("K"), 1}};
-    }
-    return {};
-}
-
-std::vector<BuiltChart> make_view(CycleView view, const CycleSeries& current,
+std::vector<BuiltChart> make_view(const CycleView& view, const CycleSeries& current,
                                   const CycleSeries* baseline, const ViewDrawing& drawing) {
     const std::vector<ViewChart> layouts = view_charts(view, current, baseline);
     std::vector<BuiltChart> charts;
@@ -601,25 +430,26 @@ std::vector<BuiltChart> make_view(CycleView view, const CycleSeries& current,
     return charts;
 }
 
-void refill_view(std::vector<BuiltChart>& charts, CycleView view, const CycleSeries& current,
-                 const CycleSeries* baseline, const ViewDrawing& drawing) {
+void refill_view(std::vector<BuiltChart>& charts, const CycleView& view,
+                 const CycleSeries& current, const CycleSeries* baseline,
+                 const ViewDrawing& drawing) {
     std::vector<ViewChart> layouts = view_charts(view, current, baseline);
     ViewDrawing each = drawing;
     each.pixels.setHeight(drawing.pixels.height() / static_cast<double>(layouts.size()));
     for (std::size_t i = 0; i < layouts.size() && i < charts.size(); ++i) {
-        fill_chart(charts[i], view, i > 0, std::move(layouts[i]), current, each);
+        fill_chart(charts[i], std::move(layouts[i]), current, each);
     }
 }
 
-std::string render_view(CycleView view, const CycleSeries& current, const CycleSeries* baseline,
-                        QSize size, PlotFormat format) {
+std::string render_view(const CycleView& view, const CycleSeries& current,
+                        const CycleSeries* baseline, QSize size, PlotFormat format) {
     const bool svg = format == PlotFormat::svg;
     std::vector<BuiltChart> charts =
         make_view(view, current, baseline, {.pixels = size, .every_point = svg});
     QGraphicsScene scene(0, 0, size.width(), size.height());
     scene.setBackgroundBrush(Qt::white);
     constexpr double title_height = 44;
-    auto* title = scene.addSimpleText(text_of(view_title(view)), font_of(22, true));
+    auto* title = scene.addSimpleText(text_of(view.title), font_of(22, true));
     title->setPos(16, 8);
     const double height = (size.height() - title_height) / static_cast<double>(charts.size());
     for (std::size_t i = 0; i < charts.size(); ++i) {
@@ -628,7 +458,7 @@ std::string render_view(CycleView view, const CycleSeries& current, const CycleS
         scene.addItem(charts[i].owned.release());  // the scene owns it now
     }
     return scene_picture(scene, size, format,
-                         QStringLiteral("hcci-cycle: ") + text_of(view_title(view)));
+                         QStringLiteral("hcci-cycle: ") + text_of(view.title));
 }
 
 }  // namespace hcci

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/model/cycle_series.h"
+#include "core/report/view_charts.h"
 #include "qt/plot/plot_format.h"
 
 // The views an engineer reads a cycle by, drawn with Qt Charts: pressure against crank angle
@@ -23,40 +24,7 @@
 
 namespace hcci {
 
-enum class CycleView { pressure_angle, log_pv, heat_release, temperature_angle };
-
-inline constexpr CycleView all_views[] = {CycleView::pressure_angle, CycleView::log_pv,
-                                          CycleView::heat_release, CycleView::temperature_angle};
-
-std::string_view view_name(CycleView view);   // "pressure-angle", as the command line names it
-std::string_view view_title(CycleView view);  // "Pressure against crank angle"
-std::optional<CycleView> view_named(std::string_view name);
-
-// One drawn line of a view: a run of steps of one charge (or of the whole), in data
-// coordinates, every point of it.
-struct ViewLine {
-    QString name;
-    QColor color;
-    Qt::PenStyle dash = Qt::SolidLine;
-    bool baseline = false;
-    std::vector<QPointF> points;
-    std::vector<int> steps;  // the step of each point
-};
-
-// A chart of a view: its lines and where its axes are.
-struct ViewChart {
-    QString x_title, y_title;
-    bool log_x = false, log_y = false;
-    std::vector<ViewLine> lines;
-    std::optional<std::pair<double, double>> x_range;  // fixed, where not fitted to the data
-    QString y_unit;                                    // as a value is read: "bar"
-    int y_decimals = 2;
-};
-
-// The lines of a view's charts (one, or two for the pressure: the cycle and the zoom), from
-// the sweep of the current engine and, where given, of a baseline.
-std::vector<ViewChart> view_charts(CycleView view, const CycleSeries& current,
-                                   const CycleSeries* baseline);
+// The data of every view: core/report/view_charts.h.
 
 // How a view's charts are drawn: on how many pixels (the whole view's), with every point (for
 // vector graphics) or thinned to the points that fall on distinct pixels (the values read off
@@ -78,16 +46,16 @@ struct BuiltChart {
 };
 
 // The Qt Charts of those: the divisions shaded, peaks and ignitions marked.
-std::vector<BuiltChart> make_view(CycleView view, const CycleSeries& current,
+std::vector<BuiltChart> make_view(const CycleView& view, const CycleSeries& current,
                                   const CycleSeries* baseline, const ViewDrawing& drawing);
 // The same charts with another sweep's lines and marks, their axes refitted (but where their
 // user has zoomed): a new chart is far slower to make than its series.
-void refill_view(std::vector<BuiltChart>& charts, CycleView view, const CycleSeries& current,
+void refill_view(std::vector<BuiltChart>& charts, const CycleView& view, const CycleSeries& current,
                  const CycleSeries* baseline, const ViewDrawing& drawing);
 
 // The points of a line that fall on distinct pixels of a plot of that size over those ranges,
 // in order, the first and the last always.
-std::vector<QPointF> thinned(const std::vector<QPointF>& points, QSizeF pixels,
+std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixels,
                              std::pair<double, double> x_range, std::pair<double, double> y_range,
                              bool log_x, bool log_y);
 
@@ -95,7 +63,7 @@ std::vector<QPointF> thinned(const std::vector<QPointF>& points, QSizeF pixels,
 std::pair<double, double> range_of(const QAbstractAxis* axis);
 
 // The view as a picture of that size, PNG or SVG (polylines in full, at the data's points).
-std::string render_view(CycleView view, const CycleSeries& current, const CycleSeries* baseline,
+std::string render_view(const CycleView& view, const CycleSeries& current, const CycleSeries* baseline,
                         QSize size, PlotFormat format);
 
 }  // namespace hcci

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "core/report/number_text.h"
+#include "qt/text/qt_text.h"
 
 namespace hcci {
 namespace {
@@ -52,13 +53,12 @@ QString number(double value, int decimals) {
 
 }  // namespace
 
-CycleViewWidget::CycleViewWidget(CycleView view, QWidget* parent) : QWidget(parent), view_(view) {
+CycleViewWidget::CycleViewWidget(const CycleView& view, QWidget* parent)
+    : QWidget(parent), view_(view) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    const std::size_t count =
-        view == CycleView::pressure_angle || view == CycleView::heat_release ? 2 : 1;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < view.chart_count; ++i) {
         auto* chart_view = new QChartView(this);
         chart_view->setRenderHint(QPainter::Antialiasing);
         chart_view->setRubberBand(QChartView::RectangleRubberBand);
@@ -155,9 +155,12 @@ void CycleViewWidget::rethin(std::size_t i) {
     if (pixels.isEmpty()) pixels = views_[i]->size();
     const ViewChart& layout = charts_[i].layout;
     for (std::size_t l = 0; l < layout.lines.size() && l < charts_[i].lines.size(); ++l) {
-        const std::vector<QPointF> points = thinned(layout.lines[l].points, pixels, range_of(x),
-                                                    range_of(y), layout.log_x, layout.log_y);
-        charts_[i].lines[l]->replace(QList<QPointF>(points.begin(), points.end()));
+        const std::vector<PlotPoint> points = thinned(layout.lines[l].points, pixels, range_of(x),
+                                                      range_of(y), layout.log_x, layout.log_y);
+        QList<QPointF> drawn;
+        drawn.reserve(static_cast<qsizetype>(points.size()));
+        for (const PlotPoint& p : points) drawn.append({p.x, p.y});
+        charts_[i].lines[l]->replace(drawn);
     }
 }
 
@@ -212,9 +215,9 @@ QString CycleViewWidget::hover_text(std::size_t i, QPointF view_point) const {
     std::size_t point_found = 0;
     for (const ViewLine& line : layout.lines) {
         for (std::size_t k = 0; k < line.points.size(); ++k) {
-            const double dx = sx(line.points[k].x()) - at.x();
+            const double dx = sx(line.points[k].x) - at.x();
             if (dx * dx > best) continue;
-            const double dy = sy(line.points[k].y()) - at.y();
+            const double dy = sy(line.points[k].y) - at.y();
             if (dx * dx + dy * dy <= best) {
                 best = dx * dx + dy * dy;
                 line_found = &line;
@@ -223,13 +226,14 @@ QString CycleViewWidget::hover_text(std::size_t i, QPointF view_point) const {
         }
     }
     if (line_found == nullptr) return {};
-    const QPointF point = line_found->points[point_found];
+    const PlotPoint point = line_found->points[point_found];
     const int step = line_found->steps[point_found];
     const CycleSeries& series = line_found->baseline && baseline_ ? *baseline_ : *current_;
-    const QString unit = layout.y_unit.isEmpty() ? QString() : QStringLiteral(" ") + layout.y_unit;
+    const QString unit =
+        layout.y_unit.empty() ? QString() : QStringLiteral(" ") + text_of(layout.y_unit);
     QString text =
-        line_found->name + QStringLiteral(": ") + number(point.y(), layout.y_decimals) + unit;
-    if (layout.log_x) text += QStringLiteral(", volume %1").arg(number(point.x(), 4));
+        text_of(line_found->name) + QStringLiteral(": ") + number(point.y, layout.y_decimals) + unit;
+    if (layout.log_x) text += QStringLiteral(", volume %1").arg(number(point.x, 4));
     text += QStringLiteral("\n%1\u00b0 after top dead centre, step %2")
                 .arg(number(series.angle_deg[static_cast<std::size_t>(step)], 2))
                 .arg(step);

@@ -21,10 +21,10 @@ class CycleViewWidget final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CycleViewWidget(CycleView view, QWidget* parent = nullptr);
+    explicit CycleViewWidget(const CycleView& view, QWidget* parent = nullptr);
     ~CycleViewWidget() override;
 
-    CycleView view() const { return view_; }
+    const CycleView& view() const { return view_; }
     // Draws the view of this sweep, over the baseline's where there is one. The series are kept.
     void show_cycle(std::shared_ptr<const CycleSeries> current,
                     std::shared_ptr<const CycleSeries> baseline);
@@ -51,7 +51,7 @@ private:
     void place_cursor(std::size_t chart);
     void add_cursor(BuiltChart& built);
 
-    CycleView view_;
+    const CycleView& view_;
     std::shared_ptr<const CycleSeries> current_, baseline_;
     std::vector<QChartView*> views_;
     std::vector<BuiltChart> charts_;

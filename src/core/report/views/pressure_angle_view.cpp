@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+// Pressure against crank angle: the whole sweep, and a zoom around top dead centre, the peaks
+// labelled.
+
+#include "core/report/view_charts.h"
+
+namespace hcci {
+namespace {
+
+using namespace view_lines;
+
+std::vector<ViewChart> charts(const CycleSeries& current, const CycleSeries* baseline) {
+    const auto lines = both(current, baseline, [](auto& l, const CycleSeries& s, bool b) {
+        add_charges(l, s, b, &ChargeSeries::pressure);
+    });
+    const std::string angle(angle_title);
+    return {{angle, "pressure, bar", false, false, lines, whole_sweep, "bar", 2,
+             ChartMarks::pressure_peaks},
+            {angle, "pressure, bar", false, false, lines,
+             std::pair{-zoom_half_width_deg, zoom_half_width_deg}, "bar", 2,
+             ChartMarks::pressure_peaks}};
+}
+
+}  // namespace
+
+const CycleView& pressure_angle_view() {
+    static const CycleView view{"pressure-angle", "Pressure against crank angle", "Pressure",
+                                "the whole sweep and -30 to +30 degrees, peaks labelled", 2,
+                                charts};
+    return view;
+}
+
+}  // namespace hcci
