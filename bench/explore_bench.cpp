@@ -74,8 +74,8 @@ void BM_ParameterChange(benchmark::State& state) {
         benchmark::DoNotOptimize(window.picture().surface().image().constBits());
         QApplication::processEvents();  // the panel and the view painted
     }
-    state.counters["sweeps_per_change"] = static_cast<double>(cycles_run() - cycles_before) /
-                                          static_cast<double>(state.iterations());
+    state.counters["sweeps_per_change"] =
+        static_cast<double>(cycles_run() - cycles_before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_ParameterChange)
     ->ArgsProduct({{1, 2}, {0, 1}, {0, 1}})

@@ -5,8 +5,8 @@
 
 #include "core/model/combustion_model.h"
 #include "core/model/cycle_analysis.h"
-#include "core/model/engine_geometry.h"
 #include "core/model/cycle_record.h"
+#include "core/model/engine_geometry.h"
 #include "core/model/sweep.h"
 
 // The model alone, without drawing, into the cycle's record: a whole sweep has a budget of 2 ms.

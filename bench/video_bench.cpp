@@ -100,7 +100,8 @@ void BM_EncoderAlone(benchmark::State& state) {
     const QSize coded = coded_size(options.format, pictures.picture().size());
     std::optional<FrameConverter> converter;
     if (options.format == VideoFormat::gif) {
-        converter.emplace(coded, most_frequent_colours(render_picture(last_step, true, scale, EngineParameters{})));
+        converter.emplace(coded, most_frequent_colours(
+                                     render_picture(last_step, true, scale, EngineParameters{})));
     } else {
         converter.emplace(coded);
     }

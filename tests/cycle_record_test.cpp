@@ -106,8 +106,7 @@ TEST(CycleRecord, AModelsOwnChannelsAreNamedByIt) {
     for (int step = 0; step < CycleRecord::steps(); ++step) {
         const auto i = static_cast<std::size_t>(step);
         for (const ChargeName charge : all_charges) {
-            ASSERT_EQ(std::isnan(r.channel("burned", charge)->values[i]),
-                      !r.present(charge, step))
+            ASSERT_EQ(std::isnan(r.channel("burned", charge)->values[i]), !r.present(charge, step))
                 << step;
         }
         if (step > 0) ASSERT_GE(heat->values[i], heat->values[i - 1]) << step;

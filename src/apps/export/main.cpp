@@ -200,10 +200,10 @@ int export_summary(const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
         const auto baseline = baseline_cycle(args);
         if (const auto* problem = std::get_if<std::string>(&baseline)) return refuse(*problem);
         const hcci::CycleRecord& other = *std::get<hcci::SharedRecord>(baseline);
-        return write_output(args.output,
-                            hcci::comparison_text(analysis, engine, hcci::analyse_cycle(other),
-                                                  other.parameters),
-                            args);
+        return write_output(
+            args.output,
+            hcci::comparison_text(analysis, engine, hcci::analyse_cycle(other), other.parameters),
+            args);
     }
     return write_output(
         args.output,

@@ -21,8 +21,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    out << hcci::with_marker_replaced(text, ".\\\" the parameters, from the program's own table",
-                                      hcci::parameters_manual());
+    const std::string with_parameters = hcci::with_marker_replaced(
+        text, ".\\\" the parameters, from the program's own table", hcci::parameters_manual());
+    out << hcci::with_marker_replaced(
+        with_parameters, ".\\\" the views, from the program's own list", hcci::views_manual());
     out.close();
     if (!out) {
         std::cerr << "hcci-manual-tables: cannot write " << argv[2] << "\n";

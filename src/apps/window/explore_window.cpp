@@ -157,8 +157,9 @@ QWidget* ExploreWindow::make_exports(QWidget* panel) {
     QPushButton* views = button(QStringLiteral("View\u2026"), exports, second);
     auto* which = new QMenu(views);
     for (const CycleView* view : cycle_views()) {
-        which->addAction(text_of(view->title), this,
-                         [this, view] { save_view(this, *view, *series_, baseline_series_.get()); });
+        which->addAction(text_of(view->title), this, [this, view] {
+            save_view(this, *view, *series_, baseline_series_.get());
+        });
     }
     views->setMenu(which);
     static_cast<QVBoxLayout*>(exports->layout())->addLayout(first);

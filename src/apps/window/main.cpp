@@ -48,10 +48,10 @@ int run(int argc, char* argv[]) {
     const auto parameters = hcci::read_parameter_values(args.parameters, &notices);
     for (const std::string& notice : notices) complain(notice + "\n");
     // The cycle, run once here, tells whether the engine stays within the range of numbers.
-    const auto cycle = std::holds_alternative<hcci::EngineParameters>(parameters)
-                           ? hcci::checked_cycle(std::get<hcci::EngineParameters>(parameters))
-                           : std::variant<hcci::SharedRecord, std::string>(
-                                 std::get<std::string>(parameters));
+    const auto cycle =
+        std::holds_alternative<hcci::EngineParameters>(parameters)
+            ? hcci::checked_cycle(std::get<hcci::EngineParameters>(parameters))
+            : std::variant<hcci::SharedRecord, std::string>(std::get<std::string>(parameters));
     if (const auto* problem = std::get_if<std::string>(&cycle)) {
         complain(*problem + "\ntry 'hcci-cycle --help'\n");
         return 2;

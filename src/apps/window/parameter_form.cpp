@@ -233,8 +233,8 @@ void ParameterForm::typed(std::size_t i) {
     }
     {
         const QSignalBlocker quiet(sliders_[i]);
-        sliders_[i]->setValue(static_cast<int>(
-            std::lround(std::clamp(read.value / info_at(i).step, -1e9, 1e9))));
+        sliders_[i]->setValue(
+            static_cast<int>(std::lround(std::clamp(read.value / info_at(i).step, -1e9, 1e9))));
     }
     offer(i, read.value);
 }

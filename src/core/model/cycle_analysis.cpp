@@ -51,8 +51,8 @@ private:
     double value(const std::vector<double>& v, int step) const {
         return v[static_cast<std::size_t>(step)];
     }
-    void add_segment(const Segment& segment, double& heat, Peak& rise, int step,
-                     double crank_angle, double previous_angle);
+    void add_segment(const Segment& segment, double& heat, Peak& rise, int step, double crank_angle,
+                     double previous_angle);
     void add_merge(int step);
     // The internal energy sum(p V) / (gamma - 1) of the charges present at the step.
     double internal_energy(int step) const;
@@ -75,8 +75,8 @@ double Analyser::internal_energy(int step) const {
     return pv / (g_.gamma - 1);
 }
 
-void Analyser::add_segment(const Segment& s, double& heat, Peak& rise, int step,
-                           double crank_angle, double previous_angle) {
+void Analyser::add_segment(const Segment& s, double& heat, Peak& rise, int step, double crank_angle,
+                           double previous_angle) {
     const double gamma = g_.gamma;
     const double mean_pressure = 0.5 * (s.pressure_before + s.pressure_after);
     const double pressure_change = s.pressure_after - s.pressure_before;
@@ -225,7 +225,8 @@ CycleAnalysis analyse_cycle(const CycleRecord& record, std::vector<StepHeat>* he
     if (heats != nullptr) heats->assign(static_cast<std::size_t>(steps), StepHeat{});
     StepHeat scratch;
     for (int step = 0; step < steps; ++step) {
-        analyser.add_step(step, heats != nullptr ? (*heats)[static_cast<std::size_t>(step)] : scratch);
+        analyser.add_step(step,
+                          heats != nullptr ? (*heats)[static_cast<std::size_t>(step)] : scratch);
     }
     return analyser.result();
 }

@@ -51,12 +51,14 @@ void size_record(CycleRecord& record, const EngineModelEntry& model) {
     for (const ChannelInfo& info : model.channels) {
         if (!info.per_charge) continue;
         for (const ChargeName charge : all_charges) {
-            record.channels.push_back({info.name, info.unit, charge, std::vector<double>(n, absent)});
+            record.channels.push_back(
+                {info.name, info.unit, charge, std::vector<double>(n, absent)});
         }
     }
     for (const ChannelInfo& info : model.channels) {
         if (info.per_charge) continue;
-        record.channels.push_back({info.name, info.unit, std::nullopt, std::vector<double>(n, absent)});
+        record.channels.push_back(
+            {info.name, info.unit, std::nullopt, std::vector<double>(n, absent)});
     }
 }
 
@@ -109,9 +111,9 @@ CheckedCycle run_checked_cycle(const EngineParameters& parameters) {
     if (auto problem = check_parameter_values(parameters)) return {std::nullopt, problem};
     CycleRecord record = run_cycle(parameters);
     if (const int step = record.first_non_finite_step; step >= 0) {
-        return {std::nullopt, ParameterProblem{.kind = ProblemKind::beyond_numbers,
-                                               .step = step,
-                                               .parameters = parameters}};
+        return {std::nullopt,
+                ParameterProblem{
+                    .kind = ProblemKind::beyond_numbers, .step = step, .parameters = parameters}};
     }
     return {std::move(record), std::nullopt};
 }

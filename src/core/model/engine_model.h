@@ -66,8 +66,8 @@ struct ParameterOrder {
 };
 
 struct EngineModelEntry {
-    std::string_view name;     // "scheduled", as parameter files and --set name it
-    std::string_view summary;  // one line, for help and menus
+    std::string_view name;                      // "scheduled", as parameter files and --set name it
+    std::string_view summary;                   // one line, for help and menus
     std::span<const ParameterInfo> parameters;  // those only this model reads
     std::span<const ParameterOrder> orders;
     std::span<const ParameterDefault> defaults;

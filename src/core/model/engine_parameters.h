@@ -53,8 +53,8 @@ struct EngineParameters {
     double ignition_delay_phi_exponent = 0.77;
     double ignition_delay_oxygen_exponent = 1.41;
     double ignition_activation_energy = 33700;  // cal/mol
-    double aux_burn_duration = 3;                // degrees
-    double main_burn_duration = 10;              // degrees
+    double aux_burn_duration = 3;               // degrees
+    double main_burn_duration = 10;             // degrees
 
     bool operator==(const EngineParameters&) const = default;
 };

@@ -28,8 +28,8 @@ struct FuelConstants {
     double delay_prefactor_ms = 0;      // A phi^-nphi chi^-nO2
     double pressure_exponent = 0;       // np
     double activation_temperature = 0;  // E / R, with R 1.987 cal/(mol K): K
-    double adiabatic_rise = 0;  // K a unit of fuel share burned raises the charge: y_f LHV / c_v
-    double step_seconds = 0;    // 0.02 degrees at the engine speed
+    double adiabatic_rise = 0;     // K a unit of fuel share burned raises the charge: y_f LHV / c_v
+    double step_seconds = 0;       // 0.02 degrees at the engine speed
     double aux_burn_duration = 0;  // degrees
     double main_burn_duration = 0;
 };

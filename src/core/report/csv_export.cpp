@@ -27,8 +27,9 @@ std::string sweep_csv(const CycleRecord& record) {
         out += std::to_string(record.phase[i]);
         out += ',';
         out += readout_text(readout_value(crank_angle));
-        for (const double value : {record.piston_pos[i], crown_x(record.geometry, record.piston_pos[i]),
-                                   united.pressure[i], united.temperature[i]}) {
+        for (const double value :
+             {record.piston_pos[i], crown_x(record.geometry, record.piston_pos[i]),
+              united.pressure[i], united.temperature[i]}) {
             out += ',';
             append_shortest(out, value);
         }

@@ -4,6 +4,7 @@
 #include "core/model/engine_model.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
+#include "core/report/view_charts.h"
 
 namespace hcci {
 namespace {
@@ -31,7 +32,8 @@ std::string defaults_text(const ParameterInfo& info) {
     std::string text = shortest_text(common);
     for (const EngineModelEntry* model : engine_models()) {
         const double own = default_value(info, model->name);
-        if (own != common) text += " (" + std::string(model->name) + ": " + shortest_text(own) + ")";
+        if (own != common)
+            text += " (" + std::string(model->name) + ": " + shortest_text(own) + ")";
     }
     return text;
 }
@@ -62,6 +64,14 @@ std::string parameters_manual() {
             text += "; " + roff(rule);
         }
         text += "\n";
+    }
+    return text;
+}
+
+std::string views_manual() {
+    std::string text;
+    for (const CycleView* view : cycle_views()) {
+        text += ".TP\n.B " + roff(view->name) + "\n" + roff(view->help) + ".\n";
     }
     return text;
 }

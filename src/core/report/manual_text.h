@@ -13,6 +13,9 @@ namespace hcci {
 // keeps, and the model it shapes when only one; the model first.
 std::string parameters_manual();
 
+// Every view: its name and what it shows.
+std::string views_manual();
+
 // The text with each line that is exactly `marker` replaced by `replacement`.
 std::string with_marker_replaced(std::string_view text, std::string_view marker,
                                  std::string_view replacement);

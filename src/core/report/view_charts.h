@@ -55,7 +55,7 @@ struct CycleView {
     std::string_view name;   // as the command line names it: "pressure-angle"
     std::string_view title;  // "Pressure against crank angle"
     std::string_view tab;    // "Pressure"
-    std::string_view help;   // what it shows, a few words
+    std::string_view help;   // what it shows, as the manual says it
     std::size_t chart_count;
     std::vector<ViewChart> (*charts)(const CycleSeries& current, const CycleSeries* baseline);
 };

@@ -79,8 +79,8 @@ std::pair<double, double> fitted(const std::vector<ViewLine>& lines, bool on_x, 
 }  // namespace
 
 std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixels,
-                             std::pair<double, double> x_range, std::pair<double, double> y_range,
-                             bool log_x, bool log_y) {
+                               std::pair<double, double> x_range, std::pair<double, double> y_range,
+                               bool log_x, bool log_y) {
     if (points.size() < 3) return points;
     const auto coordinate = [](double v, bool logarithmic) {
         return logarithmic ? std::log10(v) : v;
@@ -430,9 +430,8 @@ std::vector<BuiltChart> make_view(const CycleView& view, const CycleSeries& curr
     return charts;
 }
 
-void refill_view(std::vector<BuiltChart>& charts, const CycleView& view,
-                 const CycleSeries& current, const CycleSeries* baseline,
-                 const ViewDrawing& drawing) {
+void refill_view(std::vector<BuiltChart>& charts, const CycleView& view, const CycleSeries& current,
+                 const CycleSeries* baseline, const ViewDrawing& drawing) {
     std::vector<ViewChart> layouts = view_charts(view, current, baseline);
     ViewDrawing each = drawing;
     each.pixels.setHeight(drawing.pixels.height() / static_cast<double>(layouts.size()));
@@ -457,8 +456,7 @@ std::string render_view(const CycleView& view, const CycleSeries& current,
                                      size.width(), height);
         scene.addItem(charts[i].owned.release());  // the scene owns it now
     }
-    return scene_picture(scene, size, format,
-                         QStringLiteral("hcci-cycle: ") + text_of(view.title));
+    return scene_picture(scene, size, format, QStringLiteral("hcci-cycle: ") + text_of(view.title));
 }
 
 }  // namespace hcci

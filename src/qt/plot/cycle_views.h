@@ -56,14 +56,14 @@ void refill_view(std::vector<BuiltChart>& charts, const CycleView& view, const C
 // The points of a line that fall on distinct pixels of a plot of that size over those ranges,
 // in order, the first and the last always.
 std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixels,
-                             std::pair<double, double> x_range, std::pair<double, double> y_range,
-                             bool log_x, bool log_y);
+                               std::pair<double, double> x_range, std::pair<double, double> y_range,
+                               bool log_x, bool log_y);
 
 // The range an axis of a chart shows now (zoomed, it may be).
 std::pair<double, double> range_of(const QAbstractAxis* axis);
 
 // The view as a picture of that size, PNG or SVG (polylines in full, at the data's points).
-std::string render_view(const CycleView& view, const CycleSeries& current, const CycleSeries* baseline,
-                        QSize size, PlotFormat format);
+std::string render_view(const CycleView& view, const CycleSeries& current,
+                        const CycleSeries* baseline, QSize size, PlotFormat format);
 
 }  // namespace hcci

@@ -231,8 +231,8 @@ QString CycleViewWidget::hover_text(std::size_t i, QPointF view_point) const {
     const CycleSeries& series = line_found->baseline && baseline_ ? *baseline_ : *current_;
     const QString unit =
         layout.y_unit.empty() ? QString() : QStringLiteral(" ") + text_of(layout.y_unit);
-    QString text =
-        text_of(line_found->name) + QStringLiteral(": ") + number(point.y, layout.y_decimals) + unit;
+    QString text = text_of(line_found->name) + QStringLiteral(": ") +
+                   number(point.y, layout.y_decimals) + unit;
     if (layout.log_x) text += QStringLiteral(", volume %1").arg(number(point.x, 4));
     text += QStringLiteral("\n%1\u00b0 after top dead centre, step %2")
                 .arg(number(series.angle_deg[static_cast<std::size_t>(step)], 2))

@@ -168,8 +168,8 @@ void encode_video(const VideoOptions& options, const SharedRecord& record, int f
     // A GIF's colours are those of the finished picture.
     std::optional<FrameConverter> converter;
     if (options.format == VideoFormat::gif) {
-        converter.emplace(coded, most_frequent_colours(
-                                     render_picture(last_step, options.labels, scale, record)));
+        converter.emplace(
+            coded, most_frequent_colours(render_picture(last_step, options.labels, scale, record)));
     } else {
         converter.emplace(coded);
     }

@@ -53,18 +53,24 @@ std::vector<ViewChart> charts(const CycleSeries& current, const CycleSeries* bas
     });
     const auto window = combustion_window(current, baseline);
     const std::string angle(angle_title);
-    return {{angle, "heat release, J/L per degree", false, false, rates, window,
-             "J/L per degree", 2, ChartMarks::none},
+    return {{angle, "heat release, J/L per degree", false, false, rates, window, "J/L per degree",
+             2, ChartMarks::none},
             {angle, "burned fraction", false, false, burned, window, "", 4, ChartMarks::phasing}};
 }
 
 }  // namespace
 
 const CycleView& heat_release_view() {
-    static const CycleView view{"heat-release", "Heat release", "Heat release",
-                                "J/L per degree per charge, and the burned fraction with "
-                                "CA10/50/90",
-                                2, charts};
+    static const CycleView view{"heat-release",
+                                "Heat release",
+                                "Heat release",
+                                "the apparent heat release rate of each charge in J per litre "
+                                "displaced per degree and, beneath, the burned fraction (and, for "
+                                "a model with fuel, each charge's fuel burned) with CA10, CA50 and "
+                                "CA90 marked, over the angles where heat is released (never less "
+                                "than -30 to +30 degrees)",
+                                2,
+                                charts};
     return view;
 }
 

@@ -21,8 +21,15 @@ std::vector<ViewChart> charts(const CycleSeries& current, const CycleSeries* bas
 }  // namespace
 
 const CycleView& log_pv_view() {
-    static const CycleView view{"log-pv", "log p against log V", "log p\u2013log V",
-                                "each charge on its own volume", 1, charts};
+    static const CycleView view{
+        "log-pv",
+        "log p against log V",
+        "log p\u2013log V",
+        "log p against log V, each charge on its own volume (height units over the piston's "
+        "area), where a compression or an expansion is a straight line "
+        "of slope -gamma",
+        1,
+        charts};
     return view;
 }
 

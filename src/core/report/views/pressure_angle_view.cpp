@@ -24,9 +24,14 @@ std::vector<ViewChart> charts(const CycleSeries& current, const CycleSeries* bas
 }  // namespace
 
 const CycleView& pressure_angle_view() {
-    static const CycleView view{"pressure-angle", "Pressure against crank angle", "Pressure",
-                                "the whole sweep and -30 to +30 degrees, peaks labelled", 2,
-                                charts};
+    static const CycleView view{
+        "pressure-angle",
+        "Pressure against crank angle",
+        "Pressure",
+        "pressure against crank angle after top dead centre, the whole sweep and, beneath, -30 "
+        "to +30 degrees; the peaks labelled",
+        2,
+        charts};
     return view;
 }
 

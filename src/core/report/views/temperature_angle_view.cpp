@@ -20,8 +20,12 @@ std::vector<ViewChart> charts(const CycleSeries& current, const CycleSeries* bas
 }  // namespace
 
 const CycleView& temperature_angle_view() {
-    static const CycleView view{"temperature-angle", "Temperature against crank angle",
-                                "Temperature", "each charge's temperature", 1, charts};
+    static const CycleView view{"temperature-angle",
+                                "Temperature against crank angle",
+                                "Temperature",
+                                "temperature against crank angle; the peaks labelled",
+                                1,
+                                charts};
     return view;
 }
 
