@@ -33,11 +33,12 @@
 #include "core/model/cycle_analysis.h"
 #include "core/model/sweep.h"
 #include "core/report/analysis_report.h"
-#include "core/report/atomic_file.h"
 #include "core/report/csv_export.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_text.h"
 #include "core/report/view_text.h"
+#include "platform/atomic_file.h"
+#include "platform/parameter_file.h"
 #include "qt/picture/picture.h"
 
 namespace hcci {
