@@ -336,7 +336,9 @@ TEST(ShortestText, MatchesThePinnedTextAndReadsBack) {
         EXPECT_EQ(appended, "x=" + std::string(c.text));
         const DecimalRead back = read_decimal(c.text);
         ASSERT_EQ(back.kind, Kind::number) << c.text;
-        if (!std::isnan(value)) EXPECT_EQ(bits_of(back.value), c.bits) << c.text;
+        if (!std::isnan(value)) {
+            EXPECT_EQ(bits_of(back.value), c.bits) << c.text;
+        }
     }
 }
 
