@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <string_view>
@@ -661,6 +662,11 @@ TEST(FixedText, TooLongForFixedIsShortestAndNegativeDecimalsAreSix) {
     EXPECT_EQ(longest.substr(0, 20), "10000000000000000525");
     EXPECT_EQ(longest.substr(300), "0." + std::string(98, '0'));
     EXPECT_EQ(fixed_text(1e300, 99), "1e+300");
+    EXPECT_EQ(fixed_text(0.5, 398).size(), 400u);
+    EXPECT_EQ(fixed_text(-0.5, 398), "-0.5");
+    EXPECT_EQ(fixed_text(0.5, 399), "0.5");
+    EXPECT_EQ(fixed_text(0.5, 1 << 30), "0.5");
+    EXPECT_EQ(fixed_text(-std::numeric_limits<double>::infinity(), 1 << 30), "-inf");
     EXPECT_EQ(fixed_text(1234.5678, -1), "1234.567800");
     EXPECT_EQ(fixed_text(4.9, -1), "0.000000");  // below half of ten
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace hcci {
 namespace {

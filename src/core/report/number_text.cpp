@@ -132,9 +132,14 @@ void append_shortest(std::string& out, double value) {
 std::string fixed_text(double value, int decimals) {
     if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0;
     if (decimals < 0) decimals = 6;  // as printf takes a negative precision
+    // 400 characters is the longest text there has ever been room for; anything longer is
+    // written shortest ("0." and more than 398 decimals, say, made in no time).
+    constexpr std::size_t longest = 400;
+    if (std::isfinite(value) && static_cast<std::size_t>(decimals) + 2 > longest) {
+        return shortest_text(value);
+    }
     std::string text = fmt::format("{:.{}f}", value, decimals);
-    // The longest text there has ever been room for; anything longer is written shortest.
-    if (text.size() > 400) return shortest_text(value);
+    if (text.size() > longest) return shortest_text(value);
     return text;
 }
 
