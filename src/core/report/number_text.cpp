@@ -61,12 +61,9 @@ void append_laid_out(std::string& out, double magnitude, const ShortestDigits& s
     const int scientific_exponent = exponent + count - 1;
     const int exponent_digits = std::abs(scientific_exponent) >= 100 ? 3 : 2;
     const int scientific_length = count + (count > 1 ? 1 : 0) + 2 + exponent_digits;
-    int fixed_length = count + exponent;      // digits and zeros
-    if (exponent < 0 && -exponent < count) {  // a point among the digits
-        fixed_length = count + 1;
-    } else if (exponent < 0) {  // 0.00 and the digits
-        fixed_length = 2 - exponent;
-    }
+    // The digits and zeros; or a point among the digits; or 0.00 and the digits.
+    int fixed_length = count + exponent;
+    if (exponent < 0) fixed_length = -exponent < count ? count + 1 : 2 - exponent;
     if (scientific_length < fixed_length) {
         out += digits.front();
         if (count > 1) {
@@ -81,13 +78,15 @@ void append_laid_out(std::string& out, double magnitude, const ShortestDigits& s
         char whole[32];  // below 1e22 here
         out.append(whole, fmt::format_to_n(whole, sizeof whole, "{:.0f}", magnitude).out);
     } else if (-exponent < count) {
-        const auto before_point = static_cast<std::size_t>(count + exponent);
+        const int whole_digits = count + exponent;
+        const auto before_point = static_cast<std::size_t>(whole_digits);
         out += digits.substr(0, before_point);
         out += '.';
         out += digits.substr(before_point);
     } else {
         out += "0.";
-        out.append(static_cast<std::size_t>(-exponent - count), '0');
+        const int zeros = -exponent - count;
+        out.append(static_cast<std::size_t>(zeros), '0');
         out += digits;
     }
 }
