@@ -3,7 +3,8 @@
 """Fails on an include that runs up or sideways against the layers of src/.
 
 Every folder of src/ may include its own headers and those of the folders it lies on, and
-nothing else; the core includes no toolkit. Usage: scripts/check-layers.py [SOURCE_ROOT]
+nothing else; the core includes no toolkit and nothing of the operating system, so that it
+builds wherever standard C++ does. Usage: scripts/check-layers.py [SOURCE_ROOT]
 """
 import pathlib
 import re
@@ -17,20 +18,36 @@ ALLOWED = {
     "core/animate": ["core/draw", "core/model"],
     "core/report": ["core/animate", "core/draw", "core/model"],
     "qt/text": [],
+    "platform": CORE,
     "qt/picture": CORE + ["qt/text"],
     "qt/plot": CORE + ["qt/text"],
     "qt/video": CORE + ["qt/text", "qt/picture"],
-    "apps/window": CORE + ["qt/text", "qt/picture", "qt/plot", "qt/video"],
-    "apps/export": CORE + ["qt/text", "qt/picture", "qt/plot", "qt/video"],
+    "apps/window": CORE + ["platform", "qt/text", "qt/picture", "qt/plot", "qt/video"],
+    "apps/export": CORE + ["platform", "qt/text", "qt/picture", "qt/plot", "qt/video"],
 }
-# What the core may not include: the toolkit, and anything of FFmpeg's.
-TOOLKIT = re.compile(r"<(Q[A-Za-z]*|Qt[A-Za-z]*/.*|lib(av|sw)[a-z]*/.*)>")
+# What the core may not include: a toolkit (Qt, FFmpeg, and the other windowing and media
+# libraries), ...
+TOOLKIT = re.compile(r"<(Q[A-Za-z]*|Qt[A-Za-z]*/.*|lib(av|sw)[a-z]*/.*|"
+                     r"(gtk|gdk|glib|gio|SDL2?|X11|xcb|wayland|GL|EGL|GLFW|wx|cairo)[-/.].*)>")
+# ... nor anything of the operating system's: POSIX, Linux, Windows, and signals in either
+# spelling. (<thread>, <mutex> and <atomic> are standard C++, and allowed.)
+SYSTEM = re.compile(r"<((unistd|fcntl|signal|pthread|dirent|poll|termios|dlfcn|spawn|sched|"
+                    r"semaphore|syslog|pwd|grp|netdb|aio|mqueue|glob|fnmatch|wordexp|err|"
+                    r"execinfo|ucontext|utmpx?|windows|winsock2|io|direct|process)\.h|csignal|"
+                    r"(sys|linux|asm|arpa|netinet|net|bits)/.*)>")
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
 
-def folder_of(path, root):
-    parts = path.relative_to(root).parts
+def folder_named(parts):
+    """The layer a path inside src/ lies in: a folder of its own (platform) or one of two
+    levels (core/model)."""
+    if len(parts) > 1 and parts[0] in ALLOWED:
+        return parts[0]
     return "/".join(parts[:2]) if len(parts) > 2 else None
+
+
+def folder_of(path, root):
+    return folder_named(path.relative_to(root).parts)
 
 
 def problems(root):
@@ -50,10 +67,14 @@ def problems(root):
             if kind == "<":
                 if folder.startswith("core/") and TOOLKIT.match(f"<{name}>"):
                     yield f"{where}: the core includes no toolkit, but this includes <{name}>"
+                elif folder.startswith("core/") and SYSTEM.match(f"<{name}>"):
+                    yield (f"{where}: the core includes nothing of the operating system "
+                           f"(platform/ does), but this includes <{name}>")
                 continue
-            target = "/".join(name.split("/")[:2])
+            target = folder_named(name.split("/"))
             if target not in ALLOWED:
-                yield f'{where}: "{name}" does not name its folder (core/..., qt/..., apps/...)'
+                yield (f'{where}: "{name}" does not name its folder '
+                       f"(core/..., platform/..., qt/..., apps/...)")
             elif target != folder and target not in ALLOWED[folder]:
                 yield f'{where}: {folder} may not include "{name}": {target} is not below it'
 

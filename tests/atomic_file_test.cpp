@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/report/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <fcntl.h>
 #include <grp.h>

@@ -26,6 +26,30 @@ CASES = [
     ("core/report/a.cpp", "#include <QtCore/QString>\n", "includes no toolkit"),
     ("core/report/a.cpp", "#include <libavcodec/avcodec.h>\n", "includes no toolkit"),
     ("misc/tool/a.cpp", "int x;\n", "outside the layers"),
+    # platform/: POSIX for the programs, over the core only.
+    ("platform/a.cpp", '#include "core/report/b.h"\n#include <unistd.h>\n#include <sys/stat.h>\n',
+     None),
+    ("apps/export/a.cpp", '#include "platform/atomic_file.h"\n', None),
+    ("apps/window/a.cpp", '#include "platform/parameter_file.h"\n', None),
+    ("core/report/a.cpp", '#include "platform/atomic_file.h"\n', "platform is not below it"),
+    ("qt/plot/a.cpp", '#include "platform/atomic_file.h"\n', "platform is not below it"),
+    ("platform/a.cpp", '#include "qt/picture/labels.h"\n', "qt/picture is not below it"),
+    ("platform/a.cpp", '#include "atomic_file.h"\n', "does not name its folder"),
+    # Standard C++ and header-only libraries are the core's own, threads included.
+    ("core/model/a.cpp", "#include <thread>\n#include <mutex>\n#include <atomic>\n"
+     "#include <cstdio>\n#include <fmt/format.h>\n#include <fast_float/fast_float.h>\n", None),
+    ("core/draw/a.cpp", "#include <gtk/gtk.h>\n", "includes no toolkit"),
+    ("core/draw/a.cpp", "#include <SDL2/SDL.h>\n", "includes no toolkit"),
+    ("core/draw/a.cpp", "#include <X11/Xlib.h>\n", "includes no toolkit"),
+] + [
+    # Nothing of the operating system in the core, in any of its folders.
+    (f"core/{folder}/a.h", f"#include <{header}>\n", "nothing of the operating system")
+    for folder, header in [
+        ("report", "unistd.h"), ("report", "fcntl.h"), ("model", "sys/stat.h"),
+        ("model", "sys/types.h"), ("animate", "signal.h"), ("animate", "csignal"),
+        ("model", "pthread.h"), ("report", "dirent.h"), ("draw", "poll.h"),
+        ("animate", "termios.h"), ("report", "linux/limits.h"), ("report", "windows.h"),
+    ]
 ]
 
 

@@ -10,6 +10,7 @@
 #include "apps/window/file_filters.h"
 #include "core/report/parameter_messages.h"
 #include "core/report/parameter_text.h"
+#include "platform/parameter_file.h"
 
 // The explorer's parameter files, opened and saved, and the question before changes that no
 // file holds are lost.

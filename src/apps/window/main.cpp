@@ -12,8 +12,9 @@
 #include "apps/window/form1.h"
 #include "apps/window/window_args.h"
 #include "core/report/parameter_messages.h"
-#include "core/report/standard_streams.h"
 #include "core/report/version.h"
+#include "platform/parameter_file.h"
+#include "platform/standard_streams.h"
 #include "qt/picture/qt_startup.h"
 #include "qt/text/qt_text.h"
 

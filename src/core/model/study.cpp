@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "core/model/study.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
-#include <mutex>
-#include <system_error>
-#include <thread>
+
+#include "core/model/parallel_loop.h"
 
 namespace hcci {
 namespace {
@@ -26,52 +22,6 @@ std::optional<int> decimal_places(const StudyRange& range) {
         if (whole(range.from) && whole(range.step)) return places;
     }
     return std::nullopt;
-}
-
-// Runs analyse(i) for every i below count on every core, the calling thread among them; it
-// alone tells the progress, after each of its own. The first failure is kept, and stops the
-// rest from starting. A progress that throws (a study called off) stops them too, and its
-// exception goes on once every thread has stopped.
-void for_each_in_parallel(std::size_t count, const std::function<void(std::size_t)>& analyse,
-                          const std::function<void(int, int)>& progress,
-                          std::string& first_failure) {
-    std::atomic<std::size_t> next = 0;
-    std::atomic<int> done = 0;
-    std::atomic<bool> failed = false;
-    std::mutex failure_lock;
-    std::exception_ptr called_off;
-    const auto work = [&](bool tells_progress) {
-        for (std::size_t i = next++; i < count && !failed; i = next++) {
-            try {
-                analyse(i);
-            } catch (const std::exception& e) {
-                const std::lock_guard lock(failure_lock);
-                if (!failed.exchange(true)) first_failure = e.what();
-            }
-            ++done;
-            if (!tells_progress) continue;
-            try {
-                progress(done, static_cast<int>(count));
-            } catch (...) {
-                called_off = std::current_exception();
-                failed = true;
-                return;
-            }
-        }
-    };
-    const std::size_t helpers =
-        std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8) - 1;
-    std::vector<std::jthread> threads;
-    for (std::size_t t = 0; t < helpers && t + 1 < count; ++t) {
-        try {
-            threads.emplace_back(work, false);
-        } catch (const std::system_error&) {
-            break;  // no more threads to be had: fewer do the work
-        }
-    }
-    work(true);
-    threads.clear();  // every helper has stopped
-    if (called_off) std::rethrow_exception(called_off);
 }
 
 }  // namespace
@@ -121,13 +71,10 @@ std::variant<Study, StudyProblem> run_study(const EngineParameters& base, const 
         }
     }
     study.analyses.resize(engines.size());
-    std::string failure;
-    for_each_in_parallel(
+    const std::optional<std::string> failure = run_in_parallel(
         engines.size(), [&](std::size_t i) { study.analyses[i] = analyse_cycle(engines[i]); },
-        progress, failure);
-    if (!failure.empty()) {
-        return StudyProblem{.kind = StudyProblem::Kind::failed, .failure = failure};
-    }
+        progress);
+    if (failure) return StudyProblem{.kind = StudyProblem::Kind::failed, .failure = *failure};
     for (std::size_t i = 0; i < engines.size(); ++i) {
         if (const int step = study.analyses[i].first_non_finite_step; step >= 0) {
             return StudyProblem{

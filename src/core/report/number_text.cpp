@@ -1,10 +1,112 @@
 // SPDX-License-Identifier: MIT
 #include "core/report/number_text.h"
 
+#include <fast_float/fast_float.h>
+#include <fmt/format.h>
+
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 namespace hcci {
+namespace {
+
+// The shortest digits that read back to a finite, non-zero magnitude, and the power of ten of
+// the last one: magnitude = digits × 10^exponent.
+struct ShortestDigits {
+    char digits[17];  // a double needs 17 at most
+    int count = 0;
+    int exponent = 0;
+};
+
+// Taken from {fmt}'s shortest text, in whichever notation it chose ("1e+16", "57.00000000000255",
+// "0.001"): the digits without the point and without leading or trailing zeros, the exponent
+// counting the places they moved.
+ShortestDigits shortest_digits(double magnitude) {
+    char text[32];
+    const char* const end = fmt::format_to_n(text, sizeof text, "{}", magnitude).out;
+    ShortestDigits result;
+    bool after_point = false;
+    const char* c = text;
+    for (; c != end && *c != 'e'; ++c) {
+        if (*c == '.') {
+            after_point = true;
+            continue;
+        }
+        if (after_point) --result.exponent;
+        if (*c == '0' && result.count == 0) continue;
+        result.digits[result.count++] = *c;
+    }
+    if (c != end) {  // e+16, e-05
+        const bool negative = *++c == '-';
+        int power = 0;
+        while (++c != end) power = power * 10 + (*c - '0');
+        result.exponent += negative ? -power : power;
+    }
+    while (result.digits[result.count - 1] == '0') {
+        --result.count;
+        ++result.exponent;
+    }
+    return result;
+}
+
+// Laid out as std::to_chars lays out a double given no format: the shorter of fixed and
+// scientific notation, fixed on a tie; a scientific exponent signed and of two digits at least
+// (1e+05, 1e-05, 0.001, 10000); a whole number in fixed notation written exactly (2^60 is
+// 1152921504606846976, not its shortest digits followed by zeros).
+void append_laid_out(std::string& out, double magnitude, const ShortestDigits& shortest) {
+    const int count = shortest.count;
+    const int exponent = shortest.exponent;
+    const std::string_view digits(shortest.digits, static_cast<std::size_t>(count));
+    const int scientific_exponent = exponent + count - 1;
+    const int exponent_digits = std::abs(scientific_exponent) >= 100 ? 3 : 2;
+    const int scientific_length = count + (count > 1 ? 1 : 0) + 2 + exponent_digits;
+    // The digits and zeros; or a point among the digits; or 0.00 and the digits.
+    int fixed_length = count + exponent;
+    if (exponent < 0) fixed_length = -exponent < count ? count + 1 : 2 - exponent;
+    if (scientific_length < fixed_length) {
+        out += digits.front();
+        if (count > 1) {
+            out += '.';
+            out += digits.substr(1);
+        }
+        out += scientific_exponent < 0 ? "e-" : "e+";
+        const int power = std::abs(scientific_exponent);
+        if (power < 10) out += '0';
+        out += std::to_string(power);
+    } else if (exponent >= 0) {
+        char whole[32];  // below 1e22 here
+        out.append(whole, fmt::format_to_n(whole, sizeof whole, "{:.0f}", magnitude).out);
+    } else if (-exponent < count) {
+        const int whole_digits = count + exponent;
+        const auto before_point = static_cast<std::size_t>(whole_digits);
+        out += digits.substr(0, before_point);
+        out += '.';
+        out += digits.substr(before_point);
+    } else {
+        out += "0.";
+        const int zeros = -exponent - count;
+        out.append(static_cast<std::size_t>(zeros), '0');
+        out += digits;
+    }
+}
+
+// Whether the text (after its sign) spells out inf, infinity or nan rather than digits.
+bool spelled_out(std::string_view text) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    return !text.empty() && text.front() != '.' && (text.front() < '0' || text.front() > '9');
+}
+
+// Whether the digits before the exponent hold anything but zeros.
+bool has_non_zero_digit(std::string_view text) {
+    for (const char c : text) {
+        if (c == 'e' || c == 'E') return false;
+        if (c >= '1' && c <= '9') return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 std::string shortest_text(double value) {
     std::string text;
@@ -13,31 +115,46 @@ std::string shortest_text(double value) {
 }
 
 void append_shortest(std::string& out, double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+    if (std::signbit(value)) out += '-';
+    const double magnitude = std::abs(value);
+    if (std::isnan(value)) {
+        out += "nan";
+    } else if (std::isinf(value)) {
+        out += "inf";
+    } else if (magnitude == 0) {
+        out += '0';
+    } else {
+        append_laid_out(out, magnitude, shortest_digits(magnitude));
+    }
 }
 
 std::string fixed_text(double value, int decimals) {
     if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0;
-    char buffer[400];  // the longest double in fixed notation, with its decimals
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (result.ec != std::errc()) return shortest_text(value);
-    return std::string(buffer, result.ptr);
+    if (decimals < 0) decimals = 6;  // as printf takes a negative precision
+    // 400 characters is the longest text there has ever been room for; anything longer is
+    // written shortest ("0." and more than 398 decimals, say, made in no time).
+    constexpr std::size_t longest = 400;
+    if (std::isfinite(value) && static_cast<std::size_t>(decimals) + 2 > longest) {
+        return shortest_text(value);
+    }
+    std::string text = fmt::format("{:.{}f}", value, decimals);
+    if (text.size() > longest) return shortest_text(value);
+    return text;
 }
 
 DecimalRead read_decimal(std::string_view text) {
-    // from_chars takes a minus but not a plus.
+    // A plus is taken as well as a minus.
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    const char* const end = text.data() + text.size();
     double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (end != text.data() + text.size()) return {DecimalRead::Kind::not_a_number};
-    if (error == std::errc::result_out_of_range) return {DecimalRead::Kind::out_of_range};
-    if (error != std::errc()) return {DecimalRead::Kind::not_a_number};
+    const auto result = fast_float::from_chars(text.data(), end, value);
+    if (result.ec != std::errc() || result.ptr != end) return {DecimalRead::Kind::not_a_number};
+    // Digits that round to infinity, or to zero without being zero, lie beyond the range.
+    if (!spelled_out(text) && (std::isinf(value) || (value == 0 && has_non_zero_digit(text)))) {
+        return {DecimalRead::Kind::out_of_range};
+    }
     return {DecimalRead::Kind::number, value};
 }
-
 std::optional<double> parse_decimal(std::string_view text) {
     const DecimalRead read = read_decimal(text);
     if (read.kind != DecimalRead::Kind::number) return std::nullopt;

@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "core/report/parameter_text.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <toml++/toml.h>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 
 #include "core/model/engine_model.h"
 #include "core/model/sweep.h"
@@ -18,9 +12,6 @@
 
 namespace hcci {
 namespace {
-
-// A parameter file is a few lines; anything much larger is not one.
-constexpr std::size_t largest_file = 1 << 20;
 
 std::string unknown_name(std::string_view name) {
     return unknown_parameter_text(name);
@@ -108,41 +99,6 @@ std::optional<std::string> value_problem(const ParameterInfo& info, double value
                " is outside its range " + range_text(info.range);
     }
     return std::nullopt;
-}
-
-std::variant<std::string, std::string> read_text_file(const std::string& path) {
-    using Result = std::variant<std::string, std::string>;
-    const auto failure = [&path](int error) {
-        return Result(std::in_place_index<1>, "cannot read " + path + ": " + std::strerror(error));
-    };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return failure(errno);
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
-        const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return failure(error);
-    }
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            return failure(error);
-        }
-        if (got == 0) break;
-        text.append(buffer, static_cast<std::size_t>(got));
-        if (text.size() > largest_file) {
-            ::close(fd);
-            return Result(std::in_place_index<1>,
-                          "cannot read " + path + ": larger than a parameter file can be (1 MiB)");
-        }
-    }
-    ::close(fd);
-    return Result(std::in_place_index<0>, std::move(text));
 }
 
 std::string at_line(std::string_view file_name, std::size_t line) {
@@ -331,29 +287,28 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
     return apply_parameter_text(parameters, text, file_name, notices, nullptr);
 }
 
-std::variant<EngineParameters, std::string> read_parameter_values(
-    const ParameterSources& sources, std::vector<std::string>* notices) {
-    using Result = std::variant<EngineParameters, std::string>;
+std::variant<EngineParameters, std::string> parameter_values_from_text(
+    const std::optional<ParameterFileText>& file, const std::vector<std::string>& settings,
+    std::vector<std::string>* notices) {
     EngineParameters parameters;
     GivenParameters given(parameter_table().size(), false);
-    if (sources.file) {
-        auto text = read_text_file(*sources.file);
-        if (text.index() == 1) return Result(std::in_place_index<1>, std::get<1>(text));
-        if (auto problem = apply_parameter_text(parameters, std::get<0>(text), *sources.file,
-                                                notices, &given)) {
+    if (file) {
+        if (auto problem =
+                apply_parameter_text(parameters, file->text, file->name, notices, &given)) {
             return *problem;
         }
     }
-    for (const std::string& setting : sources.settings) {
+    for (const std::string& setting : settings) {
         if (auto problem = apply_setting(parameters, setting, notices, &given)) return *problem;
     }
     take_model_defaults(parameters, given);
     return parameters;
 }
 
-std::variant<EngineParameters, std::string> read_parameters(const ParameterSources& sources,
-                                                            std::vector<std::string>* notices) {
-    auto read = read_parameter_values(sources, notices);
+std::variant<EngineParameters, std::string> parameters_from_text(
+    const std::optional<ParameterFileText>& file, const std::vector<std::string>& settings,
+    std::vector<std::string>* notices) {
+    auto read = parameter_values_from_text(file, settings, notices);
     if (const auto* parameters = std::get_if<EngineParameters>(&read)) {
         if (auto problem = parameter_problem(*parameters)) return *problem;
     }

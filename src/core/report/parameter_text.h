@@ -15,22 +15,32 @@
 namespace hcci {
 
 // Where a run's parameters come from: the file is read first, then every setting on top, the
-// last one of a name winning. Neither given: the defaults.
+// last one of a name winning. Neither given: the defaults. The programs read the file with
+// read_parameters (platform/parameter_file.h).
 struct ParameterSources {
     std::optional<std::string> file;
     std::vector<std::string> settings;  // NAME=VALUE
 };
 
-// The parameters, or why there are none: one line naming the file and its line, or the
-// parameter, the value given and what is allowed. An angle given by the name of an earlier
-// release (first_split_angle, a crank angle) is read, converted, and told in a line of notices.
-std::variant<EngineParameters, std::string> read_parameters(
-    const ParameterSources& sources, std::vector<std::string>* notices = nullptr);
+// A parameter file as it was read: the name it was given, which messages name, and its text.
+struct ParameterFileText {
+    std::string name;
+    std::string text;
+};
+
+// The parameters of a file's text (none: the defaults) with every setting on top, or why there
+// are none: one line naming the file and its line, or the parameter, the value given and what
+// is allowed. An angle given by the name of an earlier release (first_split_angle, a crank
+// angle) is read, converted, and told in a line of notices.
+std::variant<EngineParameters, std::string> parameters_from_text(
+    const std::optional<ParameterFileText>& file, const std::vector<std::string>& settings,
+    std::vector<std::string>* notices = nullptr);
 
 // The same with each value checked against its own range only, for a caller that checks the
 // whole set itself (a study, whose varied value may mend the order of the rest).
-std::variant<EngineParameters, std::string> read_parameter_values(
-    const ParameterSources& sources, std::vector<std::string>* notices = nullptr);
+std::variant<EngineParameters, std::string> parameter_values_from_text(
+    const std::optional<ParameterFileText>& file, const std::vector<std::string>& settings,
+    std::vector<std::string>* notices = nullptr);
 
 // One NAME=VALUE onto the parameters; the reason when it cannot be.
 std::optional<std::string> apply_setting(EngineParameters& parameters, std::string_view setting,

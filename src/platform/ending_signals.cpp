@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/report/ending_signals.h"
+#include "platform/ending_signals.h"
 
 #include <pthread.h>
 #include <unistd.h>

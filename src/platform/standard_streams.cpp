@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/report/standard_streams.h"
+#include "platform/standard_streams.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/report/atomic_file.h"
+#include "platform/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <random>
 #include <utility>
 
-#include "core/report/ending_signals.h"
+#include "platform/ending_signals.h"
 
 namespace hcci {
 namespace {
