@@ -109,7 +109,9 @@ TEST(CycleRecord, AModelsOwnChannelsAreNamedByIt) {
             ASSERT_EQ(std::isnan(r.channel("burned", charge)->values[i]), !r.present(charge, step))
                 << step;
         }
-        if (step > 0) ASSERT_GE(heat->values[i], heat->values[i - 1]) << step;
+        if (step > 0) {
+            ASSERT_GE(heat->values[i], heat->values[i - 1]) << step;
+        }
     }
     ASSERT_TRUE(r.fuel);
     EXPECT_EQ(r.fuel->heat_released, heat->values.back());

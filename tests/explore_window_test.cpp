@@ -214,7 +214,9 @@ TEST_F(ExploreTest, EveryChangeRunsOneSweep) {
         const std::uint64_t runs = cycles_run();
         c.change();
         EXPECT_EQ(cycles_run() - runs, c.sweeps);
-        if (c.refused != nullptr) EXPECT_FALSE(form.reason(index(c.refused)).isEmpty());
+        if (c.refused != nullptr) {
+            EXPECT_FALSE(form.reason(index(c.refused)).isEmpty());
+        }
         if (c.sweeps == 1 && window.parameters() != before) {
             EXPECT_EQ(window.picture().driver().shared_record(), window.cycle());
         }
