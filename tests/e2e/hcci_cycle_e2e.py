@@ -160,7 +160,7 @@ def scenario_restart(program):
     check(drawn - fresh > 300, f"10 s of sweep drew only {drawn - fresh} trace pixels")
     program.press("Return")
     limit = fresh + (drawn - fresh) / 3
-    restarted = program.poll(blue_outside_labels, lambda blue: blue < limit, timeout=1.0)
+    restarted = program.poll(blue_outside_labels, lambda blue: blue < limit, timeout=3.0)
     check(restarted < limit, f"Enter left {restarted - fresh} of {drawn - fresh} trace pixels")
     time.sleep(1.0)
     check(program.running(), "Enter ended the program")
@@ -201,7 +201,7 @@ def scenario_keys_ms_apart(program):
     # Two Enter presses 5 ms apart are five steps apart: two restarts, not none.
     program.press("Return", "Return", delay_ms=5)
     left = program.poll(lambda shot: blue_outside_labels(shot) - fresh,
-                        lambda blue: blue < drawn / 3, timeout=1.0)
+                        lambda blue: blue < drawn / 3, timeout=3.0)
     check(left < drawn / 3, f"two Enter presses 5 ms apart left {left} of {drawn} trace pixels: "
                             "they cancelled")
     drawn = program.poll(lambda shot: blue_outside_labels(shot) - fresh, lambda blue: blue > 60,
