@@ -80,22 +80,6 @@ void apply_main_ignition(CombustionModel& m, const EngineGeometry& g, double cra
     }
 }
 
-}  // namespace
-
-void reset_model(CombustionModel& m, const EngineGeometry& g) {
-    m.piston_pos = 2 * g.crank_radius;
-    m.split_piston_pos = 0;
-    m.merged_temperature = 0;
-    m.main_split_pressure = 0;
-    m.aux_split_pressure = 0;
-    m.main_pressure = 0;
-    m.aux_pressure = 0;
-    m.main_split_temperature = 0;
-    m.aux_split_temperature = 0;
-    m.main_split_volume = 0;
-    m.aux_split_volume = 0;
-}
-
 void update_model(CombustionModel& m, const EngineGeometry& g, int phase, double crank_angle,
                   double piston_pos) {
     m.piston_pos = piston_pos;
@@ -134,6 +118,22 @@ void hand_over(CombustionModel& m, const EngineGeometry& g, int phase) {
         default:
             break;  // the expansion hands nothing over
     }
+}
+
+}  // namespace
+
+void reset_model(CombustionModel& m, const EngineGeometry& g) {
+    m.piston_pos = 2 * g.crank_radius;
+    m.split_piston_pos = 0;
+    m.merged_temperature = 0;
+    m.main_split_pressure = 0;
+    m.aux_split_pressure = 0;
+    m.main_pressure = 0;
+    m.aux_pressure = 0;
+    m.main_split_temperature = 0;
+    m.aux_split_temperature = 0;
+    m.main_split_volume = 0;
+    m.aux_split_volume = 0;
 }
 
 void step_model(CombustionModel& m, const EngineGeometry& g, int phase, double crank_angle,

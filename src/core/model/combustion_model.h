@@ -41,16 +41,9 @@ struct CombustionModel {
 // cleared.
 void reset_model(CombustionModel& model, const EngineGeometry& geometry);
 
-// A step in two calls, so that a caller can look between the update and the hand-over, which
-// changes none of the quantities the step's trace segments show:
-//
-//   update_model   the new piston position, the chamber update of the phase
-//   hand_over      the split state after phases 1 and 3, the merge state after phases 2 and 4
-void update_model(CombustionModel& model, const EngineGeometry& geometry, int phase,
-                  double crank_angle, double piston_pos);
-void hand_over(CombustionModel& model, const EngineGeometry& geometry, int phase);
-
-// Both.
+// One step: the new piston position and the chamber update of the phase, then its hand-over
+// (the split state after phases 1 and 3, the merge state after phases 2 and 4), which changes
+// none of the quantities the step's trace segments show.
 void step_model(CombustionModel& model, const EngineGeometry& geometry, int phase,
                 double crank_angle, double piston_pos);
 
