@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -35,16 +36,27 @@ struct PixelRect {
     int right = -1;
     int bottom = -1;
 
-    bool empty() const { return right < left || bottom < top; }
-    int width() const { return right - left + 1; }
-    int height() const { return bottom - top + 1; }
+    constexpr bool empty() const { return right < left || bottom < top; }
+    constexpr int width() const { return right - left + 1; }
+    constexpr int height() const { return bottom - top + 1; }
     bool operator==(const PixelRect&) const = default;
 };
 
 // The smallest rectangle holding both; an empty one adds nothing.
-PixelRect united(const PixelRect& a, const PixelRect& b);
+constexpr PixelRect united(const PixelRect& a, const PixelRect& b) {
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
 // What both cover; the default (empty) rectangle when nothing.
-PixelRect intersected(const PixelRect& a, const PixelRect& b);
+constexpr PixelRect intersected(const PixelRect& a, const PixelRect& b) {
+    const PixelRect both{std::max(a.left, b.left), std::max(a.top, b.top),
+                         std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    if (a.empty() || b.empty() || both.empty()) return {};
+    return both;
+}
 
 // Rows of pixels kept elsewhere: width x height, stride pixels from one row to the next.
 struct PixelBuffer {
@@ -58,6 +70,12 @@ struct PixelBuffer {
 };
 
 // Sets the pixels of the rectangle that lie on the buffer.
-void fill_rect(const PixelBuffer& buffer, PixelRect rect, Pixel pixel);
+inline void fill_rect(const PixelBuffer& buffer, PixelRect rect, Pixel pixel) {
+    rect = intersected(rect, buffer.rect());
+    for (int y = rect.top; y <= rect.bottom; ++y) {
+        Pixel* row = buffer.row(y);
+        std::fill(row + rect.left, row + rect.right + 1, pixel);
+    }
+}
 
 }  // namespace hcci

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "core/draw/logical_mapping.h"
 #include "core/draw/slanted_line.h"
@@ -35,7 +36,11 @@ int PixelSurface::height_at(double scale) {
     return static_cast<int>(std::lround(client_height * scale));
 }
 
-PixelSurface::PixelSurface(double scale) : scale_(scale) {
+int PixelSurface::pen_width_at(int draw_width, double scale) {
+    return std::max(1, static_cast<int>(std::lround(draw_width * scale)));
+}
+
+PixelSurface::PixelSurface(double scale) : scale_(scale), pen_width_(pen_width_at(1, scale)) {
     const int width = width_at(scale);
     const int height = height_at(scale);
     if (width < 1 || height < 1) throw std::invalid_argument("no pixels at that scale");
@@ -44,24 +49,28 @@ PixelSurface::PixelSurface(double scale) : scale_(scale) {
     dirty_ = buffer_.rect();
 }
 
-PixelSurface::PixelSurface(double scale, const PixelBuffer& pixels) : scale_(scale) {
+PixelSurface::PixelSurface(double scale, const PixelBuffer& pixels)
+    : scale_(scale), pen_width_(pen_width_at(1, scale)) {
     draw_into(pixels);
     dirty_ = buffer_.rect();
 }
 
 void PixelSurface::draw_into(const PixelBuffer& pixels) {
+    if (pixels.pixels == buffer_.pixels && pixels.stride == buffer_.stride &&
+        pixels.width == buffer_.width && pixels.height == buffer_.height) {
+        return;  // where it draws already
+    }
     if (pixels.width != width_at(scale_) || pixels.height != height_at(scale_) ||
         pixels.stride < pixels.width || pixels.pixels == nullptr) {
         throw std::invalid_argument("the pixels do not fit a surface of that scale");
     }
     buffer_ = pixels;
-    own_.clear();
-    own_.shrink_to_fit();
+    std::vector<Pixel>().swap(own_);
 }
 
 void PixelSurface::DrawWidth(int pixels) {
     if (pixels < 1) throw std::invalid_argument("DrawWidth must be at least 1 pixel");
-    draw_width_ = pixels;
+    pen_width_ = pen_width_at(pixels, scale_);
 }
 
 void PixelSurface::Cls() {
@@ -87,7 +96,7 @@ void PixelSurface::draw_straight(PixelPoint a, PixelPoint b, int width, Pixel pi
 void PixelSurface::draw(LineMode mode, float x1, float y1, float x2, float y2,
                         std::optional<Color> explicit_color) {
     const Pixel pixel = to_pixel(explicit_color.value_or(fore_color_));
-    const int width = std::max(1, static_cast<int>(std::lround(draw_width_ * scale_)));
+    const int width = pen_width_;
     // Whole pixels: the same call always lands on the same pixels.
     const PixelPoint a{whole_pixel(pixel_x(x1, scale_)), whole_pixel(pixel_y(y1, scale_))};
     const PixelPoint b{whole_pixel(pixel_x(x2, scale_)), whole_pixel(pixel_y(y2, scale_))};

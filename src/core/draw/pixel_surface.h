@@ -52,13 +52,14 @@ protected:
               std::optional<Color> explicit_color) override;
 
 private:
+    static int pen_width_at(int draw_width, double scale);
     void draw_straight(PixelPoint a, PixelPoint b, int width, Pixel pixel);
 
     double scale_;
     std::vector<Pixel> own_;  // empty when drawing into pixels kept elsewhere
     PixelBuffer buffer_;
     Color fore_color_ = black;
-    int draw_width_ = 1;
+    int pen_width_;  // pixels: DrawWidth times the scale, rounded, at least 1
     PixelRect dirty_;
 };
 

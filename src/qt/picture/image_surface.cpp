@@ -9,7 +9,8 @@ namespace {
 
 static_assert(sizeof(QRgb) == sizeof(Pixel));
 
-// The image's pixels for writing; bits() gives a shared image pixels of its own first.
+// The image's pixels for writing: bits() first gives an image that shares its pixels with a
+// copy pixels of its own.
 PixelBuffer writable_pixels(QImage& image) {
     if (image.isNull()) throw std::runtime_error("cannot allocate the drawing surface image");
     if (image.format() != QImage::Format_RGB32 || image.bytesPerLine() % sizeof(Pixel) != 0) {
@@ -44,7 +45,9 @@ ImageSurface::ImageSurface(double scale, const QImage& picture)
     : image_(fitting(scale, picture)), pixels_(scale, writable_pixels(image_)) {}
 
 PixelSurface& ImageSurface::own_pixels() {
-    pixels_.draw_into(writable_pixels(image_));
+    // The same size and layout always; only the memory can have moved.
+    auto* const bits = reinterpret_cast<Pixel*>(image_.bits());
+    if (bits != pixels_.pixels().pixels) pixels_.draw_into(writable_pixels(image_));
     return pixels_;
 }
 
