@@ -133,10 +133,9 @@ inline std::uint64_t take_line_pixels(const PixelBuffer& buffer, const LineCase&
 }
 
 // The pixels Qt 6.4's raster engine covers (QPainter, no antialiasing, square caps, the pen
-// cosmetic at width 1) for 150 lines of each placement on a 616 x 741 picture (seed 2024),
-// line by line through take_line_pixels, from the hash's offset basis.
+// cosmetic at width 1) for 150 lines of each placement (seed 2024, placements in order) on a
+// 616 x 741 picture, line by line through take_line_pixels, from the hash's offset basis.
 struct PinnedLines {
-    Placement placement;
     int pen_width;
     std::uint64_t hash;
 };
@@ -145,51 +144,25 @@ inline constexpr int pinned_picture_height = 741;
 inline constexpr int pinned_lines_per_placement = 150;
 inline constexpr std::uint32_t pinned_seed = 2024;
 inline constexpr PinnedLines pinned_lines[] = {
-    {Placement::inside, 1, 0x281f3a5a7bf448e9u},
-    {Placement::inside, 2, 0x7a46516e949f659fu},
-    {Placement::inside, 3, 0x3904c7ac52c48b3au},
-    {Placement::inside, 4, 0x814f6ba4896d8ee8u},
-    {Placement::inside, 5, 0xc17c7f57d543c2e0u},
-    {Placement::inside, 6, 0x90d1c4cbf52d36b7u},
-    {Placement::inside, 8, 0xe325d27eed1b2f81u},
-    {Placement::inside, 9, 0x92c7079370162b97u},
-    {Placement::inside, 12, 0xbdd9b7ed9325eb55u},
-    {Placement::across_edges, 1, 0x062f9f4b5371a63bu},
-    {Placement::across_edges, 2, 0x577bf40ab44148ceu},
-    {Placement::across_edges, 3, 0x6469a3232dfd173eu},
-    {Placement::across_edges, 4, 0x392505e41ce01737u},
-    {Placement::across_edges, 5, 0x504816505d65d7eau},
-    {Placement::across_edges, 6, 0x3fa3e110f1166f11u},
-    {Placement::across_edges, 8, 0xf220d22721c1ebadu},
-    {Placement::across_edges, 9, 0x0572ebbc7157a971u},
-    {Placement::across_edges, 12, 0xda92b83dd17f9c5au},
-    {Placement::far_away, 1, 0x6bc9914f5f811af6u},
-    {Placement::far_away, 2, 0xa1ddd23a7d05256du},
-    {Placement::far_away, 3, 0x621a688f00204fedu},
-    {Placement::far_away, 4, 0xaa17587e2ecfc833u},
-    {Placement::far_away, 5, 0x2dd9fc8feb125c8cu},
-    {Placement::far_away, 6, 0xab99b429aed54008u},
-    {Placement::far_away, 8, 0xfd5176322949e7f9u},
-    {Placement::far_away, 9, 0xaa23ed32b38b39ceu},
-    {Placement::far_away, 12, 0x73a98bdd53897b7eu},
-    {Placement::long_and_flat, 1, 0x8b765e123ada5b83u},
-    {Placement::long_and_flat, 2, 0x9b48c5446d2f0726u},
-    {Placement::long_and_flat, 3, 0xe62cf816bf1df955u},
-    {Placement::long_and_flat, 4, 0x18ea5b78b6999839u},
-    {Placement::long_and_flat, 5, 0xe38614ce3cc3d5a2u},
-    {Placement::long_and_flat, 6, 0xce5e24585fdd3763u},
-    {Placement::long_and_flat, 8, 0xd840527f9010ea2cu},
-    {Placement::long_and_flat, 9, 0xea92446ca08b7af4u},
-    {Placement::long_and_flat, 12, 0x08cbd55d797c3ed8u},
-    {Placement::short_lines, 1, 0x10f8e8fef9b2367bu},
-    {Placement::short_lines, 2, 0x8558dfec6556a469u},
-    {Placement::short_lines, 3, 0x47d0d63931e70609u},
-    {Placement::short_lines, 4, 0x8f2587e4eefbb67cu},
-    {Placement::short_lines, 5, 0x91c7a4af0e08602bu},
-    {Placement::short_lines, 6, 0xfc13126e1ccd42d2u},
-    {Placement::short_lines, 8, 0x6669911c22288408u},
-    {Placement::short_lines, 9, 0x483a779502008bc6u},
-    {Placement::short_lines, 12, 0xa807eb315c2aded4u},
+    {1, 0x3a3b7fe0c9f97210u}, {2, 0xe9ec3670fa31236fu}, {3, 0xe4b3e5b2e7c0d2d9u},
+    {4, 0xf1ae906a21740ce5u}, {5, 0x63da3f16326b5447u}, {6, 0xfbade75c0071ecbbu},
+    {8, 0x4406e8f8f5ca53b9u}, {9, 0xf267713929219c82u}, {12, 0x8821e1775ae40aedu},
 };
+
+// The hash of what draw(line, pen width) covers for the pinned lines, on a white picture of
+// the pinned size.
+template <typename Draw>
+std::uint64_t pinned_lines_hash(const PixelBuffer& white, int pen_width, Draw draw) {
+    std::uint64_t hash = fnv1a("");
+    for (const Placement placement : all_placements) {
+        for (const LineCase& c :
+             slanted_line_cases(pinned_picture_width, pinned_picture_height, placement,
+                                pinned_lines_per_placement, pinned_seed)) {
+            draw(c, pen_width);
+            hash = take_line_pixels(white, c, pen_width, hash);
+        }
+    }
+    return hash;
+}
 
 }  // namespace hcci
