@@ -85,22 +85,6 @@ TEST(LogicalMapping, CornersAndOriginMapToTheirPixels) {
     }
 }
 
-TEST(PixelRect, UnionIgnoresEmptiesAndIntersectionOfDisjointIsEmpty) {
-    const PixelRect none;
-    const PixelRect a{0, 0, 9, 4};
-    const PixelRect b{5, 2, 20, 3};
-    const PixelRect far{30, 30, 31, 31};
-    EXPECT_TRUE(none.empty());
-    EXPECT_EQ(united(none, a), a);
-    EXPECT_EQ(united(a, none), a);
-    EXPECT_EQ(united(a, b), (PixelRect{0, 0, 20, 4}));
-    EXPECT_EQ(intersected(a, b), (PixelRect{5, 2, 9, 3}));
-    EXPECT_EQ(intersected(a, far), none);
-    EXPECT_EQ(intersected(none, a), none);
-    EXPECT_EQ(a.width(), 10);
-    EXPECT_EQ(a.height(), 5);
-}
-
 TEST(PixelSurface, SizeFollowsTheScale) {
     struct Row {
         double scale;

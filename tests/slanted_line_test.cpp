@@ -20,12 +20,12 @@ struct Picture {
         : pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), white_pixel),
           buffer{pixels.data(), width, height, width} {}
 
-    std::vector<std::string> rows() const {
-        std::vector<std::string> result;
+    // Row by row, '#' for ink, rows parted by '|'.
+    std::string rows() const {
+        std::string result;
         for (int y = 0; y < buffer.height; ++y) {
-            std::string row;
-            for (int x = 0; x < buffer.width; ++x) row += buffer.row(y)[x] == kInk ? '#' : '.';
-            result.push_back(row);
+            if (y > 0) result += '|';
+            for (int x = 0; x < buffer.width; ++x) result += buffer.row(y)[x] == kInk ? '#' : '.';
         }
         return result;
     }
@@ -46,47 +46,24 @@ TEST(SlantedLine, SmallLinesCoverThePixelsQtCovers) {
         int width, height;
         PixelPoint a, b;
         int pen;
-        std::vector<std::string> expected;
+        const char* expected;
     };
+    // clang-format off
     const Row rows[] = {
-        {"hairline, shallow",
-         8,
-         5,
-         {1, 1},
-         {6, 3},
-         1,
-         {"........", ".###....", "....##..", "......#.", "........"}},
-        {"hairline, shallow, the other way",
-         8,
-         5,
-         {6, 1},
-         {1, 3},
-         1,
-         {"........", "....###.", "..##....", ".#......", "........"}},
-        {"hairline, steep",
-         6,
-         8,
-         {1, 1},
-         {3, 6},
-         1,
-         {"......", ".#....", ".#....", ".#....", "..#...", "..#...", "...#..", "......"}},
-        {"two pixels wide",
-         10,
-         8,
-         {2, 2},
-         {7, 5},
-         2,
-         {"..........", ".##.......", ".####.....", "...###....", "....####..", "......##..",
-          "..........", ".........."}},
-        {"three pixels wide",
-         10,
-         9,
-         {2, 2},
-         {7, 6},
-         3,
-         {".##.......", "####......", "#####.....", ".#####....", "...#####..", "....#####.",
-          ".....####.", "......##..", ".........."}},
+        {"hairline, shallow", 8, 5, {1, 1}, {6, 3}, 1,
+         "........|.###....|....##..|......#.|........"},
+        {"hairline, shallow, the other way", 8, 5, {6, 1}, {1, 3}, 1,
+         "........|....###.|..##....|.#......|........"},
+        {"hairline, steep", 6, 8, {1, 1}, {3, 6}, 1,
+         "......|.#....|.#....|.#....|..#...|..#...|...#..|......"},
+        {"two pixels wide", 10, 8, {2, 2}, {7, 5}, 2,
+         "..........|.##.......|.####.....|...###....|"
+         "....####..|......##..|..........|.........."},
+        {"three pixels wide", 10, 9, {2, 2}, {7, 6}, 3,
+         ".##.......|####......|#####.....|.#####....|...#####..|"
+         "....#####.|.....####.|......##..|.........."},
     };
+    // clang-format on
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         Picture picture(r.width, r.height);
