@@ -1,145 +1,74 @@
 // SPDX-License-Identifier: MIT
 #include "qt/picture/image_surface.h"
 
-#include <algorithm>
-#include <cmath>
 #include <stdexcept>
-
-#include "core/draw/logical_mapping.h"
 
 namespace hcci {
 
-ImageSurface::ImageSurface(double scale)
-    : scale_(scale),
-      image_(static_cast<int>(std::lround(client_width * scale)),
-             static_cast<int>(std::lround(client_height * scale)), QImage::Format_RGB32) {
-    if (image_.isNull()) throw std::runtime_error("cannot allocate the drawing surface image");
-    image_.fill(Qt::white);
-    dirty_ = image_.rect();
+namespace {
+
+static_assert(sizeof(QRgb) == sizeof(Pixel));
+
+// The image's pixels for writing: bits() first gives an image that shares its pixels with a
+// copy pixels of its own.
+PixelBuffer writable_pixels(QImage& image) {
+    if (image.isNull()) throw std::runtime_error("cannot allocate the drawing surface image");
+    if (image.format() != QImage::Format_RGB32 || image.bytesPerLine() % sizeof(Pixel) != 0) {
+        throw std::invalid_argument("the drawing surface takes RGB32 pixels");
+    }
+    return {reinterpret_cast<Pixel*>(image.bits()), image.width(), image.height(),
+            image.bytesPerLine() / static_cast<qsizetype>(sizeof(Pixel))};
 }
 
-ImageSurface::ImageSurface(double scale, const QImage& picture) : scale_(scale), image_(picture) {
-    const QSize size(static_cast<int>(std::lround(client_width * scale)),
-                     static_cast<int>(std::lround(client_height * scale)));
-    if (image_.size() != size || image_.format() != QImage::Format_RGB32) {
+QImage white_image(double scale) {
+    QImage image(PixelSurface::width_at(scale), PixelSurface::height_at(scale),
+                 QImage::Format_RGB32);
+    if (!image.isNull()) image.fill(Qt::white);
+    return image;
+}
+
+QImage fitting(double scale, const QImage& picture) {
+    if (picture.width() != PixelSurface::width_at(scale) ||
+        picture.height() != PixelSurface::height_at(scale) ||
+        picture.format() != QImage::Format_RGB32) {
         throw std::invalid_argument("the picture does not fit a surface of that scale");
     }
-    image_.detach();  // its own pixels from now on
-    dirty_ = image_.rect();
+    return picture;
 }
 
-ImageSurface::~ImageSurface() {
-    if (painter_.isActive()) painter_.end();
-}
+}  // namespace
 
-QRgb ImageSurface::to_rgb(Color color) {
-    if (color & 0x80000000u) return qRgb(255, 255, 255);  // system colours: window background
-    return qRgb(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                static_cast<int>((color >> 16) & 0xFF));
-}
+ImageSurface::ImageSurface(double scale)
+    : image_(white_image(scale)), pixels_(scale, writable_pixels(image_)) {}
 
-QColor ImageSurface::to_qcolor(Color color) {
-    return QColor::fromRgb(to_rgb(color));
-}
+ImageSurface::ImageSurface(double scale, const QImage& picture)
+    : image_(fitting(scale, picture)), pixels_(scale, writable_pixels(image_)) {}
 
-void ImageSurface::DrawWidth(int pixels) {
-    if (pixels < 1) throw std::invalid_argument("DrawWidth must be at least 1 pixel");
-    draw_width_ = pixels;
-}
-
-QPainter& ImageSurface::painter() {
-    if (!painter_.isActive()) {
-        if (!painter_.begin(&image_))
-            throw std::runtime_error("cannot paint on the drawing surface");
-        painter_.setRenderHint(QPainter::Antialiasing, false);
-        pen_width_ = -1;
-    }
-    return painter_;
+PixelSurface& ImageSurface::own_pixels() {
+    // The same size and layout always; only the memory can have moved.
+    auto* const bits = reinterpret_cast<Pixel*>(image_.bits());
+    if (bits != pixels_.pixels().pixels) pixels_.draw_into(writable_pixels(image_));
+    return pixels_;
 }
 
 void ImageSurface::Cls() {
-    if (painter_.isActive()) painter_.end();
-    image_.fill(Qt::white);
-    dirty_ = image_.rect();
-}
-
-const QImage& ImageSurface::image() {
-    if (painter_.isActive()) painter_.end();
-    return image_;
+    own_pixels().Cls();
 }
 
 QRect ImageSurface::take_dirty_rect() {
-    const QRect result = dirty_.intersected(image_.rect());
-    dirty_ = QRect();
-    return result;
-}
-
-void ImageSurface::fill_pixels(int left, int top, int right, int bottom, QRgb rgb) {
-    left = std::max(left, 0);
-    top = std::max(top, 0);
-    right = std::min(right, image_.width() - 1);
-    bottom = std::min(bottom, image_.height() - 1);
-    if (left > right || top > bottom) return;
-    uchar* const bits = image_.bits();  // one detach check per span, not per row
-    const qsizetype bytes_per_line = image_.bytesPerLine();
-    for (int y = top; y <= bottom; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(bits + y * bytes_per_line);
-        std::fill(row + left, row + right + 1, rgb);
-    }
-}
-
-void ImageSurface::draw_straight(QPoint a, QPoint b, int width, QRgb rgb) {
-    // A pen of width w covers (w - 1) / 2 pixels before the centre line and w / 2 after it;
-    // the ends are square.
-    const int before = (width - 1) / 2;
-    const int after = width / 2;
-    fill_pixels(std::min(a.x(), b.x()) - before, std::min(a.y(), b.y()) - before,
-                std::max(a.x(), b.x()) + after, std::max(a.y(), b.y()) + after, rgb);
+    const PixelRect dirty = pixels_.take_dirty_rect();
+    if (dirty.empty()) return {};
+    return {QPoint(dirty.left, dirty.top), QPoint(dirty.right, dirty.bottom)};
 }
 
 void ImageSurface::draw(LineMode mode, float x1, float y1, float x2, float y2,
                         std::optional<Color> explicit_color) {
-    const Color color = explicit_color.value_or(fore_color_);
-    const QRgb rgb = to_rgb(color);
-    const int width = std::max(1, static_cast<int>(std::lround(draw_width_ * scale_)));
-    // Whole pixels: the same call always lands on the same pixels.
-    const QPoint a(whole_pixel(pixel_x(x1, scale_)), whole_pixel(pixel_y(y1, scale_)));
-    const QPoint b(whole_pixel(pixel_x(x2, scale_)), whole_pixel(pixel_y(y2, scale_)));
-    // Boxes and level or upright lines are spans of pixels written directly; only slanted
-    // lines go through the painter.
-    switch (mode) {
-        case LineMode::line:
-            if (a.x() == b.x() || a.y() == b.y()) {
-                draw_straight(a, b, width, rgb);
-            } else {
-                draw_slanted(a, b, width, color);
-            }
-            break;
-        case LineMode::box:
-            draw_straight(a, QPoint(b.x(), a.y()), width, rgb);
-            draw_straight(QPoint(b.x(), a.y()), b, width, rgb);
-            draw_straight(b, QPoint(a.x(), b.y()), width, rgb);
-            draw_straight(QPoint(a.x(), b.y()), a, width, rgb);
-            break;
-        case LineMode::filled_box:
-            draw_straight(a, b, width, rgb);
-            break;
+    PixelSurface& pixels = own_pixels();
+    if (explicit_color) {
+        pixels.Line(mode, x1, y1, x2, y2, *explicit_color);
+    } else {
+        pixels.Line(mode, x1, y1, x2, y2);
     }
-    const int margin = width + 1;
-    const QRect touched = QRect(a, b).normalized().adjusted(-margin, -margin, margin, margin);
-    dirty_ = dirty_.isNull() ? touched : dirty_.united(touched);
-}
-
-void ImageSurface::draw_slanted(QPoint a, QPoint b, int width, Color color) {
-    QPainter& p = painter();
-    if (color != pen_color_ || width != pen_width_) {
-        QPen pen(to_qcolor(color), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-        pen.setCosmetic(width == 1);
-        p.setPen(pen);
-        pen_color_ = color;
-        pen_width_ = width;
-    }
-    p.drawLine(a, b);
 }
 
 }  // namespace hcci
