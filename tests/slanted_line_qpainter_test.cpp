@@ -135,21 +135,22 @@ TEST_F(SlantedLineAgainstQPainter, WholePicturesOfSeveralEnginesAtEvery500thStep
         engines.push_back({pinned.name, pinned.parameters()});
     }
     EngineParameters predictive;
-    predictive.model = EngineModelKind::predictive;
+    predictive.model = "predictive";
     engines.push_back({"predictive", predictive});
     EngineParameters off_picture;
     off_picture.aux_ignition_factor = 3;
     engines.push_back({"auxiliary trace off the picture", off_picture});
 
     for (const Engine& engine : engines) {
+        const SharedRecord cycle = share_cycle(engine.parameters);
         for (const double scale : {1.0, 1.5, 2.0, 3.0}) {
             SCOPED_TRACE(testing::Message() << engine.name << " at " << scale);
             ImageSurface image(scale);
             QPainterSurface painted(scale);
             RunControl image_run;
             RunControl painted_run;
-            CycleDriver image_driver(image, image_run, engine.parameters);
-            CycleDriver painted_driver(painted, painted_run, engine.parameters);
+            CycleDriver image_driver(image, image_run, cycle);
+            CycleDriver painted_driver(painted, painted_run, cycle);
             for (int step = 0; step <= last_step; step += 500) {
                 image_driver.run_to(step);
                 painted_driver.run_to(step);
