@@ -120,6 +120,42 @@ TEST(CycleRecord, AModelsOwnChannelsAreNamedByIt) {
     EXPECT_EQ(r.ignitions[1].charge, ChargeName::united);
 }
 
+// A record filled again keeps nothing of the cycle it held: not the other model's channels,
+// divisions, ignitions or fuel, nor where its numbers ended.
+TEST(CycleRecord, ARecordFilledAgainHoldsOnlyTheNewCycle) {
+    EngineParameters beyond;
+    beyond.start_temperature = std::nextafter(0.0, 1.0);
+    const std::vector<EngineParameters> orders[] = {
+        {predictive(), EngineParameters{}},
+        {EngineParameters{}, predictive()},
+        {beyond, EngineParameters{}},
+    };
+    for (const std::vector<EngineParameters>& order : orders) {
+        CycleRecord reused;
+        for (const EngineParameters& p : order) run_cycle(p, reused);
+        const CycleRecord fresh = run_cycle(order.back());
+        EXPECT_EQ(reused.phase, fresh.phase);
+        EXPECT_EQ(reused.piston_pos, fresh.piston_pos);
+        for (const ChargeName charge : all_charges) {
+            EXPECT_EQ(reused.charge(charge).pressure, fresh.charge(charge).pressure);
+            EXPECT_EQ(reused.charge(charge).temperature, fresh.charge(charge).temperature);
+        }
+        ASSERT_EQ(reused.channels.size(), fresh.channels.size());
+        for (std::size_t c = 0; c < fresh.channels.size(); ++c) {
+            EXPECT_EQ(reused.channels[c].column(), fresh.channels[c].column());
+            for (std::size_t i = 0; i < fresh.channels[c].values.size(); ++i) {
+                const double a = reused.channels[c].values[i];
+                const double b = fresh.channels[c].values[i];
+                ASSERT_TRUE(a == b || (std::isnan(a) && std::isnan(b))) << c << " at " << i;
+            }
+        }
+        EXPECT_EQ(reused.divisions.size(), fresh.divisions.size());
+        EXPECT_EQ(reused.ignitions.size(), fresh.ignitions.size());
+        EXPECT_EQ(reused.fuel.has_value(), fresh.fuel.has_value());
+        EXPECT_EQ(reused.first_non_finite_step, fresh.first_non_finite_step);
+    }
+}
+
 TEST(CycleRecord, ACheckedCycleRunsOnlyWhatPassesItsValuesAndTellsWhereNumbersEnd) {
     EngineParameters out_of_range;
     out_of_range.gamma = 2;

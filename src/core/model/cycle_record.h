@@ -93,6 +93,9 @@ struct CycleRecord {
 // One sweep of the chosen model. The parameters must pass check_parameter_values; whether the
 // sweep stayed within the range of numbers is first_non_finite_step.
 CycleRecord run_cycle(const EngineParameters& parameters);
+// The same into a record that may hold an earlier cycle: its rows are filled again, not
+// allocated anew (a study runs thousands of sweeps; fresh rows cost more than the model).
+void run_cycle(const EngineParameters& parameters, CycleRecord& record);
 
 // How many cycles run_cycle has run in this process: a program that should run one per change
 // can be held to it.
