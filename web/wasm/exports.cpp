@@ -123,11 +123,14 @@ EMSCRIPTEN_KEEPALIVE int hcci_step() {
 EMSCRIPTEN_KEEPALIVE int hcci_readout() {
     return static_cast<int>(page().picture->driver().readout());
 }
-// 0 drawing the background, 1 sweeping, 2 frozen, 3 waiting after the sweep, 5 stopped.
+// 0 drawing the background, 1 sweeping, 2 frozen (or held at its next step), 3 waiting after
+// the sweep, 5 stopped.
 EMSCRIPTEN_KEEPALIVE int hcci_state() {
     const PagePicture& picture = *page().picture;
     if (picture.stopped()) return 5;
-    return static_cast<int>(picture.driver().state());
+    const DriverState state = picture.driver().state();
+    if (state == DriverState::sweeping && picture.held()) return 2;
+    return static_cast<int>(state);
 }
 EMSCRIPTEN_KEEPALIVE double hcci_pace() {
     return page().picture->driver().pacing();

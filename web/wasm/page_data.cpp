@@ -123,8 +123,9 @@ std::string engine_json(const PageEngine& engine) {
     });
     return "{" + member("model", json::string(engine.parameters.model)) + "," +
            member("values", values_json(engine.parameters)) + "," +
-           member("settings", strings(engine.settings)) + "," + member("refused", refused) + "," +
-           member("notices", strings(engine.notices)) + "}";
+           member("settings", strings(engine.settings)) + "," +
+           member("link", strings(settings_of(engine.parameters))) + "," +
+           member("refused", refused) + "," + member("notices", strings(engine.notices)) + "}";
 }
 
 std::string view_json(std::string_view view_name, const CycleSeries& current,

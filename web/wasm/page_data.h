@@ -18,8 +18,8 @@ namespace hcci {
 // its tooltip for each), and every view (name, title, tab).
 std::string registry_json();
 
-// The engine's model and every value, the settings that count (a link's query), those refused
-// with their reasons, and the notices.
+// The engine's model and every value, the settings that count, the same engine as its link
+// gives it (settings_of), those refused with their reasons, and the notices.
 std::string engine_json(const PageEngine& engine);
 
 // A view's charts: titles, logarithmic axes, a fixed x range, the value's unit, and each line's

@@ -55,12 +55,13 @@ void PagePicture::set_scale(int scale) {
 void PagePicture::set_record(SharedRecord record) {
     const DriverSnapshot now = driver_->snapshot();
     const RunControl run = run_;
+    run_ = RunControl{};  // no freeze or restart on the way back to the step
     surface_->Cls();
     start_driver(std::move(record));
     if (now.step >= 0) run_to_step(now.step);
     // The moment's state and pace go on; the cycle is the new one.
     DriverSnapshot moved = driver_->snapshot();
-    moved.state = now.state == DriverState::drawing_background ? moved.state : now.state;
+    if (now.state != DriverState::drawing_background) moved.state = now.state;
     moved.cycles = now.cycles;
     driver_->restore(moved);
     run_ = run;
