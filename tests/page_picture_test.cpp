@@ -55,7 +55,7 @@ struct Rig {
 
 TEST(PagePicture, HeldAtAStepShowsTheExportedPicture) {
     Rig rig;
-    for (const int step : {0, 4321, 9000, last_step}) {
+    for (const int step : {0, 150, 4321, 9000, 9100, last_step}) {  // run on, and drawn afresh
         rig.picture.hold_at(step);
         EXPECT_EQ(canvas(rig.picture), fresh_rgba(rig.record, step, 1)) << step;
         EXPECT_EQ(rig.picture.driver().step_index(), step);

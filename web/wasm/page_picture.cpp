@@ -5,11 +5,14 @@
 #include <stdexcept>
 #include <utility>
 
-#include "core/animate/cycle_replay.h"
+#include "core/draw/moving_parts.h"
 #include "core/model/sweep.h"
 
 namespace hcci {
 namespace {
+
+// Steps a held picture runs on rather than drawing the moment afresh.
+constexpr int steps_run_on = 200;
 
 // 0xffRRGGBB, in memory B, G, R, A, as the canvas's R, G, B, A.
 constexpr std::uint32_t canvas_pixel(Pixel pixel) {
@@ -32,22 +35,30 @@ void PagePicture::start_driver(SharedRecord record) {
         canvas_pixel(white_pixel));
 }
 
-void PagePicture::run_to_step(int step) {
+void PagePicture::draw_moment(int step) {
     if (step < 0 || step > last_step) {
         throw std::out_of_range("no step " + std::to_string(step) + " in a sweep");
     }
+    // The traces step by step, then the crown's whole history at once: the same pixels as the
+    // sweep drawn step by step, in a fraction of the time.
+    driver_->leave_out_moving_parts(true);
     driver_->run_to(step);
+    driver_->leave_out_moving_parts(false);
+    const CycleRecord& record = driver_->record();
+    draw_piston_history(*surface_, record.geometry,
+                        std::span(record.piston_pos).first(static_cast<std::size_t>(step) + 1),
+                        scale_);
 }
 
 void PagePicture::set_scale(int scale) {
     if (scale == scale_) return;
-    auto surface = std::make_unique<PixelSurface>(scale);
-    replay_cycle(*surface, *driver_);
     const DriverSnapshot now = driver_->snapshot();
-    scale_ = scale;
-    surface_ = std::move(surface);
     const RunControl run = run_;
+    scale_ = scale;
+    surface_ = std::make_unique<PixelSurface>(scale);
+    run_ = RunControl{};
     start_driver(now.record);
+    if (now.step >= 0) draw_moment(now.step);
     driver_->restore(now);
     run_ = run;
 }
@@ -58,7 +69,7 @@ void PagePicture::set_record(SharedRecord record) {
     run_ = RunControl{};  // no freeze or restart on the way back to the step
     surface_->Cls();
     start_driver(std::move(record));
-    if (now.step >= 0) run_to_step(now.step);
+    if (now.step >= 0) draw_moment(now.step);
     // The moment's state and pace go on; the cycle is the new one.
     DriverSnapshot moved = driver_->snapshot();
     if (now.state != DriverState::drawing_background) moved.state = now.state;
@@ -68,18 +79,24 @@ void PagePicture::set_record(SharedRecord record) {
 }
 
 void PagePicture::hold_at(int step) {
+    if (step < 0 || step > last_step) {
+        throw std::out_of_range("no step " + std::to_string(step) + " in a sweep");
+    }
     const double stepe = run_.stepe;
     const DriverState state = driver_->state();
     const bool begun = state != DriverState::drawing_background;
-    const bool ahead = state != DriverState::waiting && state != DriverState::ended &&
-                       step >= driver_->step_index();
-    if (!ahead) {
-        surface_->Cls();
-        start_driver(driver_->shared_record());
-    }
+    const bool near_ahead = state != DriverState::waiting && state != DriverState::ended &&
+                            step >= driver_->step_index() &&
+                            step - driver_->step_index() <= steps_run_on;
     run_.stopp = 0;
     run_.loopy = 0;
-    run_to_step(step);
+    if (near_ahead) {
+        driver_->run_to(step);
+    } else {
+        surface_->Cls();
+        start_driver(driver_->shared_record());
+        draw_moment(step);
+    }
     if (begun) run_.stepe = stepe;  // the pace chosen stays; a first cycle starts at the default
     run_.stopp = 1;
     pacer_.emplace(*driver_, run_, clock_);
@@ -130,23 +147,13 @@ PixelRect PagePicture::take_dirty() {
 }
 
 std::vector<std::uint8_t> picture_rgb(const SharedRecord& record, int step) {
-    if (step < 0 || step > last_step) {
-        throw std::out_of_range("no step " + std::to_string(step) + " in a sweep");
-    }
-    PixelSurface surface(1);
-    RunControl run;
-    CycleDriver driver(surface, run, record);
-    driver.run_to(step);
-    std::vector<std::uint8_t> rgb;
-    rgb.reserve(static_cast<std::size_t>(surface.width() * surface.height() * 3));
-    for (int y = 0; y < surface.height(); ++y) {
-        for (int x = 0; x < surface.width(); ++x) {
-            const Pixel pixel = surface.pixel(x, y);
-            rgb.push_back(static_cast<std::uint8_t>(pixel >> 16));
-            rgb.push_back(static_cast<std::uint8_t>(pixel >> 8));
-            rgb.push_back(static_cast<std::uint8_t>(pixel));
-        }
-    }
+    PagePicture picture(record, 1, [] { return 0.0; });
+    picture.hold_at(step);
+    picture.take_dirty();
+    const std::uint8_t* rgba = picture.rgba();
+    const auto pixels = static_cast<std::size_t>(picture.width() * picture.height());
+    std::vector<std::uint8_t> rgb(pixels * 3);
+    for (std::size_t i = 0; i < pixels; ++i) std::copy_n(rgba + i * 4, 3, rgb.data() + i * 3);
     return rgb;
 }
 

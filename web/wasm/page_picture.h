@@ -57,7 +57,8 @@ public:
 
 private:
     void start_driver(SharedRecord record);
-    void run_to_step(int step);
+    // Draws the fresh driver's cycle up to the step at once.
+    void draw_moment(int step);
 
     int scale_;
     std::function<double()> clock_;
