@@ -10,6 +10,7 @@
 
 #include "core/draw/off_picture.h"
 #include "core/model/cycle_analysis.h"
+#include "core/model/cycle_record.h"
 #include "core/model/cycle_series.h"
 #include "core/report/analysis_report.h"
 #include "core/report/csv_export.h"
@@ -194,6 +195,12 @@ EMSCRIPTEN_KEEPALIVE const char* hcci_png_file() {
 }
 EMSCRIPTEN_KEEPALIVE int hcci_text_size() {
     return static_cast<int>(page().text.size());
+}
+
+// The model's sweep alone, of the engine shown, for bench/web_bench.mjs to time against the
+// native one: the steps it recorded.
+EMSCRIPTEN_KEEPALIVE int hcci_run_cycle() {
+    return static_cast<int>(run_cycle(page().engine.parameters).piston_pos.size());
 }
 
 }  // extern "C"

@@ -44,11 +44,14 @@ export async function loadEngine() {
     key: (code, arrivalNs) => m._hcci_key(code, arrivalNs) === 1,
     step: () => m._hcci_step(),
     readout: () => m._hcci_readout(),
+    // Nanoseconds a step at the pace of the moment (the window's stepe).
+    pace: () => m._hcci_pace(),
     state: () => ['background', 'sweeping', 'frozen', 'waiting', 'ended', 'stopped'][m._hcci_state()],
     summary: () => text(m._hcci_summary()),
     offPicture: () => text(m._hcci_off_picture()),
     csv: () => text(m._hcci_csv()),
     parameterFile: () => text(m._hcci_parameter_file()),
+    runCycle: () => m._hcci_run_cycle(),
     pinBaseline: (pin) => m._hcci_pin_baseline(pin ? 1 : 0),
     // A view's charts; each line's points are [first, first + count) of the pairs returned.
     view: (name) => {

@@ -82,7 +82,9 @@ export class EngineForm {
     box.addEventListener('keydown', (event) => {
       if (event.key !== 'Escape') return;
       event.preventDefault();
-      this.change(parameter.name, field.counted);
+      const counted = field.counted;
+      this.change(parameter.name, counted);
+      box.value = counted;  // the box of the edited value keeps what was typed: not this time
     });
     this.fields.set(parameter.name, field);
     return row;
