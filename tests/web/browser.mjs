@@ -53,7 +53,7 @@ export async function launch({ width = 1600, height = 1000, scale = 1 } = {}) {
     await context.close();
     fs.rmSync(profile, { recursive: true, force: true });
   };
-  return { context, problems, close };
+  return { context, problems, close, profile };
 }
 
 // A page of the site at that query, ready; its console errors and its requests to anywhere but

@@ -47,13 +47,14 @@ const picture = new Picture(engine, $('.frame'), (step) => {
   if (timings.firstPicture === null && pictureState !== 'background') {
     timings.firstPicture = performance.now();
   }
-  $('#timeline').value = Math.max(step, 0);
-  $('#step-shown').textContent = `step ${Math.max(step, 0)}`;
-  $('#play').textContent = pictureState === 'sweeping' ? 'Hold' : 'Play';
-  // The views' cursor: at once while held, a few times a second while the sweep runs.
+  // The timeline and the views' cursor: at once while held, a few times a second while the
+  // sweep runs (each costs the page a layout or a chart's copy).
   const now = performance.now();
   if (pictureState !== 'sweeping' || now - lastCursor > 250) {
     lastCursor = now;
+    $('#timeline').value = Math.max(step, 0);
+    $('#step-shown').textContent = `step ${Math.max(step, 0)}`;
+    $('#play').textContent = pictureState === 'sweeping' ? 'Hold' : 'Play';
     for (const panel of panels) panel.setCursor(-180 + Math.max(step, 0) / stepsPerDegree);
   }
 });

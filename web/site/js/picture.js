@@ -102,7 +102,9 @@ export class Picture {
       this.context.putImageData(this.image, 0, 0, ...dirty);
     }
     const step = this.engine.step();
-    this.readout.textContent = step < 0 ? '-180' : String(this.engine.readout());
+    // The angle changes every 50 steps; the same text set again would cost a layout all the same.
+    const readout = step < 0 ? '-180' : String(this.engine.readout());
+    if (readout !== this.readout.textContent) this.readout.textContent = readout;
     this.onShown(step);
   }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A view's charts drawn into canvases: axes with round ticks, the divisions shaded, the
 // ignitions dotted, each line in its colour (a baseline's lighter and dashed beneath), and a
-// cursor at the angle of the step shown.
+// cursor at the angle of the step shown, moved over a kept copy of the chart.
 
 const margin = { left: 56, right: 12, top: 10, bottom: 40 };
 
@@ -62,7 +62,9 @@ function extent(chart, points) {
   return { x0, x1, y0: !chart.logY && y0 >= 0 ? 0 : y0 - pad, y1: y1 + pad };
 }
 
-export function drawChart(canvas, view, chart, cursorAngle) {
+// Draws the chart without its cursor; returns where a cursor goes: the pixel of an angle and the
+// plot's top and height, or null for a chart that is not against crank angle.
+export function drawChart(canvas, view, chart) {
   const ratio = window.devicePixelRatio || 1;
   const width = canvas.clientWidth;
   const height = canvas.clientHeight;
@@ -161,20 +163,28 @@ export function drawChart(canvas, view, chart, cursorAngle) {
     }
     g.stroke();
   }
-  if (chart.angles && Number.isFinite(cursorAngle)) {
-    g.setLineDash([]);
-    g.strokeStyle = 'rgba(0, 0, 0, 0.55)';
-    g.lineWidth = 1;
-    const x = Math.round(px(cursorAngle)) + 0.5;
-    g.beginPath();
-    g.moveTo(x, margin.top);
-    g.lineTo(x, margin.top + plotH);
-    g.stroke();
-  }
   g.restore();
   g.strokeStyle = '#888';
   g.setLineDash([]);
   g.strokeRect(margin.left + 0.5, margin.top + 0.5, plotW, plotH);
+  return chart.angles ? { px, top: margin.top, height: plotH } : null;
+}
+
+// The cursor at an angle over a chart drawn before (its pixels kept in `drawn`).
+function drawCursor(canvas, drawn, place, angle) {
+  const g = canvas.getContext('2d');
+  g.setTransform(1, 0, 0, 1, 0, 0);
+  g.drawImage(drawn, 0, 0);
+  if (!place || !Number.isFinite(angle)) return;
+  const ratio = window.devicePixelRatio || 1;
+  g.setTransform(ratio, 0, 0, ratio, 0, 0);
+  g.strokeStyle = 'rgba(0, 0, 0, 0.55)';
+  g.lineWidth = 1;
+  const x = Math.round(place.px(angle)) + 0.5;
+  g.beginPath();
+  g.moveTo(x, place.top);
+  g.lineTo(x, place.top + place.height);
+  g.stroke();
 }
 
 // A panel of one view: its charts stacked, redrawn for a new engine or a new step.
@@ -202,13 +212,26 @@ export class ViewPanel {
     this.draw();
   }
 
+  // The charts drawn afresh and kept, so that the cursor moves without drawing their lines again.
   draw() {
-    this.view.charts.forEach((chart, i) => drawChart(this.charts.children[i], this.view, chart, this.cursor));
+    this.drawn = this.view.charts.map((chart, i) => {
+      const canvas = this.charts.children[i];
+      const place = drawChart(canvas, this.view, chart);
+      const kept = document.createElement('canvas');
+      [kept.width, kept.height] = [canvas.width, canvas.height];
+      kept.getContext('2d').drawImage(canvas, 0, 0);
+      return { canvas, kept, place };
+    });
+    this.drawCursor();
+  }
+
+  drawCursor() {
+    for (const { canvas, kept, place } of this.drawn) drawCursor(canvas, kept, place, this.cursor);
   }
 
   setCursor(angle) {
     if (angle === this.cursor) return;
     this.cursor = angle;
-    if (this.view) this.draw();
+    if (this.drawn) this.drawCursor();
   }
 }
