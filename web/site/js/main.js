@@ -14,9 +14,10 @@ const nameOf = (setting) => setting.slice(0, setting.indexOf('='));
 
 // What tests and measurements read: when the first picture was shown (since the page was asked
 // for), how long each change took.
-const timings = { firstPicture: null, changes: [] };
+const timings = { engineLoaded: null, firstPicture: null, changes: [] };
 
 const engine = await loadEngine();
+timings.engineLoaded = performance.now();
 const registry = engine.registry();
 const link = readLink(location.search);
 let held = link.step !== null;
@@ -191,5 +192,5 @@ window.addEventListener('resize', () => {
   }, 150);
 });
 
-window.hcci = { engine, picture, timings, registry, state: () => state, change, holdAt };
+window.hcci = { engine, picture, panels, form, timings, registry, state: () => state, change, holdAt };
 document.documentElement.dataset.ready = 'true';

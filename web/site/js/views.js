@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A view's charts drawn into canvases: axes with round ticks, the divisions shaded, the
 // ignitions dotted, each line in its colour (a baseline's lighter and dashed beneath), and a
-// cursor at the angle of the step shown, moved over a kept copy of the chart.
+// cursor at the angle of the step shown, on a transparent canvas over the chart.
 
 const margin = { left: 56, right: 12, top: 10, bottom: 40 };
 
@@ -76,7 +76,8 @@ export function drawChart(canvas, view, chart) {
   g.setTransform(ratio, 0, 0, ratio, 0, 0);
   g.clearRect(0, 0, width, height);
   const points = view.points;
-  const box = extent(chart, points);
+  chart.extent ??= extent(chart, points);  // the same for every size and cursor
+  const box = chart.extent;
   const plotW = width - margin.left - margin.right;
   const plotH = height - margin.top - margin.bottom;
   const tx = chart.logX ? Math.log10 : (v) => v;
@@ -170,13 +171,15 @@ export function drawChart(canvas, view, chart) {
   return chart.angles ? { px, top: margin.top, height: plotH } : null;
 }
 
-// The cursor at an angle over a chart drawn before (its pixels kept in `drawn`).
-function drawCursor(canvas, drawn, place, angle) {
+// The cursor at an angle, alone on the transparent canvas over its chart.
+function drawCursor(canvas, place, angle) {
+  const ratio = window.devicePixelRatio || 1;
+  const [width, height] = [Math.round(canvas.clientWidth * ratio), Math.round(canvas.clientHeight * ratio)];
+  if (canvas.width !== width || canvas.height !== height) [canvas.width, canvas.height] = [width, height];
   const g = canvas.getContext('2d');
   g.setTransform(1, 0, 0, 1, 0, 0);
-  g.drawImage(drawn, 0, 0);
+  g.clearRect(0, 0, canvas.width, canvas.height);
   if (!place || !Number.isFinite(angle)) return;
-  const ratio = window.devicePixelRatio || 1;
   g.setTransform(ratio, 0, 0, ratio, 0, 0);
   g.strokeStyle = 'rgba(0, 0, 0, 0.55)';
   g.lineWidth = 1;
@@ -205,28 +208,25 @@ export class ViewPanel {
     this.view = this.engine.view(this.select.value);
     while (this.charts.children.length > this.view.charts.length) this.charts.lastChild.remove();
     while (this.charts.children.length < this.view.charts.length) {
-      const canvas = document.createElement('canvas');
-      canvas.className = 'chart';
-      this.charts.append(canvas);
+      const box = document.createElement('div');
+      box.className = 'chart-box';
+      box.innerHTML = '<canvas class="chart"></canvas><canvas class="cursor"></canvas>';
+      this.charts.append(box);
     }
     this.draw();
   }
 
-  // The charts drawn afresh and kept, so that the cursor moves without drawing their lines again.
+  // The charts drawn afresh; the cursor moves on a canvas of its own over each.
   draw() {
     this.drawn = this.view.charts.map((chart, i) => {
-      const canvas = this.charts.children[i];
-      const place = drawChart(canvas, this.view, chart);
-      const kept = document.createElement('canvas');
-      [kept.width, kept.height] = [canvas.width, canvas.height];
-      kept.getContext('2d').drawImage(canvas, 0, 0);
-      return { canvas, kept, place };
+      const [canvas, cursor] = this.charts.children[i].children;
+      return { cursor, place: drawChart(canvas, this.view, chart) };
     });
     this.drawCursor();
   }
 
   drawCursor() {
-    for (const { canvas, kept, place } of this.drawn) drawCursor(canvas, kept, place, this.cursor);
+    for (const { cursor, place } of this.drawn) drawCursor(cursor, place, this.cursor);
   }
 
   setCursor(angle) {
