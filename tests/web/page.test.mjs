@@ -127,6 +127,22 @@ describe('the data', () => {
   });
 });
 
+describe('offline', () => {
+  test('once loaded, the page needs no network: a change and a saved PNG', async () => {
+    const page = await open(browser, origin, '?step=9000');
+    await page.waitForFunction(() => window.pako !== undefined, null, { timeout: 10000 });
+    await browser.context.setOffline(true);
+    try {
+      await page.fill('#p-gamma', '1.3');
+      const [file] = await Promise.all([page.waitForEvent('download'), page.click('#save-png')]);
+      assert.deepEqual(fs.readFileSync(await file.path()),
+                       exported(['png', '--no-labels', '--step', '9000', '--set', 'gamma=1.3']));
+    } finally {
+      await browser.context.setOffline(false);
+    }
+  });
+});
+
 describe('the keys', () => {
   test('Space, Enter, comma, full stop, slash and Escape do what the window does', async () => {
     const page = await open(browser, origin);

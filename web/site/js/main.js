@@ -192,5 +192,8 @@ window.addEventListener('resize', () => {
   }, 150);
 });
 
+// The deflate package for a saved PNG, fetched once the page is up: offline later, saving works.
+setTimeout(() => pngDeflate().catch(() => {}), 1000);
+
 window.hcci = { engine, picture, panels, form, timings, registry, state: () => state, change, holdAt };
 document.documentElement.dataset.ready = 'true';
