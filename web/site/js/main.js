@@ -105,17 +105,19 @@ function switchModel(model) {
   showEngine(null);
 }
 
-form.build(state.model);
-form.show(state, null);
+// The picture first; the form, the views and the analysis once its first frame is out.
 picture.setScale(pictureScale(), ratio());
-for (const panel of panels) panel.refresh();
-showAnalysis();
 if (held) {
   picture.holdAt(link.step);
 } else {
   picture.run();
 }
 picture.canvas.focus();
+await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+form.build(state.model);
+form.show(state, null);
+for (const panel of panels) panel.refresh();
+showAnalysis();
 
 // The timeline.
 function holdAt(step) {
