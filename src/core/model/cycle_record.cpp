@@ -62,6 +62,19 @@ void size_record(CycleRecord& record, const EngineModelEntry& model) {
     }
 }
 
+// Whether the step's pressures have kept their digits. Every pressure scales with
+// bdc_pressure, and one below the smallest normal number has lost them: from 5e-324 bar, the
+// smallest number of all, the chambers' pressures are a few multiples of it, the work 0 and the
+// phasing wherever rounding puts it. Such a step is beyond the range of numbers, as an infinite
+// one is. (0 stands for a pressure the model has not made yet.)
+bool pressures_in_range(const CycleRecord& record, std::size_t step) {
+    for (const ChargeRecord& charge : record.charges) {
+        const double pressure = std::abs(charge.pressure[step]);
+        if (pressure > 0 && pressure < std::numeric_limits<double>::min()) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // The one loop over a sweep's steps: everything else reads the record it fills.
@@ -84,7 +97,8 @@ CycleRecord run_cycle(const EngineParameters& parameters) {
         record.phase[i] = static_cast<std::uint8_t>(phase);
         record.piston_pos[i] = piston_pos;
         model->record(record, step);
-        if (record.first_non_finite_step < 0 && !model->finite()) {
+        if (record.first_non_finite_step < 0 &&
+            (!model->finite() || !pressures_in_range(record, i))) {
             record.first_non_finite_step = step;
         }
         if (is_divided_phase(phase)) {
