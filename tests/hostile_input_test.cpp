@@ -157,6 +157,23 @@ const Hostile cases[] = {
      " SECONDS=0; $as $X video --duration 30 -o sticky/v.gif; echo $? > status;"
      " { cat sticky/v.gif; [ $SECONDS -lt 5 ] && echo at once; } > after",
      1, "cannot write sticky/v.gif: ", "after", "old\nat once\n"},
+    // The other target kinds, a command each.
+    {"svg_through_a_link_to_a_new_file",
+     "ln -s made.svg l.svg; $X svg -o l.svg; echo $? > status; test -L l.svg && echo link >> "
+     "made.svg",
+     0, "", "made.svg", "</svg>\nlink\n"},
+    {"png_over_a_hard_link", "echo old > a.png; ln a.png b.png; $X png -o a.png; echo $? > status",
+     0, "", "b.png", "old\n"},
+    {"params_into_a_device", "$X params -o /dev/null; echo $? > status", 0, "", "", ""},
+    {"json_into_another_descriptor", "$X summary --json -o /dev/fd/3 3> out.json; echo $? > status",
+     0, "", "out.json", "\"imep_bar\": 4.828919229565076"},
+    {"plot_into_a_closed_descriptor",
+     "ln -s /dev/fd/3 p.png; $X plot --view pressure-angle -o p.png 3>&-; echo $? > status", 1,
+     "cannot write p.png: it is closed", "", ""},
+    {"csv_on_its_own_input_by_descriptor",
+     "printf 'gamma = 1.3\\n' > p.toml; $X csv --params p.toml -o /dev/fd/3 3>> p.toml;"
+     " echo $? > status",
+     2, "/dev/fd/3 is the engine's parameter file", "p.toml", "gamma = 1.3\n"},
     {"bdc_pressure_underflowing", "$X summary --set bdc_pressure=5e-324; echo $? > status", 2,
      "(bdc_pressure = 5e-324) carry the model beyond the range of numbers", "", ""},
     {"deep_dotted_keys_after_a_quoted_part",
