@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, then configures (when needed) and builds one of the presets in
 # CMakePresets.json: default (build/), release (build-release/), asan (build-asan/) or core
-# (build-core/, without Qt).
+# (build-core/, without Qt) or fuzz (build-fuzz/, the parsers' libFuzzer targets).
 # Usage: scripts/build.sh PRESET [CMAKE_ARGS...]
 set -euo pipefail
 
@@ -12,8 +12,8 @@ shift
 cmake_args=("$@")
 case "$preset" in
   default) build=$root/build ;;
-  release | asan | core) build=$root/build-$preset ;;
-  *) echo "scripts/build.sh: no preset '$preset' (default, release, asan, core)" >&2; exit 2 ;;
+  release | asan | core | fuzz) build=$root/build-$preset ;;
+  *) echo "scripts/build.sh: no preset '$preset' (default, release, asan, core, fuzz)" >&2; exit 2 ;;
 esac
 
 "$root/scripts/install-deps.sh"
