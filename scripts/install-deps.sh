@@ -12,7 +12,7 @@ packages=(
   fonts-comic-neue fontconfig
   xvfb xdotool x11-utils imagemagick python3 tesseract-ocr
   desktop-file-utils git
-  librsvg2-bin lintian appstream clang-tidy
+  librsvg2-bin lintian appstream clang-tidy clang libclang-rt-14-dev
   libtomlplusplus-dev libfmt-dev libfast-float-dev zlib1g-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
 )

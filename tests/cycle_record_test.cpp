@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/cycle_analysis.h"
 #include "core/model/engine_model.h"
 #include "model_sweep.h"
 
@@ -179,6 +180,29 @@ TEST(CycleRecord, ACheckedCycleRunsOnlyWhatPassesItsValuesAndTellsWhereNumbersEn
     ASSERT_TRUE(fine.record);
     EXPECT_FALSE(fine.problem);
     EXPECT_EQ(cycles_run(), before + 2);
+}
+
+// Pressures scale with the pressure at bottom dead centre; below the smallest normal number
+// they lose their digits (the work rounds to 0), and both models refuse such a cycle. Small
+// but normal pressures scale and leave the efficiency as it is.
+TEST(CycleRecord, PressuresThatLoseTheirDigitsAreBeyondTheNumbers) {
+    const double efficiency = analyse_cycle(run_cycle({})).indicated_efficiency;
+    for (const std::string model : {"scheduled", "predictive"}) {
+        SCOPED_TRACE(model);
+        EngineParameters smallest;
+        smallest.model = model;
+        smallest.bdc_pressure = std::nextafter(0.0, 1.0);
+        const CheckedCycle refused = run_checked_cycle(smallest);
+        ASSERT_TRUE(refused.problem);
+        EXPECT_EQ(refused.problem->kind, ProblemKind::beyond_numbers);
+        if (model == "scheduled") {
+            EngineParameters small;
+            small.bdc_pressure = 1e-300;
+            const CycleRecord record = run_cycle(small);
+            EXPECT_EQ(record.first_non_finite_step, -1);
+            EXPECT_NEAR(analyse_cycle(record).indicated_efficiency, efficiency, 1e-12);
+        }
+    }
 }
 
 TEST(CycleRecord, TheRegistryNamesEveryModelAndItsParameters) {

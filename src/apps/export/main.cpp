@@ -6,13 +6,12 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "apps/export/cli_args.h"
@@ -36,8 +35,6 @@
 #include "qt/video/video_export.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* program = "hcci-cycle-export";
 
@@ -75,6 +72,63 @@ int write_output(const std::string& path, std::string_view bytes, const hcci::Cl
     return 0;
 }
 
+std::string cannot_write(const std::string& path, int error) {
+    return "cannot write " + path + ": " + std::strerror(error);
+}
+
+// Outputs that belong together (a study's plot and table), each staged and written, then put
+// in place together: a failure or an ending signal leaves them all old or all new. Standard
+// output, which cannot wait, is written just before.
+int write_together(const std::vector<std::pair<std::string, std::string_view>>& outputs,
+                   const hcci::CliArgs& args) {
+    std::vector<hcci::ReplacementFile> staged;
+    staged.reserve(outputs.size());
+    std::optional<std::string_view> to_stdout;
+    for (const auto& [path, bytes] : outputs) {
+        if (path.empty() || path == "-") {
+            to_stdout = bytes;
+            continue;
+        }
+        auto file = hcci::ReplacementFile::stage(path, {.force = args.force});
+        if (const auto* problem = std::get_if<std::string>(&file)) return fail(*problem);
+        staged.push_back(std::get<hcci::ReplacementFile>(std::move(file)));
+        if (const int error = hcci::write_all(staged.back().fd(), bytes); error != 0) {
+            return fail(cannot_write(path, error));
+        }
+    }
+    if (to_stdout) {
+        if (const int status = write_stdout(*to_stdout); status != 0) return status;
+    }
+    std::vector<hcci::ReplacementFile*> files;
+    for (hcci::ReplacementFile& file : staged) files.push_back(&file);
+    if (auto error = hcci::commit_together(files)) return fail(*error);
+    return 0;
+}
+
+// What the command writes its bytes as: a video by its format, everything else in one stream.
+hcci::FormatWriting writing_of(const hcci::CliArgs& args) {
+    if (args.command != hcci::CliCommand::video) return hcci::FormatWriting::streamed;
+    return hcci::video_writing(hcci::video_format_of(args.output));
+}
+
+// An output that surely cannot be written, told before the work: closed standard output, a
+// missing directory, a file that may not be replaced, ... (hcci::unwritable_target).
+std::optional<std::string> unwritable_outputs(const hcci::CliArgs& args) {
+    using C = hcci::CliCommand;
+    if (args.command == C::help || args.command == C::version) return std::nullopt;
+    if ((args.output.empty() || args.output == "-") && stdout_closed) {
+        return "cannot write standard output: it is closed";
+    }
+    for (const std::string* target : {&args.output, &args.plot}) {
+        if (target->empty() || *target == "-") continue;
+        if (auto problem = hcci::unwritable_target(
+                *target, {.force = args.force, .writing = writing_of(args)})) {
+            return problem;
+        }
+    }
+    return std::nullopt;
+}
+
 // Qt for the pictures and plots: no display, and none of the screen's scaling, which (turning
 // font hinting off, too) would change the pictures.
 std::unique_ptr<QApplication> start_qt(char* argv0) {
@@ -107,16 +161,6 @@ int export_png(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord&
     const std::string png = hcci::encode_png(
         hcci::render_picture(args.step, args.labels, args.scale.value_or(1), cycle));
     return write_output(args.output, png, args);
-}
-
-// All of a regular file, or nothing when there is none or it cannot be read.
-std::optional<std::string> whole_file(const std::string& path) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.good() && !in.eof()) return std::nullopt;
-    return bytes;
 }
 
 // A percentage on standard error that rewrites itself, once the work has taken a second; nothing
@@ -165,7 +209,8 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecor
     if (args.hold) options.hold = *args.hold;
     // The file is staged before the encoding, which may take minutes: a target that cannot be
     // written is told at once, and the frames go to the disk as they come.
-    auto staged = hcci::ReplacementFile::stage(args.output, {.force = args.force});
+    auto staged = hcci::ReplacementFile::stage(args.output,
+                                               {.force = args.force, .writing = writing_of(args)});
     if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
     hcci::ReplacementFile& file = std::get<hcci::ReplacementFile>(staged);
     tell_off_picture(*cycle);
@@ -223,11 +268,7 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     if (const auto* problem = std::get_if<std::string>(&range)) return refuse(*problem);
     const auto& studied = std::get<hcci::StudyRange>(range);
     // A study may run for a while: a table or plot that cannot be written is told first.
-    for (const std::string& target : {args.output, args.plot}) {
-        if (target.empty() || target == "-") continue;
-        if (auto problem = hcci::unwritable_target(target, {.force = args.force}))
-            return fail(*problem);
-    }
+    if (auto problem = unwritable_outputs(args)) return fail(*problem);
     std::variant<hcci::Study, hcci::StudyProblem> study;
     {
         Progress progress("study");
@@ -249,23 +290,7 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
         plot = hcci::plot_study(result, engine, hcci::plot_format_of(args.plot));
     }
     if (args.plot.empty()) return write_output(args.output, csv, args);
-    // The plot first, then the table; a table that cannot be written takes the new plot back,
-    // so that a failed study leaves both files as they were.
-    std::error_code ignored;
-    const bool plot_existed = fs::exists(args.plot, ignored);
-    const std::optional<std::string> old_plot = whole_file(args.plot);
-    if (const int status = write_output(args.plot, plot, args); status != 0) return status;
-    const int status = write_output(args.output, csv, args);
-    if (status == 0) return 0;
-    if (old_plot) {
-        if (auto error = hcci::write_file_atomically(args.plot, *old_plot, {.force = true}))
-            fail(*error);
-    } else if (!plot_existed) {
-        fs::remove(fs::canonical(args.plot, ignored), ignored);
-    } else {
-        fail("the new plot stays in " + args.plot + ": the old one could not be read back");
-    }
-    return status;
+    return write_together({{args.plot, plot}, {args.output, csv}}, args);
 }
 
 int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
@@ -283,25 +308,56 @@ int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord
     return write_output(args.output, bytes, args);
 }
 
-// An output that would replace an input, or two outputs that are one file: refused before
-// anything is made.
+// The outputs of a command, by name and as a path: standard output ("-", or nothing where the
+// command writes there by default) is /dev/stdout, the descriptor it is.
+struct Output {
+    std::string name;  // for messages
+    std::string path;
+};
+
+std::vector<Output> outputs_of(const hcci::CliArgs& args) {
+    using C = hcci::CliCommand;
+    std::vector<Output> outputs;
+    if (args.command == C::help || args.command == C::version) return outputs;
+    if (args.output.empty() || args.output == "-") {
+        outputs.push_back({"standard output", "/dev/stdout"});
+    } else {
+        outputs.push_back({args.output, args.output});
+    }
+    if (!args.plot.empty()) outputs.push_back({args.plot, args.plot});
+    return outputs;
+}
+
+// An output that would write into an input, or two outputs in one place (a file, or a
+// descriptor by any name): refused before anything is made.
 std::optional<std::string> outputs_overlap(const hcci::CliArgs& args) {
-    std::vector<std::string> outputs;
-    if (!args.output.empty() && args.output != "-") outputs.push_back(args.output);
-    if (!args.plot.empty()) outputs.push_back(args.plot);
-    for (const std::string& output : outputs) {
-        if (args.parameters.file && hcci::names_one_file(output, *args.parameters.file)) {
-            return output + " is the engine's parameter file (--params " + *args.parameters.file +
-                   "): an output may not replace it";
+    const std::vector<Output> outputs = outputs_of(args);
+    for (const Output& output : outputs) {
+        if (args.parameters.file && hcci::writes_into(output.path, *args.parameters.file)) {
+            return output.name + " is the engine's parameter file (--params " +
+                   *args.parameters.file + "): an output may not replace it";
         }
-        if (args.compare && hcci::names_one_file(output, *args.compare)) {
-            return output + " is the baseline's parameter file (--compare " + *args.compare +
+        if (args.compare && hcci::writes_into(output.path, *args.compare)) {
+            return output.name + " is the baseline's parameter file (--compare " + *args.compare +
                    "): an output may not replace it";
         }
     }
-    if (outputs.size() == 2 && hcci::names_one_file(outputs[0], outputs[1])) {
-        return "the table (-o " + outputs[0] + ") and the plot (--plot " + outputs[1] +
+    if (outputs.size() == 2 && hcci::one_destination(outputs[0].path, outputs[1].path)) {
+        const std::string table = args.output.empty() ? "standard output" : "-o " + args.output;
+        return "the table (" + table + ") and the plot (--plot " + args.plot +
                ") would be one file";
+    }
+    return std::nullopt;
+}
+
+// A video that seeks, written in place (a descriptor, a device) that cannot take the seeks:
+// refused as -o - is.
+std::optional<std::string> video_target_problem(const hcci::CliArgs& args) {
+    if (args.command != hcci::CliCommand::video) return std::nullopt;
+    if (auto problem = hcci::in_place_problem(args.output, writing_of(args))) {
+        return "a video needs a file: an MP4 or a WebM is written with seeks (the MP4's index "
+               "goes first), and " +
+               args.output + " " + *problem;
     }
     return std::nullopt;
 }
@@ -315,6 +371,7 @@ int run(int argc, char* argv[]) {
     }
     const auto& args = std::get<hcci::CliArgs>(parsed);
     if (auto problem = outputs_overlap(args)) return refuse(*problem);
+    if (auto problem = video_target_problem(args)) return refuse(*problem);
     // A wrong parameter is a wrong command line: nothing is written. A study checks each of
     // its engines whole, since the value it varies may put the others in order; every other
     // command runs the engine's cycle once, which tells whether it stays within the range of
@@ -332,6 +389,10 @@ int run(int argc, char* argv[]) {
         auto checked = hcci::checked_cycle(engine);
         if (const auto* problem = std::get_if<std::string>(&checked)) return refuse(*problem);
         cycle = std::get<hcci::SharedRecord>(std::move(checked));
+    }
+    // A study tells its targets once its range is read.
+    if (args.command != C::study) {
+        if (auto problem = unwritable_outputs(args)) return fail(*problem);
     }
     try {
         switch (args.command) {

@@ -76,6 +76,19 @@ void size_record(CycleRecord& record, const EngineModelEntry& model) {
     record.first_non_finite_step = -1;
 }
 
+// Whether the step's pressures have kept their digits. Every pressure scales with
+// bdc_pressure, and one below the smallest normal number has lost them: from 5e-324 bar, the
+// smallest number of all, the chambers' pressures are a few multiples of it, the work 0 and the
+// phasing wherever rounding puts it. Such a step is beyond the range of numbers, as an infinite
+// one is. (0 stands for a pressure the model has not made yet.)
+bool pressures_in_range(const CycleRecord& record, std::size_t step) {
+    for (const ChargeRecord& charge : record.charges) {
+        const double pressure = std::abs(charge.pressure[step]);
+        if (pressure > 0 && pressure < std::numeric_limits<double>::min()) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 CycleRecord run_cycle(const EngineParameters& parameters) {
@@ -103,7 +116,8 @@ void run_cycle(const EngineParameters& parameters, CycleRecord& record) {
         record.phase[i] = static_cast<std::uint8_t>(phase);
         record.piston_pos[i] = piston_pos;
         model->record(record, step);
-        if (record.first_non_finite_step < 0 && !model->finite()) {
+        if (record.first_non_finite_step < 0 &&
+            (!model->finite() || !pressures_in_range(record, i))) {
             record.first_non_finite_step = step;
         }
         if (is_divided_phase(phase)) {

@@ -72,7 +72,8 @@ struct CycleRecord {
     std::vector<Division> divisions;
     std::vector<Ignition> ignitions;  // in their order
     std::optional<FuelTotals> fuel;   // a model with fuel
-    // The first step after which a value of the model was not a finite number, or -1.
+    // The first step after which a value of the model was not a finite number, or a pressure
+    // was too small to keep its digits (below the smallest normal number), or -1.
     int first_non_finite_step = -1;
 
     static constexpr int steps() { return steps_per_sweep; }

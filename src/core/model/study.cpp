@@ -59,6 +59,13 @@ std::variant<Study, StudyProblem> run_study(const EngineParameters& base, const 
                                             const std::function<void(int, int)>& progress) {
     auto values = study_values(range);
     if (!values) return StudyProblem{.kind = StudyProblem::Kind::too_many_values};
+    // A step below what the numbers near FROM and TO can tell apart gives a value twice.
+    for (std::size_t i = 1; i < values->size(); ++i) {
+        if (!((*values)[i] > (*values)[i - 1])) {
+            return StudyProblem{.kind = StudyProblem::Kind::values_not_apart,
+                                .value = (*values)[i]};
+        }
+    }
     Study study;
     study.parameter = range.parameter;
     study.values = std::move(*values);
