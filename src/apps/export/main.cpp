@@ -100,6 +100,7 @@ int write_together(const std::vector<std::pair<std::string, std::string_view>>& 
         if (const int status = write_stdout(*to_stdout); status != 0) return status;
     }
     std::vector<hcci::ReplacementFile*> files;
+    files.reserve(staged.size());
     for (hcci::ReplacementFile& file : staged) files.push_back(&file);
     if (auto error = hcci::commit_together(files)) return fail(*error);
     return 0;
