@@ -54,14 +54,15 @@ double ignition_angle(const CycleAnalysis& a, ChargeName charge) {
 // The colours of the window's traces: united blue, main green, auxiliary red.
 const QColor united(0, 0, 255), main_chamber(0, 160, 0), auxiliary(220, 0, 0);
 
-std::vector<Panel> panels() {
+// A model with fuel books its work as gross: its IMEP is IMEPg.
+std::vector<Panel> panels(bool gross) {
     return {
-        {"IMEP, bar",
+        {gross ? "IMEPg, bar" : "IMEP, bar",
          false,
          0.01,
          0,
          "",
-         {{"IMEP", QColor(0, 0, 128), Qt::SolidLine,
+         {{gross ? "IMEPg" : "IMEP", QColor(0, 0, 128), Qt::SolidLine,
            [](const CycleAnalysis& a) { return a.imep_bar; }}}},
         {"efficiency",
          false,
@@ -71,7 +72,10 @@ std::vector<Panel> panels() {
          {{"indicated (first law)", QColor(0, 0, 128), Qt::SolidLine,
            [](const CycleAnalysis& a) { return a.indicated_efficiency; }},
           {"Otto, united ratio", QColor(110, 110, 110), Qt::DashLine,
-           [](const CycleAnalysis& a) { return a.otto_efficiency; }}}},
+           [](const CycleAnalysis& a) { return a.otto_efficiency; }},
+          // The predictive model's own: its booked work over the fuel's energy.
+          {"fuel conversion", QColor(0, 128, 0), Qt::DashDotLine,
+           [](const CycleAnalysis& a) { return a.fuel.fuel_conversion_efficiency; }}}},
         {"CA, deg ATDC",
          false,
          0.2,
@@ -302,7 +306,8 @@ std::vector<QRectF> study_plot_areas(QSize size) {
 }
 
 std::string plot_study(const Study& study, const EngineParameters& base, PlotFormat format) {
-    const std::vector<Panel> all = panels();
+    const bool gross = !study.analyses.empty() && study.analyses.front().fuel.present;
+    const std::vector<Panel> all = panels(gross);
     const ParameterInfo& parameter = *study.parameter;
     QString x_title = text_of(parameter.name);
     if (!parameter.unit.empty()) x_title += QStringLiteral(" (") + text_of(parameter.unit) + ')';
