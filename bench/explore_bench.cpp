@@ -47,7 +47,7 @@ BENCHMARK(BM_ShowStep)
 // The worst step to show right after a change: the last, its picture (at the picture's scale),
 // its analysis and the view in sight afresh. Arguments: the scale, the view's tab shown (0:
 // the panel), and 1 to change the main compression ratio, which moves the piston, rather than
-// gamma, which does not.
+// gamma, which does not; and 1 for the predictive model at its own defaults.
 void BM_ParameterChange(benchmark::State& state) {
     const auto scale = static_cast<int>(state.range(0));
     ExploreWindow window{EngineParameters{}};
@@ -60,7 +60,8 @@ void BM_ParameterChange(benchmark::State& state) {
     }
     window.tabs().setCurrentIndex(static_cast<int>(state.range(1)));
     window.show_step(18000);
-    EngineParameters engine;
+    EngineParameters engine =
+        state.range(3) == 1 ? *model_defaults("predictive") : EngineParameters{};
     bool other = false;
     const std::uint64_t cycles_before = cycles_run();
     for (auto _ : state) {
@@ -78,8 +79,8 @@ void BM_ParameterChange(benchmark::State& state) {
         static_cast<double>(cycles_run() - cycles_before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_ParameterChange)
-    ->ArgsProduct({{1, 2}, {0, 1}, {0, 1}})
-    ->ArgNames({"scale", "tab", "piston"})
+    ->ArgsProduct({{1, 2}, {0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"scale", "tab", "piston", "predictive"})
     ->Unit(benchmark::kMillisecond);
 
 // The picture of a step drawn at once, as a change shows it (moment_at), at 1x and 2x.

@@ -35,10 +35,9 @@ void BM_ModelSweepFreshRecord(benchmark::State& state) {
 }
 BENCHMARK(BM_ModelSweepFreshRecord)->Unit(benchmark::kMicrosecond);
 
-// The predictive model's sweep: its budget is 3 ms.
+// The predictive model's sweep with all its physics, at its own defaults: its budget is 5 ms.
 void BM_PredictiveSweep(benchmark::State& state) {
-    EngineParameters predictive;
-    predictive.model = "predictive";
+    const EngineParameters predictive = *model_defaults("predictive");
     CycleRecord record;
     for (auto _ : state) {
         run_cycle(predictive, record);
@@ -47,6 +46,24 @@ void BM_PredictiveSweep(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * steps_per_sweep);
 }
 BENCHMARK(BM_PredictiveSweep)->Unit(benchmark::kMicrosecond);
+
+// The same with every assumption at its simpler choice: the model as it first was.
+void BM_PredictiveSweepSimple(benchmark::State& state) {
+    EngineParameters predictive = *model_defaults("predictive");
+    predictive.properties = "constant";
+    predictive.heat_transfer = "none";
+    predictive.ignition_zones = 1;
+    predictive.burn = "crank";
+    predictive.merge_mixing_ms = 0;
+    predictive.start_temperature = 323;
+    CycleRecord record;
+    for (auto _ : state) {
+        run_cycle(predictive, record);
+        benchmark::DoNotOptimize(record.piston_pos.data());
+    }
+    state.SetItemsProcessed(state.iterations() * steps_per_sweep);
+}
+BENCHMARK(BM_PredictiveSweepSimple)->Unit(benchmark::kMicrosecond);
 
 // The analysis of a recorded sweep: its budget is 0.5 ms.
 void BM_Analysis(benchmark::State& state) {

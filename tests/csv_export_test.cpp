@@ -156,11 +156,13 @@ std::uint64_t fnv1a(std::string_view bytes) {
 // The predictive model's table has the fuel's columns at the end: the burned share of the charges
 // present and the heat released so far, which ends at the analysis's.
 TEST(CsvExport, ThePredictiveModelAddsTheFuelsColumns) {
-    EngineParameters p;
-    p.model = "predictive";
+    const EngineParameters p = *model_defaults("predictive");
     const std::string csv = sweep_csv(run_cycle(p));
     const std::string header = csv.substr(0, csv.find('\n'));
-    EXPECT_TRUE(header.ends_with(",aux_volume,united_burned,main_burned,aux_burned,heat_released"))
+    EXPECT_TRUE(
+        header.ends_with(",aux_volume,united_burned,main_burned,aux_burned,"
+                         "united_unburned_temperature,main_unburned_temperature,"
+                         "aux_unburned_temperature,heat_released,heat_lost"))
         << header;
     const auto row_of = [&csv](int step) {
         std::size_t at = 0;
@@ -169,12 +171,31 @@ TEST(CsvExport, ThePredictiveModelAddsTheFuelsColumns) {
         return csv.substr(start, at - 1 - start);
     };
     // United, then divided: the chambers' cells filled and the united one empty.
-    EXPECT_TRUE(row_of(100).ends_with(",,,,,,0,,,0")) << row_of(100);
-    const std::string divided = row_of(8000);
-    EXPECT_NE(divided.find(",,"), std::string::npos);
-    const std::string last = row_of(last_step);
-    const double heat = std::strtod(last.substr(last.rfind(',') + 1).c_str(), nullptr);
-    EXPECT_EQ(heat, analyse_cycle(p).fuel.heat_released);
+    const auto cells_of = [](const std::string& row) {
+        std::vector<std::string> cells;
+        for (std::size_t at = 0;;) {
+            const std::size_t end = row.find(',', at);
+            cells.push_back(row.substr(at, end - at));
+            if (end == std::string::npos) return cells;
+            at = end + 1;
+        }
+    };
+    // United: its burned share 0 and its unburned gas the charge itself (no zone has ignited),
+    // the chambers' cells empty; nothing released yet, and heat taken in from the hotter walls.
+    const std::vector<std::string> early = cells_of(row_of(100));
+    ASSERT_EQ(early.size(), 22u);
+    EXPECT_EQ(early[14], "0");
+    EXPECT_EQ(early[15] + early[16] + early[18] + early[19], "");
+    EXPECT_EQ(early[17], early[7]);  // united_unburned_temperature, united_temperature
+    EXPECT_EQ(early[20], "0");
+    EXPECT_LT(std::strtod(early[21].c_str(), nullptr), 0);
+    // Divided: the chambers' cells filled and the united ones empty.
+    const std::vector<std::string> divided = cells_of(row_of(8000));
+    EXPECT_EQ(divided[14] + divided[17], "");
+    EXPECT_NE(divided[15], "");
+    EXPECT_NE(divided[19], "");
+    const std::vector<std::string> last = cells_of(row_of(last_step));
+    EXPECT_EQ(std::strtod(last[20].c_str(), nullptr), analyse_cycle(p).fuel.heat_released);
     const std::string original = sweep_csv(run_cycle({}));
     EXPECT_EQ(original.substr(0, original.find('\n')), csv_header);
 }

@@ -17,11 +17,7 @@ namespace {
 
 class CycleViews : public QtApplicationSuite {
 protected:
-    static EngineParameters predictive() {
-        EngineParameters p;
-        p.model = "predictive";
-        return p;
-    }
+    static EngineParameters predictive() { return *model_defaults("predictive"); }
     const CycleSeries original = cycle_series(run_cycle({}));
 };
 

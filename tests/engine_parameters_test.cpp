@@ -219,6 +219,7 @@ TEST(EngineParameters, RandomSetsAreRefusedOrSweepFinitely) {
             std::uniform_real_distribution<double> value(info.range.lowest - 0.05 * span,
                                                          info.range.highest + 0.05 * span);
             p.*info.member = value(random);
+            if (info.whole) p.*info.member = std::round(p.*info.member);
         }
         // The schedule in its order, so that sets that break no range are often accepted.
         double* const phases[] = {&p.first_split_atdc, &p.first_merge_atdc, &p.second_split_atdc,

@@ -248,8 +248,8 @@ TEST_F(ExploreTest, TheModelSwitchRunsThePredictiveEngine) {
     window.show_step(9000);
     QComboBox* model = window.parameter_form().model_box();
     model->setCurrentIndex(model->findText(QStringLiteral("predictive")));
-    EngineParameters predictive;
-    predictive.model = "predictive";
+    // With its own defaults of the shared parameters (its start temperature).
+    const EngineParameters predictive = *model_defaults("predictive");
     EXPECT_EQ(window.parameters(), predictive);
     EXPECT_EQ(window.picture().surface().image(), render_picture(9000, false, 1, predictive));
     EXPECT_NE(window.analysis_text().indexOf(QStringLiteral("united charge ignites")), -1);

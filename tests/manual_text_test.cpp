@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "core/model/engine_model.h"
@@ -29,9 +30,11 @@ TEST(ManualText, EveryParameterOnceAsRoffPrintsIt) {
     EXPECT_NE(text.find("first_split_atdc <= first_merge_atdc"), std::string::npos);
     for (const EngineModelEntry* model : engine_models()) {
         EXPECT_EQ(count(text, ".B " + std::string(model->name) + "\n"), 1u);
-        if (!model->parameters.empty()) {
-            EXPECT_EQ(count(text, "shape the " + std::string(model->name) + " model only"), 1u);
-        }
+        // Once under each group of its own parameters.
+        std::set<std::string_view> groups;
+        for (const ParameterInfo& info : model->parameters) groups.insert(info.group);
+        EXPECT_EQ(count(text, "shape the " + std::string(model->name) + " model only"),
+                  groups.size());
     }
     // No line that roff would take for a request of its own but the ones written as such.
     for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {

@@ -174,7 +174,8 @@ TEST(ParameterFiles, TheDefaultFileReadsBackAsTheDefaults) {
     for (std::size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
         settings += text[at] != '#';
     }
-    EXPECT_EQ(settings, static_cast<int>(parameter_table().size()) + 1);  // and the model
+    // and the model and each named choice
+    EXPECT_EQ(settings, static_cast<int>(parameter_table().size() + choice_table().size()) + 1);
     EXPECT_NE(text.find("\nmodel = \"scheduled\"  # scheduled or predictive\n"), std::string::npos);
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <random>
 #include <string>
 
@@ -38,7 +39,7 @@ EngineParameters random_engine(std::mt19937& random) {
         p.model = predictive(random) ? "predictive" : "scheduled";
         for (const ParameterInfo& info : parameter_table()) {
             std::uniform_real_distribution<double> value(info.range.lowest, info.range.highest);
-            p.*info.member = value(random);
+            p.*info.member = info.whole ? std::round(value(random)) : value(random);
         }
         std::array<double*, 4> phases = {&p.first_split_atdc, &p.first_merge_atdc,
                                          &p.second_split_atdc, &p.second_merge_atdc};

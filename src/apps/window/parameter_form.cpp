@@ -92,13 +92,9 @@ ParameterForm::ParameterForm(QWidget* parent, Check check)
     grid->addWidget(model_label, 0, 0);
     grid->addWidget(model_, 0, 1, 1, 2, Qt::AlignLeft);
     connect(model_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        EngineParameters candidate = parameters_;
-        candidate.model = engine_models()[static_cast<std::size_t>(index)]->name;
-        if (candidate.model == parameters_.model || check_(candidate)) return;
-        parameters_ = candidate;
-        show_model();
-        emit changed(parameters_);
+        choose_model(engine_models()[static_cast<std::size_t>(index)]->name);
     });
+    choices_.resize(choice_table().size());
     int row = 1;
     std::string_view group;
     // The table lists each group's parameters together.
@@ -111,6 +107,12 @@ ParameterForm::ParameterForm(QWidget* parent, Check check)
             bold.setBold(true);
             title->setFont(bold);
             grid->addWidget(title, row++, 0, 1, 3);
+            // A group's named choices first.
+            for (std::size_t c = 0; c < choice_table().size(); ++c) {
+                if (choice_table()[c].group != group) continue;
+                add_choice_row(c, rows, grid, row);
+                row += 2;
+            }
         }
         auto* name = new QLabel(text_of(info.label), rows);
         auto* box = new QLineEdit(rows);
@@ -156,11 +158,71 @@ ParameterForm::ParameterForm(QWidget* parent, Check check)
     set_parameters(EngineParameters{});
 }
 
+// A named choice: a box of its options, its file name beneath.
+void ParameterForm::add_choice_row(std::size_t index, QWidget* rows, QGridLayout* grid, int row) {
+    const ChoiceInfo& info = choice_table()[index];
+    auto* box = new QComboBox(rows);
+    box->setObjectName(text_of(info.name));
+    for (const ChoiceOption& option : info.options) box->addItem(text_of(option.name));
+    const QString tip = QString::fromStdString(choice_tooltip(info));
+    box->setToolTip(tip);
+    auto* name = new QLabel(text_of(info.label), rows);
+    name->setBuddy(box);
+    name->setToolTip(tip);
+    auto* machine = small_label(text_of(info.name), rows);
+    machine->setForegroundRole(QPalette::PlaceholderText);
+    machine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    machine->setToolTip(tip);
+    grid->addWidget(name, row, 0);
+    grid->addWidget(box, row, 1, 1, 2, Qt::AlignLeft);
+    grid->addWidget(machine, row + 1, 0);
+    choices_[index] = box;
+    connect(box, &QComboBox::currentIndexChanged, this, [this, index](int position) {
+        const ChoiceInfo& choice = choice_table()[index];
+        EngineParameters candidate = parameters_;
+        candidate.*choice.member = choice.options[static_cast<std::size_t>(position)].name;
+        if (candidate == parameters_ || check_(candidate)) return;
+        parameters_ = candidate;
+        emit changed(parameters_);
+    });
+}
+
+// Another model: each number still at the old model's default takes the new model's, as a
+// parameter file that leaves it out would.
+void ParameterForm::choose_model(std::string_view model) {
+    EngineParameters candidate = parameters_;
+    candidate.model = model;
+    if (candidate.model == parameters_.model) return;
+    const EngineParameters before = model_defaults(parameters_.model).value_or(EngineParameters{});
+    const EngineParameters after = model_defaults(model).value_or(EngineParameters{});
+    for (const ParameterInfo& info : parameter_table()) {
+        if (parameters_.*info.member == before.*info.member) {
+            candidate.*info.member = after.*info.member;
+        }
+    }
+    if (check_(candidate)) return;
+    for (std::size_t i = 0; i < boxes_.size(); ++i) {
+        if (candidate.*info_at(i).member != parameters_.*info_at(i).member) {
+            parameters_.*info_at(i).member = candidate.*info_at(i).member;
+            show_value(i);
+            mark(i, {});
+        }
+    }
+    parameters_ = candidate;
+    show_model();
+    emit changed(parameters_);
+}
+
 void ParameterForm::set_parameters(const EngineParameters& parameters) {
     parameters_ = parameters;
     {
         const QSignalBlocker quiet(model_);
         model_->setCurrentIndex(model_->findText(text_of(parameters.model)));
+    }
+    for (std::size_t c = 0; c < choices_.size(); ++c) {
+        const QSignalBlocker quiet(choices_[c]);
+        const ChoiceInfo& choice = choice_table()[c];
+        choices_[c]->setCurrentIndex(choices_[c]->findText(text_of(parameters.*choice.member)));
     }
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
         show_value(i);
@@ -186,6 +248,9 @@ void ParameterForm::show_model() {
         boxes_[i]->setEnabled(shaping);
         sliders_[i]->setEnabled(shaping);
     }
+    for (std::size_t c = 0; c < choices_.size(); ++c) {
+        choices_[c]->setEnabled(shapes(choice_table()[c], parameters_.model));
+    }
     for (QWidget* tipped : tipped_) {
         const auto i = static_cast<std::size_t>(tipped->property("parameter").toULongLong());
         tipped->setToolTip(
@@ -209,7 +274,7 @@ void ParameterForm::mark(std::size_t i, const QString& reason) {
     const ParameterInfo& info = info_at(i);
     QLabel* note = notes_[i];
     if (reason.isEmpty()) {
-        QString range = QString::fromStdString(range_text(info.range));
+        QString range = QString::fromStdString(allowed_text(info));
         if (!info.unit.empty()) range = text_of(info.unit) + QStringLiteral(", ") + range;
         note->setText(range);
         note->setToolTip(QString::fromStdString(parameter_tooltip(info, parameters_.model)));
@@ -263,9 +328,11 @@ void ParameterForm::offer(std::size_t i, double value) {
     candidate.*info_at(i).member = value;
     if (const auto problem = check_(candidate)) {
         // The range alone says it shortest; an order names both parameters.
-        if (problem->kind == ProblemKind::out_of_range && problem->parameter == &info_at(i)) {
-            mark(i, QStringLiteral("allowed is ") +
-                        QString::fromStdString(range_text(info_at(i).range)));
+        if ((problem->kind == ProblemKind::out_of_range ||
+             problem->kind == ProblemKind::not_whole) &&
+            problem->parameter == &info_at(i)) {
+            mark(i,
+                 QStringLiteral("allowed is ") + QString::fromStdString(allowed_text(info_at(i))));
         } else {
             mark(i, QString::fromStdString(problem_text(*problem)));
         }

@@ -7,11 +7,13 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "core/model/engine_parameters.h"
 
 class QComboBox;
+class QGridLayout;
 
 namespace hcci {
 
@@ -37,6 +39,8 @@ public:
     QLineEdit* box(std::size_t index) const { return boxes_.at(index); }
     QSlider* slider(std::size_t index) const { return sliders_.at(index); }
     QComboBox* model_box() const { return model_; }
+    // The box of choice_table()[index].
+    QComboBox* choice_box(std::size_t index) const { return choices_.at(index); }
     // Why the box's text does not count, or nothing when it does.
     QString reason(std::size_t index) const;
     // Whether any box holds text that does not count.
@@ -58,10 +62,13 @@ private:
     void mark(std::size_t index, const QString& reason);
     void show_value(std::size_t index);
     void show_model();
+    void choose_model(std::string_view model);
+    void add_choice_row(std::size_t index, QWidget* rows, QGridLayout* grid, int row);
 
     EngineParameters parameters_;
     Check check_;
     QComboBox* model_ = nullptr;
+    std::vector<QComboBox*> choices_;  // a box for each of choice_table(), in its order
     // A row for each parameter of parameter_table(), in its order.
     std::vector<QLineEdit*> boxes_;
     std::vector<QSlider*> sliders_;

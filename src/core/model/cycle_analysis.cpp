@@ -32,10 +32,35 @@ struct HeatPoint {
     double angle_before, angle_after, heat;
 };
 
+// The model's own books of its fuel, and what follows from them.
+void take_fuel(CycleAnalysis& a, const FuelTotals& books, const std::vector<Ignition>& ignitions) {
+    FuelFigures& f = a.fuel;
+    f.present = true;
+    f.ignitions = ignitions;
+    f.heat_released = books.heat_released;
+    f.fuel_burned = books.fuel_burned;
+    f.fuel_energy = books.fuel_energy;
+    f.heat_lost = books.heat_lost;
+    f.charges = books.charges;
+    f.booked_work = books.work;
+    f.work_difference = a.work - books.work;
+    f.first_law_residual = books.heat_released - books.heat_lost - books.work -
+                           (books.internal_energy_end - books.internal_energy_start);
+    f.displacement_l = books.displacement_l;
+    if (books.fuel_energy > 0) f.combustion_efficiency = books.heat_released / books.fuel_energy;
+    f.misfire = !(f.combustion_efficiency >= misfire_combustion_efficiency);
+    f.partial_burn = !f.misfire && f.combustion_efficiency < full_burn_combustion_efficiency;
+    if (!f.misfire) {
+        f.fuel_conversion_efficiency = books.work / books.fuel_energy;
+        f.thermal_efficiency = books.work / books.heat_released;
+    }
+}
+
 // Reads the figures off the record's segments, a step at a time.
 class Analyser {
 public:
-    explicit Analyser(const CycleRecord& record) : r_(record), g_(record.geometry) {
+    explicit Analyser(const CycleRecord& record)
+        : r_(record), g_(record.geometry), fuel_heat_(record.channel("heat_released")) {
         heat_points_.reserve(record.phase.size());
     }
 
@@ -59,6 +84,8 @@ private:
 
     const CycleRecord& r_;
     const EngineGeometry& g_;
+    // The fuel's own heat released so far, where the model books it: the phasing reads it.
+    const RecordChannel* fuel_heat_;
     CycleAnalysis analysis_;
     int merges_ = 0;
     double work_scale_ = 0;  // the sum of the work's terms without their signs
@@ -98,6 +125,12 @@ void Analyser::add_merge(int step) {
     merge.main_pressure = value(r_.charge(ChargeName::main).pressure, before);
     merge.aux_pressure = value(r_.charge(ChargeName::aux).pressure, before);
     merge.merged_pressure = value(r_.charge(ChargeName::united).pressure, before);
+    merge.main_pressure_change = merge.merged_pressure - merge.main_pressure;
+    merge.aux_pressure_change = merge.merged_pressure - merge.aux_pressure;
+    // At N rpm a step of angle_step degrees takes angle_step / (6 N / 1000) ms.
+    const double step_ms = angle_step / (6 * g_.engine_speed / 1000);
+    merge.main_pressure_rate_bar_per_ms = merge.main_pressure_change / step_ms;
+    merge.aux_pressure_rate_bar_per_ms = merge.aux_pressure_change / step_ms;
     const double merged_energy =
         merge.merged_pressure * value(r_.piston_pos, before) / (g_.gamma - 1);
     merge.energy_j_per_l = merged_energy - internal_energy(before);
@@ -109,7 +142,11 @@ void Analyser::add_step(int step, StepHeat& step_heat) {
     const auto at = [&](ChargeName charge, const std::vector<double> ChargeRecord::*channel) {
         return value(r_.charge(charge).*channel, step);
     };
-    if (divided) {
+    // A model may say that its chambers' own peaks lie in the first division: the second starts
+    // from the united charge in expansion.
+    const bool chamber_peaks = !r_.chamber_peaks_in_first_division || r_.divisions.empty() ||
+                               step <= r_.divisions.front().last_step;
+    if (divided && chamber_peaks) {
         take_peak(analysis_.main.peak_pressure, at(ChargeName::main, &ChargeRecord::pressure), step,
                   crank_angle);
         take_peak(analysis_.main.peak_temperature, at(ChargeName::main, &ChargeRecord::temperature),
@@ -118,7 +155,7 @@ void Analyser::add_step(int step, StepHeat& step_heat) {
                   crank_angle);
         take_peak(analysis_.aux.peak_temperature, at(ChargeName::aux, &ChargeRecord::temperature),
                   step, crank_angle);
-    } else {
+    } else if (!divided) {
         take_peak(analysis_.united.peak_pressure, at(ChargeName::united, &ChargeRecord::pressure),
                   step, crank_angle);
         take_peak(analysis_.united.peak_temperature,
@@ -160,7 +197,10 @@ void Analyser::add_step(int step, StepHeat& step_heat) {
                     analysis_.united.max_pressure_rise, step, crank_angle, previous_angle);
     }
     const double heat = step_heat.united + step_heat.main + step_heat.aux;
-    heat_points_.push_back({previous_angle, crank_angle, heat});
+    const double phasing_heat =
+        fuel_heat_ != nullptr ? value(fuel_heat_->values, step) - value(fuel_heat_->values, before)
+                              : heat;
+    heat_points_.push_back({previous_angle, crank_angle, phasing_heat});
     analysis_.heat_release += heat;
 }
 
@@ -180,17 +220,24 @@ CycleAnalysis Analyser::result() const {
         take_ringing(*charge, g.gamma, degrees_per_ms);
     }
     a.first_non_finite_step = r_.first_non_finite_step;
-    if (r_.fuel) {
-        a.fuel.present = true;
-        a.fuel.heat_released = r_.fuel->heat_released;
-        a.fuel.fuel_burned = r_.fuel->fuel_burned;
-        a.fuel.misfire = !(r_.fuel->fuel_burned >= misfire_fuel_burned);
-        a.fuel.ignitions = r_.ignitions;
-    }
+    a.chamber_peaks_in_first_division = r_.chamber_peaks_in_first_division;
+    if (r_.fuel) take_fuel(a, *r_.fuel, r_.ignitions);
     // A cycle that gains no energy (motored) has no efficiency; rounding alone moves a trace.
     if (a.energy_added > 1e-9 * work_scale_) a.indicated_efficiency = a.work / a.energy_added;
+    // Nor has a misfire, whatever its trace's noise says; and its ringing is no knock.
+    if (a.fuel.misfire) {
+        a.indicated_efficiency = not_defined;
+        for (ChargeFigures* charge : {&a.united, &a.main, &a.aux}) {
+            charge->over_ringing_limit = false;
+        }
+        return a;
+    }
     // Rounding alone releases a trace of heat in an adiabatic cycle: that is no heat release.
-    if (!(a.heat_release > 1e-9 * work_scale_)) return a;
+    if (!(a.heat_release > 1e-9 * work_scale_) && fuel_heat_ == nullptr) return a;
+    // The phasing of the fuel's own heat release where the model books it (the apparent one
+    // takes a fixed gamma and the walls' losses with it), of the apparent one otherwise.
+    const double total = fuel_heat_ != nullptr ? fuel_heat_->values.back() : a.heat_release;
+    if (!(total > 0)) return a;
     double* const phasing[] = {&a.ca10_deg, &a.ca50_deg, &a.ca90_deg};
     const double fractions[] = {0.1, 0.5, 0.9};
     std::size_t next = 0;
@@ -198,8 +245,8 @@ CycleAnalysis Analyser::result() const {
     for (const HeatPoint& point : heat_points_) {
         const double before = released;
         released += point.heat;
-        while (next < 3 && released >= fractions[next] * a.heat_release) {
-            const double within = (fractions[next] * a.heat_release - before) / point.heat;
+        while (next < 3 && released >= fractions[next] * total) {
+            const double within = (fractions[next] * total - before) / point.heat;
             *phasing[next] =
                 angle_atdc(point.angle_before + within * (point.angle_after - point.angle_before));
             ++next;

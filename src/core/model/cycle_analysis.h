@@ -43,6 +43,12 @@ struct Merge {
     double aux_pressure = not_defined;   // bar, before
     double merged_pressure = not_defined;
     double energy_j_per_l = not_defined;
+    // The partition's opening: each chamber's pressure change (signed: merged less its own) and
+    // that change over the step's time.
+    double main_pressure_change = not_defined;  // bar
+    double aux_pressure_change = not_defined;
+    double main_pressure_rate_bar_per_ms = not_defined;
+    double aux_pressure_rate_bar_per_ms = not_defined;
 };
 
 // One charge's peaks and pressure rise: in angle, in time at the engine's speed, and the
@@ -55,15 +61,30 @@ struct ChargeFigures {
     bool over_ringing_limit = false;
 };
 
-// Less of the fuel than this burned by bottom dead centre is a misfire.
-inline constexpr double misfire_fuel_burned = 0.95;
+// A cycle whose combustion efficiency is below the first is a misfire; below the second, a
+// partial burn.
+inline constexpr double misfire_combustion_efficiency = 0.1;
+inline constexpr double full_burn_combustion_efficiency = 0.9;
 
-// A model with fuel (the predictive one): what burned, and where each charge first ignited.
+// A model with fuel (the predictive one): its own books of the fuel's energy, what burned, and
+// where each charge ignited. Energies J/L.
 struct FuelFigures {
     bool present = false;
-    double heat_released = not_defined;  // J/L, from the fuel's heating value
-    double fuel_burned = not_defined;    // share of the fuel, by bottom dead centre
+    double heat_released = not_defined;               // from the fuel's heating value
+    double fuel_burned = not_defined;                 // share of the fuel, by bottom dead centre
+    double fuel_energy = not_defined;                 // supplied: all the fuel's energy
+    double heat_lost = not_defined;                   // to the walls
+    std::array<ChargeEnergy, 3> charges{};            // united, main, aux
+    double combustion_efficiency = not_defined;       // released over supplied
+    double fuel_conversion_efficiency = not_defined;  // booked work over supplied
+    double thermal_efficiency = not_defined;          // booked work over released
+    double booked_work = not_defined;                 // the model's compressions' work
+    double work_difference = not_defined;             // the trace's work less the booked
+    // released - lost - booked work - dU: the first law on the model's own books
+    double first_law_residual = not_defined;
+    double displacement_l = not_defined;
     bool misfire = false;
+    bool partial_burn = false;
     std::vector<Ignition> ignitions;  // in their order
     // The first ignition of that charge, or nothing.
     const Ignition* first(ChargeName charge) const;
@@ -98,6 +119,8 @@ struct CycleAnalysis {
     ChargeFigures united, main, aux;
     double engine_speed_rpm = 0;
     FuelFigures fuel;
+    // Whether the chambers' peaks are those of the first division only (the model says so).
+    bool chamber_peaks_in_first_division = false;
     // The first step at which a value of the model was not a finite number, or -1.
     int first_non_finite_step = -1;
 };

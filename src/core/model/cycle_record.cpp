@@ -73,6 +73,7 @@ void size_record(CycleRecord& record, const EngineModelEntry& model) {
     record.divisions.clear();
     record.ignitions.clear();
     record.fuel.reset();
+    record.chamber_peaks_in_first_division = false;
     record.first_non_finite_step = -1;
 }
 

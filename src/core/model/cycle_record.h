@@ -48,18 +48,37 @@ struct Division {
     int first_step, last_step;
 };
 
-// A charge catching fire: where, when and with how much of its fuel unburnt.
+// A charge catching fire: where, when and how much of its fuel (in zones of a stratified
+// charge: the zones that ignite on that step).
 struct Ignition {
     ChargeName charge;
     int step;
     double angle_atdc;
-    double share_of_fuel;
+    double share_of_fuel;  // of the fuel a unit of the charge's mass held at bottom dead centre
+    int zones = 1;
 };
 
-// What a model with fuel knows of the whole cycle.
+// A charge's energy over the cycle, J per litre displaced: the fuel's energy it was given (the
+// united charge all of it, each chamber its share as the first division began), what its fuel
+// released and what it lost to the walls while it was that charge.
+struct ChargeEnergy {
+    double supplied = 0;
+    double released = 0;
+    double lost = 0;
+};
+
+// What a model with fuel knows of the whole cycle: its own books, J per litre displaced.
 struct FuelTotals {
-    double heat_released = 0;  // J per litre displaced, by the fuel's heating value
-    double fuel_burned = 0;    // share of the fuel, by bottom dead centre
+    double heat_released = 0;               // by the fuel's heating value
+    double fuel_burned = 0;                 // share of the fuel, by bottom dead centre
+    double fuel_energy = 0;                 // all the fuel's energy, burned or not
+    double heat_lost = 0;                   // to the walls
+    std::array<ChargeEnergy, 3> charges{};  // united, main, aux
+    // The work the model booked (its compressions', -m du) and the internal energy m u(T) of
+    // the charges present at the start and the end: released - lost = work + (end - start).
+    double work = 0;
+    double internal_energy_start = 0, internal_energy_end = 0;
+    double displacement_l = 0;  // the engine's size
 };
 
 struct CycleRecord {
@@ -72,6 +91,9 @@ struct CycleRecord {
     std::vector<Division> divisions;
     std::vector<Ignition> ignitions;  // in their order
     std::optional<FuelTotals> fuel;   // a model with fuel
+    // Whether the chambers' own peaks are those of the first division only: a model whose
+    // second division starts from the united charge in expansion, which is no chamber's peak.
+    bool chamber_peaks_in_first_division = false;
     // The first step after which a value of the model was not a finite number, or a pressure
     // was too small to keep its digits (below the smallest normal number), or -1.
     int first_non_finite_step = -1;

@@ -58,14 +58,22 @@ CycleSeries cycle_series(const CycleRecord& record) {
         series.divisions.push_back({series.angle_deg[static_cast<std::size_t>(d.first_step)],
                                     series.angle_deg[static_cast<std::size_t>(d.last_step)]});
     }
-    // The whole's burned fraction by the running apparent heat release, where there is any.
-    const double total = series.analysis.heat_release;
+    // The whole's burned fraction, where there is any, as the phasing reads it: by the fuel's
+    // own heat release where the model books it, by the running apparent one otherwise.
     const bool released = !std::isnan(series.analysis.ca50_deg);
     series.burned_fraction.resize(n, absent);
+    if (!released) return series;
+    if (const RecordChannel* fuel_heat = record.channel("heat_released")) {
+        const double total = fuel_heat->values.back();
+        for (std::size_t i = 0; i < n; ++i)
+            series.burned_fraction[i] = fuel_heat->values[i] / total;
+        return series;
+    }
+    const double total = series.analysis.heat_release;
     double running = 0;
     for (std::size_t i = 0; i < n; ++i) {
         running += heats[i].united + heats[i].main + heats[i].aux;
-        if (released) series.burned_fraction[i] = running / total;
+        series.burned_fraction[i] = running / total;
     }
     return series;
 }

@@ -69,9 +69,11 @@ struct EngineModelEntry {
     std::string_view name;                      // "scheduled", as parameter files and --set name it
     std::string_view summary;                   // one line, for help and menus
     std::span<const ParameterInfo> parameters;  // those only this model reads
+    std::span<const ChoiceInfo> choices;        // its named choices
     std::span<const ParameterOrder> orders;
     std::span<const ParameterDefault> defaults;
     std::span<const ChannelInfo> channels;  // in the order of the CSV's columns
+    bool books_fuel = false;                // its records carry FuelTotals
     // The model at the start of a sweep of that engine (whose values passed their checks).
     std::unique_ptr<EngineModel> (*make)(const EngineParameters& parameters);
 };
@@ -81,6 +83,7 @@ std::span<const EngineModelEntry* const> engine_models();
 const EngineModelEntry* find_engine_model(std::string_view name);
 // The model that owns a parameter only it reads, or nothing for a parameter every model reads.
 const EngineModelEntry* owner_of(const ParameterInfo& parameter);
+const EngineModelEntry* owner_of(const ChoiceInfo& choice);
 // The names joined for a sentence: "scheduled and predictive", or with another conjunction and
 // each in quotes: "\"scheduled\" or \"predictive\"".
 std::string model_names_text(std::string_view conjunction = "and", std::string_view quote = "");

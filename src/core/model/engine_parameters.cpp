@@ -96,6 +96,8 @@ struct Tables {
     std::vector<ParameterInfo> parameters;
     std::vector<const EngineModelEntry*> owner;  // of each parameter; nullptr: shared
     std::vector<OrderRule> rules;
+    std::vector<ChoiceInfo> choices;
+    std::vector<const EngineModelEntry*> choice_owner;
 };
 
 const ParameterInfo* by_member(const std::vector<ParameterInfo>& all,
@@ -129,6 +131,12 @@ const Tables& tables() {
         };
         add_rules(timing_orders);
         for (const EngineModelEntry* model : engine_models()) add_rules(model->orders);
+        for (const EngineModelEntry* model : engine_models()) {
+            for (const ChoiceInfo& info : model->choices) {
+                t.choices.push_back(info);
+                t.choice_owner.push_back(model);
+            }
+        }
         return t;
     }();
     return built;
@@ -170,6 +178,43 @@ bool shapes(const ParameterInfo& parameter, std::string_view model) {
     return owner == nullptr || owner->name == model;
 }
 
+const ChoiceOption* ChoiceInfo::find(std::string_view option) const {
+    for (const ChoiceOption& o : options) {
+        if (o.name == option) return &o;
+    }
+    return nullptr;
+}
+
+std::string ChoiceInfo::options_text(std::string_view conjunction, std::string_view quote) const {
+    std::string text;
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        if (i > 0) text += i + 1 == options.size() ? " " + std::string(conjunction) + " " : ", ";
+        text += std::string(quote) + std::string(options[i].name) + std::string(quote);
+    }
+    return text;
+}
+
+std::span<const ChoiceInfo> choice_table() {
+    return tables().choices;
+}
+
+const ChoiceInfo* find_choice(std::string_view name) {
+    for (const ChoiceInfo& entry : choice_table()) {
+        if (entry.name == name) return &entry;
+    }
+    return nullptr;
+}
+
+const EngineModelEntry* owner_of(const ChoiceInfo& choice) {
+    const auto index = static_cast<std::size_t>(&choice - choice_table().data());
+    return tables().choice_owner.at(index);
+}
+
+bool shapes(const ChoiceInfo& choice, std::string_view model) {
+    const EngineModelEntry* owner = owner_of(choice);
+    return owner == nullptr || owner->name == model;
+}
+
 std::optional<EngineParameters> model_defaults(std::string_view model) {
     const EngineModelEntry* entry = find_engine_model(model);
     if (entry == nullptr) return std::nullopt;
@@ -196,6 +241,12 @@ std::optional<ParameterProblem> check_parameter_values(const EngineParameters& p
     if (find_engine_model(p.model) == nullptr) {
         return ParameterProblem{.kind = ProblemKind::unknown_model, .parameters = p};
     }
+    for (const ChoiceInfo& choice : choice_table()) {
+        if (choice.find(p.*choice.member) == nullptr) {
+            return ParameterProblem{
+                .kind = ProblemKind::unknown_choice, .choice = &choice, .parameters = p};
+        }
+    }
     for (const ParameterInfo& entry : parameter_table()) {
         const double value = p.*entry.member;
         if (!std::isfinite(value) || !entry.range.contains(value)) {
@@ -203,6 +254,10 @@ std::optional<ParameterProblem> check_parameter_values(const EngineParameters& p
                 .kind = std::isfinite(value) ? ProblemKind::out_of_range : ProblemKind::not_finite,
                 .parameter = &entry,
                 .parameters = p};
+        }
+        if (entry.whole && value != std::floor(value)) {
+            return ParameterProblem{
+                .kind = ProblemKind::not_whole, .parameter = &entry, .parameters = p};
         }
     }
     for (const OrderRule& rule : order_rules()) {

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -55,6 +56,18 @@ struct EngineParameters {
     double ignition_activation_energy = 33700;  // cal/mol
     double aux_burn_duration = 3;               // degrees
     double main_burn_duration = 10;             // degrees
+    // The predictive model's physics; each assumption can be switched back to the simpler one
+    // ("constant", "none", 1 zone, "crank", no mixing time).
+    double bore_mm = 102;
+    double stroke_mm = 120;
+    std::string_view properties = "variable";    // "variable": gamma(T); "constant": gamma
+    std::string_view heat_transfer = "woschni";  // "woschni" or "none"
+    double wall_temperature = 450;               // K
+    double ignition_zones = 10;                  // a whole number
+    double thermal_stratification = 0.015;       // the zones' spread, a share of T_u
+    std::string_view burn = "time";              // "time": zone_burn_ms; "crank": the durations
+    double zone_burn_ms = 0.3;
+    double merge_mixing_ms = 1;
 
     bool operator==(const EngineParameters&) const = default;
 };
@@ -79,6 +92,27 @@ struct ParameterInfo {
     std::string_view group;  // "Geometry"
     std::string_view label;  // "Main chamber compression ratio"
     double step;             // a slider's or an arrow's: 0.5 for a ratio, 0.5 degrees for an angle
+    bool whole = false;      // only whole numbers (a count)
+};
+
+// A parameter that names one of a few choices ("variable" or "constant"), as a person picks it.
+struct ChoiceOption {
+    std::string_view name;     // as a parameter file and --set write it
+    std::string_view meaning;  // "gamma(T) of Gatowski et al."
+};
+
+struct ChoiceInfo {
+    std::string_view name;  // "properties"
+    std::string_view EngineParameters::*member;
+    std::span<const ChoiceOption> options;
+    std::string_view meaning;
+    std::string_view group;
+    std::string_view label;
+    // The option of that name, or nothing.
+    const ChoiceOption* find(std::string_view option) const;
+    // The names joined for a sentence: "\"variable\" or \"constant\"".
+    std::string options_text(std::string_view conjunction = "or",
+                             std::string_view quote = "\"") const;
 };
 
 // The parameters every engine model reads: geometry, operating point, the chambers' timing.
@@ -93,6 +127,11 @@ std::size_t parameter_index(const ParameterInfo& parameter);
 
 // Whether the parameter shapes the cycle of that model (by name).
 bool shapes(const ParameterInfo& parameter, std::string_view model);
+
+// Every choice, each model's own in the order of the registry.
+std::span<const ChoiceInfo> choice_table();
+const ChoiceInfo* find_choice(std::string_view name);
+bool shapes(const ChoiceInfo& choice, std::string_view model);
 
 // The defaults of that model: the original engine's values, but where the model has its own.
 // Nothing for a name no model has.
@@ -112,8 +151,10 @@ std::span<const OrderRule> order_rules();
 // What makes a set of parameters unfit for a cycle; the report layer tells it in words.
 enum class ProblemKind {
     unknown_model,       // the model is no registered model's name
+    unknown_choice,      // choice's value is none of its options
     not_finite,          // parameter's value is not a finite number
     out_of_range,        // parameter's value lies outside its range
+    not_whole,           // parameter counts, and its value is not a whole number
     broken_order,        // parameter and other break their OrderRule
     phase_without_step,  // the angles parameter and other enclose no step for the stretch
     beyond_numbers,      // the sweep leaves the range of numbers at step
@@ -123,9 +164,10 @@ struct ParameterProblem {
     ProblemKind kind;
     const ParameterInfo* parameter = nullptr;
     const ParameterInfo* other = nullptr;
-    bool equal_allowed = false;     // broken_order
-    std::string_view stretch = {};  // phase_without_step: "the first division"
-    int step = -1;                  // beyond_numbers
+    const ChoiceInfo* choice = nullptr;  // unknown_choice
+    bool equal_allowed = false;          // broken_order
+    std::string_view stretch = {};       // phase_without_step: "the first division"
+    int step = -1;                       // beyond_numbers
     EngineParameters parameters = {};
 };
 

@@ -106,6 +106,7 @@ const EngineModelEntry& scheduled_engine_model() {
         .name = "scheduled",
         .summary = "the original engine: ignitions scheduled by crank angle",
         .parameters = own_parameters,
+        .choices = {},
         .orders = orders,
         .defaults = {},
         .channels = {},

@@ -22,6 +22,10 @@ struct Metric {
     Kind kind = Kind::number;
 };
 
+// The key of a parameter in the JSON's engine block: its name with its unit, as the analysis's
+// keys carry theirs ("start_temperature_k", "first_split_deg_atdc", "bore_mm").
+std::string engine_json_key(const ParameterInfo& parameter);
+
 // Every quantity of the analysis, in a fixed order.
 std::vector<Metric> metrics_of(const CycleAnalysis& analysis);
 

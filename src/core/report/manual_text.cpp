@@ -38,6 +38,17 @@ std::string defaults_text(const ParameterInfo& info) {
     return text;
 }
 
+// A named choice: its default, its meaning and each option's.
+std::string choice_manual(const ChoiceInfo& choice) {
+    std::string text = ".TP\n.BR " + std::string(choice.name) + " \" " +
+                       std::string(EngineParameters{}.*choice.member) + "\"\n";
+    text += roff(choice.meaning) + ", in a file a string:\n";
+    for (const ChoiceOption& option : choice.options) {
+        text += ".B " + std::string(option.name) + "\n" + roff(option.meaning) + ";\n";
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string parameters_manual() {
@@ -55,9 +66,12 @@ std::string parameters_manual() {
             if (const EngineModelEntry* owner = owner_of(info)) {
                 text += "These shape the " + std::string(owner->name) + " model only.\n";
             }
+            for (const ChoiceInfo& choice : choice_table()) {
+                if (choice.group == group) text += choice_manual(choice);
+            }
         }
         text += ".TP\n.BR " + std::string(info.name) + " \" " +
-                roff(defaults_text(info) + ", " + range_text(info.range)) + "\"\n";
+                roff(defaults_text(info) + ", " + allowed_text(info)) + "\"\n";
         text += roff(info.meaning);
         if (!info.unit.empty()) text += " (" + roff(info.unit) + ")";
         if (const std::string rule = rule_text(info); !rule.empty()) {

@@ -32,8 +32,18 @@ std::string rule_text(const ParameterInfo& parameter) {
     return text;
 }
 
+std::string allowed_text(const ParameterInfo& parameter) {
+    return range_text(parameter.range) + (parameter.whole ? ", a whole number" : "");
+}
+
+std::string unknown_choice_text(const ChoiceInfo& choice, std::string_view given) {
+    return "parameter " + std::string(choice.name) + " = " + quoted(given) + " must be " +
+           choice.options_text("or", "");
+}
+
 std::string parameter_names() {
     std::string names = "model";
+    for (const ChoiceInfo& choice : choice_table()) names += ", " + std::string(choice.name);
     for (const ParameterInfo& parameter : parameter_table()) {
         if (!names.empty()) names += ", ";
         names += parameter.name;
@@ -67,13 +77,15 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 std::string unknown_parameter_text(std::string_view name) {
     std::string_view nearest = "model";
     std::size_t best = edit_distance(name, nearest);
-    for (const ParameterInfo& parameter : parameter_table()) {
-        const std::size_t distance = edit_distance(name, parameter.name);
+    const auto consider = [&](std::string_view candidate) {
+        const std::size_t distance = edit_distance(name, candidate);
         if (distance < best) {
             best = distance;
-            nearest = parameter.name;
+            nearest = candidate;
         }
-    }
+    };
+    for (const ParameterInfo& parameter : parameter_table()) consider(parameter.name);
+    for (const ChoiceInfo& choice : choice_table()) consider(choice.name);
     std::string text = "unknown parameter " + quoted(name);
     // A name so far off suggests nothing: a third of its letters, at most three.
     if (best <= std::min<std::size_t>(3, std::max<std::size_t>(1, nearest.size() / 3))) {
@@ -87,6 +99,11 @@ std::string changed_parameters(const EngineParameters& parameters) {
     std::string text;
     if (parameters.model != EngineParameters{}.model) {
         text = "model = " + std::string(parameters.model);
+    }
+    for (const ChoiceInfo& choice : choice_table()) {
+        if (parameters.*choice.member == defaults.*choice.member) continue;
+        if (!text.empty()) text += ", ";
+        text += std::string(choice.name) + " = " + std::string(parameters.*choice.member);
     }
     for (const ParameterInfo& parameter : parameter_table()) {
         if (parameters.*parameter.member == defaults.*parameter.member) continue;
@@ -106,6 +123,12 @@ std::string problem_text(const ParameterProblem& problem) {
     switch (problem.kind) {
         case ProblemKind::unknown_model:
             return unknown_model_text(p.model);
+        case ProblemKind::unknown_choice:
+            return unknown_choice_text(*problem.choice, p.*problem.choice->member);
+        case ProblemKind::not_whole:
+            return "parameter " + std::string(problem.parameter->name) + " is " +
+                   shortest_text(p.*problem.parameter->member) + "; allowed is " +
+                   allowed_text(*problem.parameter);
         case ProblemKind::not_finite:
             return "parameter " + std::string(problem.parameter->name) +
                    " is not a finite number; allowed is " + range_text(problem.parameter->range);

@@ -14,6 +14,10 @@
 namespace hcci {
 
 std::string range_text(const ParameterRange& range);  // "(1, 100]"
+// The range and, for a count, that it is whole: "[1, 50], a whole number".
+std::string allowed_text(const ParameterInfo& parameter);
+// That a value is none of a choice's: "parameter burn = 'x' must be time or crank".
+std::string unknown_choice_text(const ChoiceInfo& choice, std::string_view given);
 // The order rules that start at this parameter ("first_split_angle <= first_merge_angle"),
 // or "".
 std::string rule_text(const ParameterInfo& parameter);

@@ -27,6 +27,15 @@ std::optional<std::string> take_model(EngineParameters& parameters, std::string_
     return std::nullopt;
 }
 
+// A named choice's option, as written.
+std::optional<std::string> take_choice(EngineParameters& parameters, const ChoiceInfo& choice,
+                                       std::string_view given) {
+    const ChoiceOption* option = choice.find(given);
+    if (option == nullptr) return unknown_choice_text(choice, given);
+    parameters.*choice.member = option->name;
+    return std::nullopt;
+}
+
 // Which parameters a file or a setting gave, so that the rest can take the defaults of the model
 // chosen, wherever it was chosen.
 using GivenParameters = std::vector<bool>;
@@ -97,6 +106,10 @@ std::optional<std::string> value_problem(const ParameterInfo& info, double value
     if (!info.range.contains(value)) {
         return "parameter " + std::string(info.name) + " = " + std::string(given) +
                " is outside its range " + range_text(info.range);
+    }
+    if (info.whole && value != std::floor(value)) {
+        return "parameter " + std::string(info.name) + " = " + std::string(given) +
+               " is not a whole number; allowed is " + allowed_text(info);
     }
     return std::nullopt;
 }
@@ -259,6 +272,8 @@ std::optional<std::string> apply_setting(EngineParameters& parameters, std::stri
     const std::string_view name = setting.substr(0, equals);
     const std::string_view written = setting.substr(equals + 1);
     if (name == model_key) return take_model(parameters, written);
+    if (const ChoiceInfo* choice = find_choice(name))
+        return take_choice(parameters, *choice, written);
     const NamedParameter parameter = named(name);
     if (parameter.info == nullptr) return unknown_name(name);
     const ParameterInfo& info = *parameter.info;
@@ -311,6 +326,14 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
             auto problem = given ? take_model(parameters, *given)
                                  : std::optional<std::string>("parameter model must be " +
                                                               model_names_text("or", "\""));
+            if (problem) return at_line(file_name, node->source()) + *problem;
+            continue;
+        }
+        if (const ChoiceInfo* choice = find_choice(name)) {
+            const std::optional<std::string_view> given = node->value<std::string_view>();
+            auto problem = given ? take_choice(parameters, *choice, *given)
+                                 : std::optional<std::string>("parameter " + std::string(name) +
+                                                              " must be " + choice->options_text());
             if (problem) return at_line(file_name, node->source()) + *problem;
             continue;
         }
@@ -401,11 +424,21 @@ std::string parameter_file(const EngineParameters& parameters) {
         "# its ignitions typed in by angle; in the predictive one both ignitions follow from\n"
         "# the charge's own state.\n";
     text += "model = \"" + std::string(parameters.model) + "\"  # " + model_names_text("or") + "\n";
+    for (const ChoiceInfo& choice : choice_table()) {
+        text += std::string(choice.name) + " = \"" + std::string(parameters.*choice.member) +
+                "\"  # " + std::string(choice.meaning) + ": ";
+        for (std::size_t i = 0; i < choice.options.size(); ++i) {
+            const ChoiceOption& option = choice.options[i];
+            if (i > 0) text += i + 1 == choice.options.size() ? " or " : ", ";
+            text += std::string(option.name) + ", " + std::string(option.meaning);
+        }
+        text += '\n';
+    }
     for (const ParameterInfo& info : parameter_table()) {
         text += std::string(info.name) + " = " + shortest_text(parameters.*info.member) + "  # " +
                 std::string(info.meaning);
         if (!info.unit.empty()) text += " (" + std::string(info.unit) + ")";
-        text += "; allowed " + range_text(info.range);
+        text += "; allowed " + allowed_text(info);
         if (const std::string rule = rule_text(info); !rule.empty()) text += ", " + rule;
         text += '\n';
     }

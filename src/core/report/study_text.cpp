@@ -24,6 +24,11 @@ std::variant<StudyRange, std::string> parse_study_range(std::string_view text,
     if (name == "model") {
         return "--vary takes a number, and the model is named: study each with --set model=NAME";
     }
+    if (const ChoiceInfo* choice = find_choice(name)) {
+        return "--vary takes a number, and " + std::string(name) +
+               " is named: study each with --set " + std::string(name) + "=" +
+               choice->options_text("or", "");
+    }
     if (range.parameter == nullptr) {
         return unknown_parameter_text(name);
     }

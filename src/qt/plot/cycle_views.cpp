@@ -200,7 +200,9 @@ void plan_marks(std::vector<SeriesPlan>& plans, ChartMarks marks, const CycleSer
         plans.push_back(std::move(area));
     }
     const auto charges = view_lines::charges();
+    // Each charge's ignition, its first zone's; a stratified charge's later zones follow close.
     for (const Ignition& ignition : series.analysis.fuel.ignitions) {
+        if (series.analysis.fuel.first(ignition.charge) != &ignition) continue;
         const view_lines::ChargeLook& c = charges[static_cast<std::size_t>(ignition.charge)];
         plans.push_back(upright(QStringLiteral("%1 ignites, %2\u00b0")
                                     .arg(QString::fromLatin1(c.name))

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <memory>
 
+#include "core/model/engine_parameters.h"
 #include "core/report/axis_ticks.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
@@ -56,14 +57,15 @@ double ignition_angle(const CycleAnalysis& a, ChargeName charge) {
 // The colours of the window's traces: united blue, main green, auxiliary red.
 const QColor united(0, 0, 255), main_chamber(0, 160, 0), auxiliary(220, 0, 0);
 
-std::vector<Panel> panels() {
+// A model with fuel books its work as gross: its IMEP is IMEPg.
+std::vector<Panel> panels(bool gross) {
     return {
-        {"IMEP, bar",
+        {gross ? "IMEPg, bar" : "IMEP, bar",
          false,
          0.01,
          0,
          "",
-         {{"IMEP", QColor(0, 0, 128), Qt::SolidLine,
+         {{gross ? "IMEPg" : "IMEP", QColor(0, 0, 128), Qt::SolidLine,
            [](const CycleAnalysis& a) { return a.imep_bar; }}}},
         {"efficiency",
          false,
@@ -73,7 +75,10 @@ std::vector<Panel> panels() {
          {{"indicated (first law)", QColor(0, 0, 128), Qt::SolidLine,
            [](const CycleAnalysis& a) { return a.indicated_efficiency; }},
           {"Otto, united ratio", QColor(110, 110, 110), Qt::DashLine,
-           [](const CycleAnalysis& a) { return a.otto_efficiency; }}}},
+           [](const CycleAnalysis& a) { return a.otto_efficiency; }},
+          // The predictive model's own: its booked work over the fuel's energy.
+          {"fuel conversion", QColor(0, 128, 0), Qt::DashDotLine,
+           [](const CycleAnalysis& a) { return a.fuel.fuel_conversion_efficiency; }}}},
         {"CA, deg ATDC",
          false,
          0.2,
@@ -161,7 +166,8 @@ AxisTicks x_ticks_of(const Study& study) {
     return study_axis(from, to);
 }
 
-std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool first, bool last,
+std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study,
+                                   const EngineParameters& defaults, bool first, bool last,
                                    const QString& x_title, QRectF geometry, QRectF plot_area) {
     const AxisTicks x_ticks = x_ticks_of(study);
     auto chart = std::make_unique<QChart>();
@@ -249,8 +255,8 @@ std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool 
         limit->append(to, panel.limit);
         series.push_back(limit);
     }
-    // The default value of the varied parameter, where the study passes it.
-    const double default_value = x_ticks.place_of(EngineParameters{}.*study.parameter->member);
+    // The default value of the varied parameter (the model's own), where the study passes it.
+    const double default_value = x_ticks.place_of(defaults.*study.parameter->member);
     if (default_value >= from && default_value <= to) {
         QLineSeries* mark = line(*chart, QStringLiteral("default value"),
                                  QPen(QColor(150, 150, 150), 1.5, Qt::DotLine));
@@ -306,7 +312,8 @@ std::vector<QRectF> study_plot_areas(QSize size) {
 }
 
 std::string plot_study(const Study& study, const EngineParameters& base, PlotFormat format) {
-    const std::vector<Panel> all = panels();
+    const bool gross = !study.analyses.empty() && study.analyses.front().fuel.present;
+    const std::vector<Panel> all = panels(gross);
     const ParameterInfo& parameter = *study.parameter;
     QString x_title = text_of(parameter.name);
     if (!parameter.unit.empty()) x_title += QStringLiteral(" (") + text_of(parameter.unit) + ')';
@@ -318,12 +325,13 @@ std::string plot_study(const Study& study, const EngineParameters& base, PlotFor
     scene.setBackgroundBrush(Qt::white);
     add_title(scene, study, base, size);
     const std::vector<QRectF> areas = study_plot_areas(size);
+    const EngineParameters defaults = model_defaults(base.model).value_or(EngineParameters{});
     const double height = panel_height(size);
     for (std::size_t i = 0; i < all.size(); ++i) {
         const QRectF geometry(0, title_height + static_cast<double>(i) * height, size.width(),
                               height + (i + 1 == all.size() ? x_title_height : 0));
-        std::unique_ptr<QChart> chart =
-            make_panel(all[i], study, i == 0, i + 1 == all.size(), x_title, geometry, areas[i]);
+        std::unique_ptr<QChart> chart = make_panel(
+            all[i], study, defaults, i == 0, i + 1 == all.size(), x_title, geometry, areas[i]);
         scene.addItem(chart.release());  // the scene owns it now
     }
     return scene_picture(scene, size, format,
