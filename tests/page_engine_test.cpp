@@ -89,6 +89,7 @@ TEST(PageEngine, ALinksSettingsMakeTheSameEngine) {
         {"model=predictive", "first_merge_atdc=-5", "start_temperature=330"},
         {"model=predictive", "aux_ignition_factor=3"},  // a value the model does not read
         {"main_share=0.1", "bdc_pressure=1.0000000000000002"},
+        {"model=predictive", "properties=constant", "heat_transfer=none", "burn=crank"},
     };
     for (const Names& settings : engines) {
         const PageEngine engine = engine_from_settings(settings);
@@ -100,10 +101,16 @@ TEST(PageEngine, ALinksSettingsMakeTheSameEngine) {
             if (!shapes(info, engine.parameters.model)) continue;
             EXPECT_EQ(again.parameters.*info.member, engine.parameters.*info.member) << info.name;
         }
+        for (const ChoiceInfo& choice : choice_table()) {
+            EXPECT_EQ(again.parameters.*choice.member, engine.parameters.*choice.member)
+                << choice.name;
+        }
         EXPECT_EQ(settings_of(again.parameters), link);
     }
     EXPECT_EQ(settings_of(engine_from_settings({"model=predictive", "gamma=1.3"}).parameters),
               (Names{"model=predictive", "gamma=1.3"}));
+    EXPECT_EQ(settings_of(engine_from_settings({"model=predictive", "burn=crank"}).parameters),
+              (Names{"model=predictive", "burn=crank"}));
     EXPECT_TRUE(settings_of(EngineParameters{}).empty());
 }
 

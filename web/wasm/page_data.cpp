@@ -42,6 +42,9 @@ std::string values_json(const EngineParameters& parameters) {
         if (out.size() > 1) out += ',';
         out += member(info.name, number(parameters.*info.member));
     }
+    for (const ChoiceInfo& choice : choice_table()) {
+        out += ',' + member(choice.name, json::string(parameters.*choice.member));
+    }
     return out + "}";
 }
 
@@ -66,6 +69,25 @@ std::string parameter_json(const ParameterInfo& info) {
            member("range", json::string(range_text(r))) + "," + member("step", number(info.step)) +
            "," + member("models", "[" + shaped + "]") + "," +
            member("tooltips", "{" + tooltips + "}") + "}";
+}
+
+// A parameter that is one of a few named options ("properties": "variable" or "constant").
+std::string choice_json(const ChoiceInfo& choice) {
+    std::string shaped;
+    for (const EngineModelEntry* model : engine_models()) {
+        if (shapes(choice, model->name)) {
+            shaped += (shaped.empty() ? "" : ",") + json::string(model->name);
+        }
+    }
+    const std::string options = array(choice.options, [](const ChoiceOption& option) {
+        return "{" + member("name", json::string(option.name)) + "," +
+               member("meaning", json::string(option.meaning)) + "}";
+    });
+    return "{" + member("name", json::string(choice.name)) + "," +
+           member("label", json::string(choice.label)) + "," +
+           member("meaning", json::string(choice.meaning)) + "," +
+           member("group", json::string(choice.group)) + "," + member("options", options) + "," +
+           member("models", "[" + shaped + "]") + "}";
 }
 
 std::string line_json(const ViewLine& line, std::vector<double>& points) {
@@ -113,7 +135,8 @@ std::string registry_json() {
     });
     return "{" + member("models", models) + "," +
            member("parameters", array(parameter_table(), parameter_json)) + "," +
-           member("views", views) + "}";
+           member("choices", array(choice_table(), choice_json)) + "," + member("views", views) +
+           "}";
 }
 
 std::string engine_json(const PageEngine& engine) {

@@ -94,6 +94,12 @@ std::vector<std::string> settings_of(const EngineParameters& parameters) {
         if (value == (*defaults).*info.member) continue;
         settings.push_back(std::string(info.name) + "=" + shortest_text(value));
     }
+    for (const ChoiceInfo& choice : choice_table()) {
+        if (!shapes(choice, parameters.model)) continue;
+        const std::string_view option = parameters.*choice.member;
+        if (option == (*defaults).*choice.member) continue;
+        settings.push_back(std::string(choice.name) + "=" + std::string(option));
+    }
     return settings;
 }
 

@@ -191,12 +191,13 @@ std::string books_text(const FuelFigures& fuel) {
     text += line("work off the pressure trace", fixed(fuel.booked_work + fuel.work_difference, 2),
                  "J/L  (less W: " + signed_fixed(fuel.work_difference, 4) + " J/L, " +
                      share_text(fuel.work_difference / fuel.fuel_energy) + " of the supplied)");
-    const std::string residual = fixed(fuel.first_law_residual, 2);
-    text += line("first law: released - lost - W - dU", residual,
-                 fuel.heat_released > 0
-                     ? "J/L  (" + share_text(fuel.first_law_residual / fuel.heat_released) +
-                           " of the released)"
-                     : "J/L");
+    // Below a part in 10^12 the residual is the arithmetic's last digits, which differ between
+    // machines: it is said as a bound, not as a number.
+    const double residual_share = fuel.first_law_residual / fuel.heat_released;
+    const std::string residual_note =
+        std::abs(residual_share) < 1e-12 ? "below 1e-12" : share_text(residual_share);
+    text += line("first law: released - lost - W - dU", fixed(fuel.first_law_residual, 2),
+                 fuel.heat_released > 0 ? "J/L  (" + residual_note + " of the released)" : "J/L");
     if (fuel.misfire) {
         text += "  MISFIRE: " + fixed(100 * fuel.combustion_efficiency, 1) +
                 " % of the fuel's energy released, less than " +

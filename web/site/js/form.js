@@ -41,9 +41,41 @@ export class EngineForm {
         fieldset.append(legend);
         this.groups.append(fieldset);
         groups.set(parameter.group, fieldset);
+        // A group's named choices first.
+        for (const choice of this.registry.choices) {
+          if (choice.group === parameter.group && choice.models.includes(modelName)) {
+            fieldset.append(this.choiceField(choice));
+          }
+        }
       }
       groups.get(parameter.group).append(this.field(parameter, modelName));
     }
+  }
+
+  // A parameter that is one of a few named options: a list of them, the name beneath.
+  choiceField(choice) {
+    const row = document.createElement('div');
+    row.className = 'field choice';
+    row.title = choice.meaning;
+    const id = `p-${choice.name}`;
+    const label = document.createElement('label');
+    label.htmlFor = id;
+    label.innerHTML = '<span class="plain"></span> <code></code>';
+    label.querySelector('.plain').textContent = choice.label;
+    label.querySelector('code').textContent = choice.name;
+    const select = document.createElement('select');
+    select.id = id;
+    select.dataset.name = choice.name;
+    for (const option of choice.options) {
+      select.add(new Option(`${option.name}: ${option.meaning}`, option.name));
+    }
+    const note = document.createElement('div');
+    note.className = 'note';
+    note.textContent = choice.meaning;
+    row.append(label, select, note);
+    select.addEventListener('change', () => this.change(choice.name, select.value));
+    this.fields.set(choice.name, { choice, row, select, note });
+    return row;
   }
 
   field(parameter, modelName) {
@@ -94,6 +126,12 @@ export class EngineForm {
   // given (`edited`, whose box keeps what was typed).
   show(engine, edited) {
     for (const field of this.fields.values()) {
+      if (field.choice) {
+        field.select.value = engine.values[field.choice.name];
+        field.row.classList.remove('refused');
+        field.note.textContent = field.choice.meaning;
+        continue;
+      }
       const { name } = field.parameter;
       const value = engine.values[name];
       field.counted = String(value);
