@@ -36,13 +36,16 @@ const std::array<CommandInfo, 8> commands{{
     {CliCommand::csv, "csv",
      "one sweep's values, a row per crank step (standard output by default)",
      "csv --set gamma=1.35 -o sweep.csv"},
-    {CliCommand::png, "png", "the window's client area after step N (0 to 18000, default 18000)",
+    {CliCommand::png, "png",
+     "the picture as the window shows it inside its frame after step N (0 to 18000, default "
+     "18000)",
      "png --step 9000 --scale 2 -o halfway.png"},
     {CliCommand::summary, "summary",
      "the cycle's analysis: work, IMEP, heat release, CA10/50/90, peaks",
      "summary --set model=predictive --json"},
     {CliCommand::study, "study", "the analysis for each value of one parameter, a CSV row each",
-     "study --vary start_temperature=300:360:5 -o study.csv --plot study.png"},
+     "study --set model=predictive --vary start_temperature=310:360:5 -o study.csv --plot "
+     "study.png"},
     {CliCommand::plot, "plot", plot_what, "plot --view log-pv --set gamma=1.3 -o log-pv.svg"},
     {CliCommand::svg, "svg", "the same picture as vector graphics", "svg --no-labels -o cycle.svg"},
     {CliCommand::video, "video",
@@ -83,15 +86,40 @@ enum Option {
     set
 };
 
-const std::array<OptionRule, 16> options{{
-    {output, "-o", "FILE", "the file to write; - for standard output", every_command,
-     picture | video | plot_command, "an output file"},
+// A plot and a video are written with seeks or by their file's name, so they take no "-".
+constexpr std::uint32_t to_a_file_only = video | plot_command;
+
+const std::array<OptionRule, 20> options{{
+    {output, "-o", "FILE", "the file to write; - for standard output (not for plot or video)", 0,
+     0},
+    {output, "-o", "FILE", "the file to write; - for standard output",
+     every_command & ~to_a_file_only, picture, "an output file", false, false},
+    {output, "-o", "FILE", "the file to write", to_a_file_only, to_a_file_only, "an output file",
+     false, false},
     {step, "--step", "N", "the step after which the picture is taken", picture, 0},
     {no_labels, "--no-labels", "", "the drawing alone, without the labels over it", picture | video,
      0},
     {scale, "--scale", "S",
-     "the picture S times larger (1 to 4), drawn afresh; default 1, and 2 for MP4 and WebM",
-     bit(CliCommand::png) | video, 0},
+     "the picture S times larger (1 to 4), drawn afresh; default 1, and 2 for MP4 and WebM", 0, 0},
+    {scale,
+     "--scale",
+     "S",
+     "the picture S times larger (1 to 4), drawn afresh; default 1",
+     bit(CliCommand::png),
+     0,
+     {},
+     false,
+     false},
+    {scale,
+     "--scale",
+     "S",
+     "the picture S times larger (1 to 4), drawn afresh; default 2 for MP4 and WebM, 1 for a "
+     "GIF",
+     video,
+     0,
+     {},
+     false,
+     false},
     {fps, "--fps", "F", "video: frames a second (1 to 60, a GIF up to 50; default 30)", video, 0},
     {duration, "--duration", "S", "video: seconds (default 18, the sweep's own time)", video, 0},
     {hold, "--hold", "S", "video: a GIF's last frame held S seconds before it loops (default 2)",
@@ -104,8 +132,8 @@ const std::array<OptionRule, 16> options{{
      study, 0},
     {view, "--view", "VIEW", view_help, plot_command, plot_command, "the view to plot"},
     {compare, "--compare", "FILE",
-     "a baseline engine from a TOML file (the defaults: an empty file), drawn dashed or "
-     "compared in columns",
+     "a baseline engine from a TOML file, or default for the default engine (a file named "
+     "default: ./default), drawn dashed or compared in columns",
      plot_command | bit(CliCommand::summary), 0},
     {size, "--size", "WxH", "plot: the size in pixels (default 1600x1000)", plot_command, 0},
     {force, "--force", "",
