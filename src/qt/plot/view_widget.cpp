@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "qt/plot/view_widget.h"
 
+#include "qt/plot/chart_legend.h"
+
 #include <QHBoxLayout>
 #include <QLegendMarker>
 #include <QLogValueAxis>
@@ -92,7 +94,7 @@ void CycleViewWidget::show_cycle(std::shared_ptr<const CycleSeries> current,
 void CycleViewWidget::rebuild() {
     if (!current_) return;
     const QSizeF pixels(std::max(width(), 400), std::max(height(), 300));
-    const ViewDrawing drawing{.pixels = pixels, .legend_below = true};
+    const ViewDrawing drawing{.pixels = pixels};
     if (charts_.empty()) {
         charts_ = make_view(view_, *current_, baseline_.get(), drawing);
         for (std::size_t i = 0; i < views_.size() && i < charts_.size(); ++i) {
@@ -141,7 +143,7 @@ void CycleViewWidget::add_cursor(BuiltChart& built) {
     chart->addSeries(cursor);
     cursor->attachAxis(axis_of(*chart, Qt::Horizontal));
     cursor->attachAxis(axis_of(*chart, Qt::Vertical));
-    for (QLegendMarker* marker : chart->legend()->markers(cursor)) marker->setVisible(false);
+    set_in_legend(*cursor, false);
     cursors_.push_back(cursor);
 }
 
