@@ -18,6 +18,7 @@
 #include "core/model/cycle_series.h"
 #include "qt/plot/chart_legend.h"
 #include "qt/plot/plot_text.h"
+#include "qt/plot/point_labels.h"
 #include "qt/plot/view_widget.h"
 #include "qt_application.h"
 
@@ -376,6 +377,18 @@ TEST_F(CycleViews, LegendsAreDrawnWholeAtTheExplorersSizes) {
                     for (std::size_t f = e + 1; f < drawn.size(); ++f) {
                         EXPECT_FALSE(entry.box.intersects(drawn[f].box))
                             << drawn[f].text.toStdString();
+                    }
+                }
+                // The peaks' values, none printed over another.
+                const std::vector<PointLabelDrawn> labels = drawn_point_labels(chart);
+                if (i == 0 && view->name.ends_with("-angle")) {
+                    EXPECT_FALSE(labels.empty());
+                }
+                for (std::size_t a = 0; a < labels.size(); ++a) {
+                    for (std::size_t b = a + 1; b < labels.size(); ++b) {
+                        EXPECT_FALSE(labels[a].box.intersects(labels[b].box))
+                            << labels[a].text.toStdString() << " over "
+                            << labels[b].text.toStdString();
                     }
                 }
             }

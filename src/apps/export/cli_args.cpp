@@ -37,16 +37,15 @@ const std::array<CommandInfo, 8> commands{{
      "one sweep's values, a row per crank step (standard output by default)",
      "csv --set gamma=1.35 -o sweep.csv"},
     {CliCommand::png, "png",
-     "the picture as the window shows it inside its frame after step N (0 to 18000, default "
-     "18000)",
+     "the picture the window shows after step N (0 to 18000, default 18000)",
      "png --step 9000 --scale 2 -o halfway.png"},
     {CliCommand::summary, "summary",
      "the cycle's analysis: work, IMEP, heat release, CA10/50/90, peaks",
      "summary --set model=predictive --json"},
     {CliCommand::study, "study", "the analysis for each value of one parameter, a CSV row each",
-     "study --set model=predictive --vary start_temperature=310:360:5 -o study.csv --plot "
-     "study.png"},
-    {CliCommand::plot, "plot", plot_what, "plot --view log-pv --set gamma=1.3 -o log-pv.svg"},
+     "study --set model=predictive --vary start_temperature=310:360:5 --plot study.png"},
+    {CliCommand::plot, "plot", plot_what,
+     "plot --view pressure-angle --set model=predictive --compare default -o p.svg"},
     {CliCommand::svg, "svg", "the same picture as vector graphics", "svg --no-labels -o cycle.svg"},
     {CliCommand::video, "video",
      "one sweep as it looks in the window: FILE.mp4 (H.264), FILE.webm (VP9) or FILE.gif",
@@ -132,8 +131,8 @@ const std::array<OptionRule, 20> options{{
      study, 0},
     {view, "--view", "VIEW", view_help, plot_command, plot_command, "the view to plot"},
     {compare, "--compare", "FILE",
-     "a baseline engine from a TOML file, or default for the default engine (a file named "
-     "default: ./default), drawn dashed or compared in columns",
+     "a baseline engine from a TOML file, or default for the default engine, drawn dashed or "
+     "compared in columns",
      plot_command | bit(CliCommand::summary), 0},
     {size, "--size", "WxH", "plot: the size in pixels (default 1600x1000)", plot_command, 0},
     {force, "--force", "",

@@ -18,6 +18,7 @@
 #include "core/report/view_text.h"
 #include "qt/plot/chart_legend.h"
 #include "qt/plot/plot_text.h"
+#include "qt/plot/point_labels.h"
 #include "qt/plot/scene_picture.h"
 
 namespace hcci {
@@ -244,7 +245,8 @@ struct SeriesPlan {
     std::vector<QPointF> points;  // a line's or a scatter's; an area's top
     std::vector<QPointF> lower;   // an area's bottom
     bool in_legend = true;
-    QString label_format;  // a scatter's labels, if any
+    QString label_unit;  // a scatter's labels' unit, if it has labels: " bar"
+    int label_decimals = 0;
 };
 
 std::vector<QPointF> points_of(const std::vector<PlotPoint>& points) {
@@ -325,7 +327,8 @@ void plan_marks(std::vector<SeriesPlan>& plans, ChartMarks marks, const CycleSer
     peaks.kind = SeriesPlan::Kind::scatter;
     peaks.name = QStringLiteral("peaks");
     peaks.fill = Qt::black;
-    peaks.label_format = pressure ? QStringLiteral("@yPoint bar") : QStringLiteral("@yPoint K");
+    peaks.label_unit = pressure ? QStringLiteral(" bar") : QStringLiteral(" K");
+    peaks.label_decimals = pressure ? 2 : 1;
     const CycleAnalysis& a = series.analysis;
     const std::pair<const ChargeFigures*, const ChargeSeries*> traced[] = {
         {&a.united, &series.united}, {&a.main, &series.main}, {&a.aux, &series.aux}};
@@ -418,9 +421,9 @@ QAbstractSeries* make_series(QChart& chart, const SeriesPlan& plan, QAbstractAxi
             auto* points = new QScatterSeries;
             points->setMarkerSize(9);
             points->setColor(plan.fill);
-            points->setPointLabelsVisible(!plan.label_format.isEmpty());
-            points->setPointLabelsFont(font_of(12));
-            points->setPointLabelsFormat(plan.label_format);
+            if (!plan.label_unit.isEmpty()) {
+                label_points(*points, plan.label_decimals, plan.label_unit);
+            }
             points->replace(list_of(plan.points));
             made = points;
             break;
@@ -517,6 +520,7 @@ void fill_chart(BuiltChart& built, ViewChart layout, const CycleSeries& current,
     }
     built.layout = std::move(layout);
     relay_legend(*chart);
+    relay_point_labels(*chart);
 }
 
 BuiltChart build_chart(const ViewChart& layout) {
@@ -527,6 +531,7 @@ BuiltChart build_chart(const ViewChart& layout) {
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setBackgroundRoundness(0);
     use_wrapped_legend(*chart);
+    use_point_labels(*chart);
     chart->addAxis(make_axis(text_of(layout.x_title), layout.log_x), Qt::AlignBottom);
     chart->addAxis(make_axis(text_of(layout.y_title), layout.log_y), Qt::AlignLeft);
     return built;
