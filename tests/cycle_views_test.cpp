@@ -352,6 +352,8 @@ TEST_F(CycleViews, LegendsAreDrawnWholeAtTheExplorersSizes) {
             SCOPED_TRACE(std::string(view->name) + " at " + std::to_string(size.width()) + "x" +
                          std::to_string(size.height()));
             CycleViewWidget widget(*view);
+            widget.set_engine_names(QStringLiteral("a long engine file name.toml"),
+                                    QStringLiteral("the defaults"));
             widget.resize(size);
             widget.show();
             widget.show_cycle(predicted, baseline);
@@ -366,7 +368,8 @@ TEST_F(CycleViews, LegendsAreDrawnWholeAtTheExplorersSizes) {
                 QStringList texts;
                 for (const LegendEntryDrawn& entry : drawn) texts << entry.text;
                 EXPECT_EQ(texts, named);
-                EXPECT_TRUE(named.contains(QStringLiteral("dashed: the baseline")));
+                EXPECT_TRUE(named.contains(QStringLiteral("solid: a long engine file name.toml")));
+                EXPECT_TRUE(named.contains(QStringLiteral("dashed: the defaults")));
                 const QRectF inside(QPointF(0, 0), chart.size());
                 for (std::size_t e = 0; e < drawn.size(); ++e) {
                     const LegendEntryDrawn& entry = drawn[e];

@@ -91,10 +91,16 @@ void CycleViewWidget::show_cycle(std::shared_ptr<const CycleSeries> current,
     rebuild();
 }
 
+void CycleViewWidget::set_engine_names(QString current, QString baseline) {
+    current_name_ = std::move(current);
+    baseline_name_ = std::move(baseline);
+}
+
 void CycleViewWidget::rebuild() {
     if (!current_) return;
     const QSizeF pixels(std::max(width(), 400), std::max(height(), 300));
-    const ViewDrawing drawing{.pixels = pixels};
+    const ViewDrawing drawing{
+        .pixels = pixels, .current_name = current_name_, .baseline_name = baseline_name_};
     if (charts_.empty()) {
         charts_ = make_view(view_, *current_, baseline_.get(), drawing);
         for (std::size_t i = 0; i < views_.size() && i < charts_.size(); ++i) {
