@@ -5,6 +5,9 @@
 # (build-core/, without Qt) or fuzz (build-fuzz/, the parsers' libFuzzer targets); or the page
 # in a browser, web (build-web/, scripts/build-web.sh).
 # Usage: scripts/build.sh PRESET [CMAKE_ARGS...]
+# HCCI_DEPS=run installs only what building and running need (./run.sh), and the build then
+# has no tests when GoogleTest is missing; otherwise the test set is installed too.
+# HCCI_BUILD_TARGET="A B" builds only those targets.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -18,7 +21,8 @@ case "$preset" in
   *) echo "scripts/build.sh: no preset '$preset' (default, release, asan, core, fuzz, web)" >&2; exit 2 ;;
 esac
 
-"$root/scripts/install-deps.sh"
+deps=${HCCI_DEPS:-test}
+"$root/scripts/install-deps.sh" "$deps"
 
 # Warnings are errors in CI only, so a newer compiler elsewhere cannot break a first build.
 case "${CI:-}" in
@@ -30,6 +34,10 @@ esac
 needs_configure() {
   local cache="$build/CMakeCache.txt" arg name value
   [ -f "$cache" ] || return 0
+  # Configured while the tests' packages were missing: now that they are there, find them.
+  if [ "$deps" != run ] && grep -qxF "HCCI_TESTS_SKIPPED:INTERNAL=ON" "$cache"; then
+    return 0
+  fi
   for arg in "${cmake_args[@]}"; do
     case "$arg" in
       -D*=*)
@@ -49,4 +57,5 @@ cd "$root"
 if needs_configure; then
   cmake --preset "$preset" "${cmake_args[@]}"
 fi
-cmake --build --preset "$preset" --parallel "$(nproc)" ${HCCI_BUILD_TARGET:+--target "$HCCI_BUILD_TARGET"}
+read -ra targets <<<"${HCCI_BUILD_TARGET:-}"
+cmake --build --preset "$preset" --parallel "$(nproc)" ${targets[@]:+--target "${targets[@]}"}

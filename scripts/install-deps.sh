@@ -1,28 +1,54 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs the Debian packages that building, running and testing need; with `web`, those of
-# the page too (emscripten, node and npm, Chromium for its tests).
+# Installs the Debian packages that a set needs:
+#   run   building both programs, their manual pages and icons, and running them (./run.sh);
+#   test  run's, and what the tests and checks need (./test.sh, CI); the default;
+#   web   test's, and those of the page (emscripten, node and npm, Chromium for its tests).
+# `--list SET` prints the set's packages, one a line, and installs nothing.
 # As root it uses apt-get; otherwise it prints the exact command to run and stops.
 set -euo pipefail
 
-packages=(
+run_packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-comic-neue fontconfig
-  xvfb xdotool x11-utils imagemagick python3 tesseract-ocr
-  desktop-file-utils git
-  librsvg2-bin lintian appstream clang-tidy clang libclang-rt-14-dev
-  libtomlplusplus-dev libfmt-dev libfast-float-dev zlib1g-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
+  qt6-base-dev libgl-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
+  libtomlplusplus-dev libfmt-dev libfast-float-dev
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
+  # the labels' font, and the icons rendered from the scalable one
+  fonts-comic-neue fontconfig librsvg2-bin
+)
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+  # the end-to-end tests: an X server, the pointer and keys, screenshots, OCR
+  xvfb xdotool x11-utils imagemagick python3 tesseract-ocr
+  # the package's and the sources' checks
+  desktop-file-utils git lintian appstream clang-tidy clang libclang-rt-14-dev
 )
 
-if [ "${1:-}" = web ]; then
-  packages+=(emscripten chromium)
-  # Any node of 18 or later will do (Debian's, or one installed before); npm comes with it or
-  # from Debian.
-  command -v node >/dev/null || packages+=(nodejs)
-  command -v npm >/dev/null || packages+=(npm)
+list_only=false
+if [ "${1:-}" = --list ]; then
+  list_only=true
+  shift
+fi
+set_name=${1:-test}
+case "$set_name" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  web)
+    packages=("${run_packages[@]}" "${test_packages[@]}" emscripten chromium)
+    # Any node of 18 or later will do (Debian's, or one installed before); npm comes with it or
+    # from Debian.
+    command -v node >/dev/null || packages+=(nodejs)
+    command -v npm >/dev/null || packages+=(npm)
+    ;;
+  *)
+    echo "scripts/install-deps.sh: no set '$set_name' (run, test, web)" >&2
+    exit 2
+    ;;
+esac
+
+if $list_only; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
 fi
 
 missing=()

@@ -207,6 +207,56 @@ TEST(CliText, ACommandsHelpIsItsOwnUsage) {
     EXPECT_EQ(png.find("--vary"), std::string::npos);
 }
 
+// Each command's help offers only what the command accepts: "- for standard output" where
+// "-o -" parses, and nowhere it is refused; the default of --scale that is the command's own.
+TEST(CliText, EachCommandsHelpOffersWhatItAccepts) {
+    const struct {
+        CliCommand command;
+        std::vector<std::string_view> args;  // with "-o -"
+        bool offers_standard_output;
+        const char* scale_help;  // empty: none
+    } rows[] = {
+        {CliCommand::csv, {"csv", "-o", "-"}, true, ""},
+        {CliCommand::png, {"png", "-o", "-"}, true, "drawn afresh; default 1\n"},
+        {CliCommand::svg, {"svg", "-o", "-"}, true, ""},
+        {CliCommand::summary, {"summary", "-o", "-"}, true, ""},
+        {CliCommand::study, {"study", "--vary", "gamma=1.3:1.4:0.1", "-o", "-"}, true, ""},
+        {CliCommand::params, {"params", "-o", "-"}, true, ""},
+        {CliCommand::plot, {"plot", "--view", "log-pv", "-o", "-"}, false, ""},
+        {CliCommand::video, {"video", "-o", "-"}, false, "default 2 for MP4 and WebM, 1"},
+    };
+    for (const auto& row : rows) {
+        const std::string help = command_usage_text(row.command);
+        SCOPED_TRACE(help);
+        const auto parsed = parse_cli_args(row.args);
+        EXPECT_EQ(std::holds_alternative<CliArgs>(parsed), row.offers_standard_output);
+        EXPECT_EQ(help.find("- for standard output") != std::string::npos,
+                  row.offers_standard_output);
+        EXPECT_NE(help.find("  -o FILE           the file to write"), std::string::npos);
+        EXPECT_EQ(help.find("not for plot or video"), std::string::npos);
+        if (*row.scale_help != '\0') {
+            EXPECT_NE(help.find(row.scale_help), std::string::npos);
+        }
+    }
+    // The whole help says -o once, with its exception.
+    const std::string all = usage_text();
+    EXPECT_EQ(all.find("  -o FILE"), all.rfind("  -o FILE"));
+    EXPECT_NE(all.find("- for standard output (not for plot or video)"), std::string::npos);
+    EXPECT_EQ(all.find("  --scale S"), all.rfind("  --scale S"));
+}
+
+// `--compare default` is the default engine; any other word is a file's name.
+TEST(CliArgs, CompareTakesDefaultOrAFile) {
+    for (const std::string_view value : {"default", "./default", "base.toml"}) {
+        const std::vector<std::string_view> args{"summary", "--compare", value};
+        const auto parsed = parse_cli_args(args);
+        ASSERT_TRUE(std::holds_alternative<CliArgs>(parsed));
+        const CliArgs& cli = std::get<CliArgs>(parsed);
+        EXPECT_EQ(cli.compare, std::string(value));
+        EXPECT_EQ(cli.compare == compare_default, value == "default");
+    }
+}
+
 // A file's ending says its format; a name that says none, or another kind's, is refused in
 // those words.
 TEST(CliArgs, AnOutputsNameMustSayAFormatOfItsKind) {

@@ -76,5 +76,34 @@ TEST(CommandLine, TheUsageComesFromTheSameTable) {
               "        [--set NAME=VALUE]...\n");
 }
 
+// An option worded for some commands: each command's help has its own rule, the program's
+// whole help the rule that no command takes, and the parser takes the command's own.
+TEST(CommandLine, AnOptionWordedForSomeCommands) {
+    constexpr std::array<OptionRule, 3> worded{{
+        {0, "-o", "FILE", "the file, or - for all", 0, 0},
+        {0, "-o", "FILE", "the file, or -", command_bit(0), 0, {}, false, false},
+        {0, "-o", "FILE", "the file", command_bit(1), command_bit(1), "a file", false, false},
+    }};
+    const struct {
+        int command;
+        const char* help;
+    } rows[] = {
+        {-1, "  -o FILE       the file, or - for all\n"},
+        {0, "  -o FILE       the file, or -\n"},
+        {1, "  -o FILE       the file\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        EXPECT_EQ(options_help(worded, 14, 60, row.command), row.help);
+    }
+    for (const int command : {0, 1}) {
+        const std::vector<std::string_view> args{"-o", "x"};
+        const auto given = parse_options(args, worded, command, "cmd");
+        ASSERT_TRUE(std::holds_alternative<std::vector<GivenOption>>(given));
+        EXPECT_EQ(std::get<std::vector<GivenOption>>(given).front().rule, &worded[command + 1]);
+    }
+    EXPECT_EQ(options_synopsis(worded, 1), "-o FILE");
+}
+
 }  // namespace
 }  // namespace hcci

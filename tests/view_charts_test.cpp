@@ -11,6 +11,7 @@
 
 #include "core/model/cycle_series.h"
 #include "core/report/csv_export.h"
+#include "core/report/view_text.h"
 
 // The views' data, not their pictures: what each line holds against the sweep's own numbers.
 
@@ -115,10 +116,27 @@ TEST_F(ViewCharts, TheCompressionLineHasTheSlopeMinusGamma) {
             return (std::log(q.y) - std::log(p.y)) / (std::log(q.x) - std::log(p.x));
         };
         const std::size_t last = compression.points.size() - 1;
+        // In litres for the engine of a litre displaced: a height unit is a hundredth of a litre.
+        EXPECT_NEAR(compression.points.front().x, series.united.volume.front() / 100, 1e-12);
         EXPECT_NEAR(slope(0, last), -gamma, 1e-9);
         EXPECT_NEAR(slope(0, last / 2), -gamma, 1e-9);
         EXPECT_NEAR(slope(last / 2, last), -gamma, 1e-9);
     }
+}
+
+// An engine with a size (the predictive model's bore and stroke) is drawn in its own litres.
+TEST_F(ViewCharts, LogPvIsInTheEnginesOwnLitresWhereItHasASize) {
+    EngineParameters engine = *model_defaults("predictive");
+    engine.bore_mm = 80;
+    engine.stroke_mm = 90;
+    const CycleSeries series = cycle_series(run_cycle(engine));
+    const double displacement_l = 3.141592653589793 / 4 * 0.8 * 0.8 * 0.9;  // dm
+    ASSERT_NEAR(series.analysis.fuel.displacement_l, displacement_l, 1e-12);
+    const std::vector<ViewChart> charts = view_charts(*view_named("log-pv"), series, nullptr);
+    EXPECT_EQ(charts[0].x_title, "volume, litres (log)");
+    const ViewLine& united = charts[0].lines.front();
+    EXPECT_NEAR(united.points.front().x, series.united.volume.front() * displacement_l / 100,
+                1e-15);
 }
 
 // Compared with itself, an engine's baseline lines are its own, dashed beneath.
@@ -149,6 +167,43 @@ TEST_F(ViewCharts, ViewsAreNamedAsTheCommandLineNamesThem) {
     EXPECT_EQ(view_named(""), nullptr);
     EXPECT_EQ(view_names_text(), "pressure-angle, log-pv, heat-release or temperature-angle");
     EXPECT_EQ(view_names_text(", "), "pressure-angle, log-pv, heat-release, temperature-angle");
+}
+
+// A plot's title names the model and the conditions; φ only where the model reads it.
+TEST(ViewText, TitlesNameTheEngineAndItsConditions) {
+    EngineParameters predictive;
+    predictive.model = "predictive";
+    predictive.equivalence_ratio = 0.35;
+    predictive.engine_speed = 1500;
+    EngineParameters hot;
+    hot.start_temperature = 340.12345;
+    const struct {
+        EngineParameters engine;
+        const char* text;
+    } rows[] = {
+        {EngineParameters{}, "scheduled model, 1200 rpm, intake 323 K"},
+        {hot, "scheduled model, 1200 rpm, intake 340.1 K"},
+        {predictive, "predictive model, 1500 rpm, \u03c6 0.35, intake 323 K"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(engine_conditions_text(row.engine), row.text);
+}
+
+// A comparison names an engine by its file (not its folders), or as the defaults; settings
+// after either.
+TEST(ViewText, AnEngineIsNamedByItsSource) {
+    const struct {
+        std::optional<std::string> file;
+        std::vector<std::string> settings;
+        const char* name;
+    } rows[] = {
+        {std::nullopt, {}, "the defaults"},
+        {"engines/hot.toml", {}, "hot.toml"},
+        {"hot.toml",
+         {"gamma=1.3", "model=predictive"},
+         "hot.toml with gamma=1.3, model=predictive"},
+        {std::nullopt, {"gamma=1.3"}, "the defaults with gamma=1.3"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(engine_source_name(row.file, row.settings), row.name);
 }
 
 }  // namespace

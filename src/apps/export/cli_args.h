@@ -27,19 +27,23 @@ struct CliArgs {
     std::optional<CliCommand> help_for;  // help: the command whose usage is asked
     int step = last_step;
     bool labels = true;
-    std::optional<int> scale;            // png (default 1), video: times the client area
-    ParameterSources parameters;         // every command of the engine
-    bool json = false;                   // summary
-    bool force = false;                  // replace a write-protected file
-    std::string vary;                    // study: NAME=FROM:TO:STEP
-    std::string plot;                    // study: a .png or .svg file, or empty
-    int fps = 30;                        // video: frames a second
-    double duration = 18;                // video: seconds
-    std::optional<double> hold;          // video, GIF only: seconds the last frame is held
-    std::string view;                    // plot: "pressure-angle", "log-pv", ...
-    std::optional<std::string> compare;  // plot, summary: the baseline's parameter file
-    int width = 1600, height = 1000;     // plot: pixels (an SVG's size, too)
+    std::optional<int> scale;     // png (default 1), video: times the client area
+    ParameterSources parameters;  // every command of the engine
+    bool json = false;            // summary
+    bool force = false;           // replace a write-protected file
+    std::string vary;             // study: NAME=FROM:TO:STEP
+    std::string plot;             // study: a .png or .svg file, or empty
+    int fps = 30;                 // video: frames a second
+    double duration = 18;         // video: seconds
+    std::optional<double> hold;   // video, GIF only: seconds the last frame is held
+    std::string view;             // plot: "pressure-angle", "log-pv", ...
+    // plot, summary: the baseline's parameter file, or compare_default for the default engine
+    std::optional<std::string> compare;
+    int width = 1600, height = 1000;  // plot: pixels (an SVG's size, too)
 };
+
+// `--compare default`: the default engine as the baseline (a file of that name is ./default).
+inline constexpr std::string_view compare_default = "default";
 
 inline constexpr int smallest_plot_side = 200;
 inline constexpr int largest_plot_side = 8000;

@@ -229,7 +229,9 @@ void tell(const std::vector<std::string>& notices);
 // The baseline cycle of --compare, or why there is none (a wrong file is a wrong command line).
 std::variant<hcci::SharedRecord, std::string> baseline_cycle(const hcci::CliArgs& args) {
     std::vector<std::string> notices;
-    auto engine = hcci::read_parameter_values({.file = args.compare, .settings = {}}, &notices);
+    const bool defaults = args.compare == hcci::compare_default;
+    auto engine = hcci::read_parameter_values(
+        {.file = defaults ? std::nullopt : args.compare, .settings = {}}, &notices);
     tell(notices);
     auto cycle = std::holds_alternative<hcci::EngineParameters>(engine)
                      ? hcci::checked_cycle(std::get<hcci::EngineParameters>(engine))
@@ -303,9 +305,14 @@ int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord
     }
     const hcci::CycleSeries current = hcci::cycle_series(*cycle);
     const auto app = start_qt(argv0);
+    const hcci::EngineNames names{
+        .current = hcci::engine_source_name(args.parameters.file, args.parameters.settings),
+        .baseline = args.compare == hcci::compare_default
+                        ? hcci::engine_source_name(std::nullopt, {})
+                        : hcci::engine_source_name(args.compare, {})};
     const std::string bytes =
         hcci::render_view(*hcci::view_named(args.view), current, baseline ? &*baseline : nullptr,
-                          QSize(args.width, args.height), hcci::plot_format_of(args.output));
+                          QSize(args.width, args.height), hcci::plot_format_of(args.output), names);
     return write_output(args.output, bytes, args);
 }
 
@@ -338,7 +345,8 @@ std::optional<std::string> outputs_overlap(const hcci::CliArgs& args) {
             return output.name + " is the engine's parameter file (--params " +
                    *args.parameters.file + "): an output may not replace it";
         }
-        if (args.compare && hcci::writes_into(output.path, *args.compare)) {
+        if (args.compare && args.compare != hcci::compare_default &&
+            hcci::writes_into(output.path, *args.compare)) {
             return output.name + " is the baseline's parameter file (--compare " + *args.compare +
                    "): an output may not replace it";
         }

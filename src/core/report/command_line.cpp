@@ -71,7 +71,7 @@ std::string options_help(std::span<const OptionRule> table, std::size_t name_wid
     std::string text;
     for (const OptionRule& rule : table) {
         if (rule.help.empty()) continue;
-        if (command >= 0 && (rule.commands & command_bit(command)) == 0) continue;
+        if (command >= 0 ? !takes(rule, command) : !rule.in_overview) continue;
         std::string line = "  " + form_of(rule);
         // A long name has its help on the next line.
         if (line.size() + 1 > indent.size()) {

@@ -23,6 +23,10 @@ struct OptionRule {
     std::uint32_t needed_by;     // a bit for each command that cannot do without it
     std::string_view what = {};  // what a command that needs it is missing: "an output file"
     bool repeatable = false;     // given as often as wanted, in order
+    // False where the option has a rule of its own for some commands, worded for them: then
+    // only their own help shows it, and the program's whole help has a rule taken by no
+    // command (commands 0) that says it for all.
+    bool in_overview = true;
 };
 
 inline constexpr std::uint32_t command_bit(int command) {
@@ -43,7 +47,8 @@ std::variant<std::vector<GivenOption>, std::string> parse_options(
 // "[-o FILE] [--step N] [--no-labels] [--set NAME=VALUE]...", the needed ones first and bare.
 std::string options_synopsis(std::span<const OptionRule> table, int command);
 
-// A line for each option that has help (of the command, where one is given), its name and
+// A line for each option that has help (of the command, where one is given; else each rule in
+// the overview), its name and
 // value in a column of name_width, the help beside it wrapped at spaces within `width` columns:
 // "  --step N   the step after ...".
 std::string options_help(std::span<const OptionRule> table, std::size_t name_width,

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "core/report/view_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "core/model/engine_model.h"
 #include "core/report/analysis_report.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
@@ -27,7 +29,41 @@ std::string row(const std::string& key, const std::string& a, const std::string&
     return std::string(buffer) + "\n";
 }
 
+// Four significant digits, as a title reads a number: 1200, 0.35, 323.1.
+std::string readable(double value) {
+    char buffer[32];
+    (void)std::snprintf(buffer, sizeof buffer, "%.4g", value);
+    return buffer;
+}
+
+bool reads(const EngineParameters& engine, std::string_view parameter) {
+    const EngineModelEntry* model = find_engine_model(engine.model);
+    return model != nullptr &&
+           std::any_of(model->parameters.begin(), model->parameters.end(),
+                       [parameter](const ParameterInfo& p) { return p.name == parameter; });
+}
+
 }  // namespace
+
+std::string engine_conditions_text(const EngineParameters& engine) {
+    std::string text =
+        std::string(engine.model) + " model, " + readable(engine.engine_speed) + " rpm";
+    if (reads(engine, "equivalence_ratio"))
+        text += ", \u03c6 " + readable(engine.equivalence_ratio);
+    return text + ", intake " + readable(engine.start_temperature) + " K";
+}
+
+std::string engine_source_name(const std::optional<std::string>& file,
+                               const std::vector<std::string>& settings) {
+    std::string name = "the defaults";
+    if (file)
+        name = file->substr(
+            file->find_last_of('/') == std::string::npos ? 0 : file->find_last_of('/') + 1);
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        name += (i == 0 ? " with " : ", ") + settings[i];
+    }
+    return name;
+}
 
 std::string off_picture_text(const std::vector<TraceOffPicture>& off) {
     if (off.empty()) return {};

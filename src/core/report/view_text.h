@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,5 +22,14 @@ std::string off_picture_text(const std::vector<TraceOffPicture>& off);
 // difference (current less baseline). The two engines are named first.
 std::string comparison_text(const CycleAnalysis& current, const EngineParameters& current_engine,
                             const CycleAnalysis& baseline, const EngineParameters& baseline_engine);
+
+// "predictive model, 1200 rpm, φ 0.3, intake 323 K": the engine and the conditions a plot's
+// title names (φ where the model reads it), each number to four significant digits.
+std::string engine_conditions_text(const EngineParameters& engine);
+
+// How a comparison names an engine: its parameter file's name (without its folders), "the
+// defaults", and the settings given after either.
+std::string engine_source_name(const std::optional<std::string>& file,
+                               const std::vector<std::string>& settings);
 
 }  // namespace hcci

@@ -2,6 +2,7 @@
 #include "qt/plot/cycle_views.h"
 
 #include <QAreaSeries>
+#include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QLegend>
 #include <QLegendMarker>
@@ -14,7 +15,10 @@
 #include <cmath>
 
 #include "core/report/axis_ticks.h"
+#include "core/report/view_text.h"
+#include "qt/plot/chart_legend.h"
 #include "qt/plot/plot_text.h"
+#include "qt/plot/point_labels.h"
 #include "qt/plot/scene_picture.h"
 
 namespace hcci {
@@ -70,8 +74,9 @@ std::pair<double, double> fitted(const std::vector<ViewLine>& lines, bool on_x, 
     }
     if (!(low <= high)) return logarithmic ? std::pair{1.0, 10.0} : std::pair{0.0, 1.0};
     if (logarithmic) {
-        return {std::pow(10.0, std::floor(std::log10(low))),
-                std::pow(10.0, std::ceil(std::log10(high) + 1e-12))};
+        // A twentieth of the data's decades either side (at least a tenth of a decade in all).
+        const double decades = std::max(std::log10(high) - std::log10(low), 0.1);
+        return {low / std::pow(10.0, decades / 20), high * std::pow(10.0, decades / 20)};
     }
     const double margin = high > low ? 0.05 * (high - low) : std::max(1.0, std::abs(high) * 0.05);
     const bool never_negative = low >= -1e-4 * (high - low);
@@ -100,6 +105,81 @@ std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixe
         kept.push_back(points[i]);
         last_px = px;
         last_py = py;
+    }
+    return kept;
+}
+
+std::vector<PlotPoint> clipped_to_x(const std::vector<PlotPoint>& points,
+                                    std::pair<double, double> x_range) {
+    const auto inside = [x_range](const PlotPoint& p) {
+        return p.x >= x_range.first && p.x <= x_range.second;
+    };
+    // Where the segment from a to b crosses the edge x.
+    const auto crossing = [](const PlotPoint& a, const PlotPoint& b, double x) {
+        return PlotPoint{x, a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x)};
+    };
+    std::vector<PlotPoint> kept;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const PlotPoint& p = points[i];
+        if (i > 0 && inside(p) != inside(points[i - 1])) {
+            const PlotPoint& q = points[i - 1];
+            const PlotPoint& out = inside(p) ? q : p;
+            kept.push_back(crossing(q, p, out.x < x_range.first ? x_range.first : x_range.second));
+        }
+        if (inside(p)) kept.push_back(p);
+    }
+    return kept;
+}
+
+std::vector<PlotPoint> simplified(const std::vector<PlotPoint>& points, QSizeF pixels,
+                                  std::pair<double, double> x_range,
+                                  std::pair<double, double> y_range, bool log_x, bool log_y,
+                                  double tolerance_px) {
+    if (points.size() < 3) return points;
+    const auto coordinate = [](double v, bool logarithmic) {
+        return logarithmic ? std::log10(v) : v;
+    };
+    const double x0 = coordinate(x_range.first, log_x);
+    const double y0 = coordinate(y_range.first, log_y);
+    const double sx = pixels.width() / (coordinate(x_range.second, log_x) - x0);
+    const double sy = pixels.height() / (coordinate(y_range.second, log_y) - y0);
+    std::vector<QPointF> px;
+    px.reserve(points.size());
+    for (const PlotPoint& p : points) {
+        px.emplace_back((coordinate(p.x, log_x) - x0) * sx, (coordinate(p.y, log_y) - y0) * sy);
+    }
+    // Douglas-Peucker: a stretch keeps its farthest point from its chord while that lies
+    // beyond the tolerance, and is split there.
+    std::vector<bool> keep(points.size(), false);
+    keep.front() = keep.back() = true;
+    std::vector<std::pair<std::size_t, std::size_t>> stretches{{0, points.size() - 1}};
+    while (!stretches.empty()) {
+        const auto [from, to] = stretches.back();
+        stretches.pop_back();
+        if (to <= from + 1) continue;
+        const QPointF a = px[from], chord = px[to] - a;
+        const double length = std::hypot(chord.x(), chord.y());
+        double farthest = -1;
+        std::size_t at = from;
+        for (std::size_t i = from + 1; i < to; ++i) {
+            const QPointF d = px[i] - a;
+            const double distance = length > 0
+                                        ? std::abs(chord.x() * d.y() - chord.y() * d.x()) / length
+                                        : std::hypot(d.x(), d.y());
+            if (distance > farthest) {
+                farthest = distance;
+                at = i;
+            }
+        }
+        if (farthest > tolerance_px) {
+            keep[at] = true;
+            stretches.emplace_back(from, at);
+            stretches.emplace_back(at, to);
+        }
+    }
+    std::vector<PlotPoint> kept;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (keep[i]) kept.push_back(points[i]);
     }
     return kept;
 }
@@ -165,7 +245,8 @@ struct SeriesPlan {
     std::vector<QPointF> points;  // a line's or a scatter's; an area's top
     std::vector<QPointF> lower;   // an area's bottom
     bool in_legend = true;
-    QString label_format;  // a scatter's labels, if any
+    QString label_unit;  // a scatter's labels' unit, if it has labels: " bar"
+    int label_decimals = 0;
 };
 
 std::vector<QPointF> points_of(const std::vector<PlotPoint>& points) {
@@ -183,12 +264,24 @@ SeriesPlan upright(const QString& name, double x, std::pair<double, double> y, Q
     return plan;
 }
 
-// What the sweep's analysis marks on a chart of angles: the divisions, the ignitions, and the
-// peaks of the quantity the chart shows (pressures or temperatures), or the phasing.
+// Whether a chamber's trace begins at the step: its value there is the united charge's at the
+// division, not a peak of its own.
+bool begins_at(const std::vector<double>& values, int step) {
+    return step <= 0 || static_cast<std::size_t>(step) >= values.size() ||
+           !std::isfinite(values[static_cast<std::size_t>(step) - 1]);
+}
+
+// What the sweep's analysis marks on a chart of angles, within its x range (an SVG draws what
+// lies outside its frame too): the divisions, the ignitions, and the peaks of the quantity the
+// chart shows (pressures or temperatures), or the phasing.
 void plan_marks(std::vector<SeriesPlan>& plans, ChartMarks marks, const CycleSeries& series,
-                std::pair<double, double> ys) {
-    for (std::size_t i = 0; i < series.divisions.size(); ++i) {
-        const DivisionAngles& division = series.divisions[i];
+                std::pair<double, double> xs, std::pair<double, double> ys) {
+    const auto within = [xs](double x) { return x >= xs.first && x <= xs.second; };
+    bool division_named = false;
+    for (const DivisionAngles& whole : series.divisions) {
+        const DivisionAngles division{std::max(whole.from_deg, xs.first),
+                                      std::min(whole.to_deg, xs.second)};
+        if (!(division.from_deg < division.to_deg)) continue;
         SeriesPlan area;
         area.kind = SeriesPlan::Kind::area;
         area.name = QStringLiteral("chambers divided");
@@ -196,13 +289,15 @@ void plan_marks(std::vector<SeriesPlan>& plans, ChartMarks marks, const CycleSer
         area.fill = QColor(0, 0, 0, 22);
         area.points = {{division.from_deg, ys.second}, {division.to_deg, ys.second}};
         area.lower = {{division.from_deg, ys.first}, {division.to_deg, ys.first}};
-        area.in_legend = i == 0;
+        area.in_legend = !division_named;
+        division_named = true;
         plans.push_back(std::move(area));
     }
     const auto charges = view_lines::charges();
     // Each charge's ignition, its first zone's; a stratified charge's later zones follow close.
     for (const Ignition& ignition : series.analysis.fuel.ignitions) {
         if (series.analysis.fuel.first(ignition.charge) != &ignition) continue;
+        if (!within(ignition.angle_atdc)) continue;
         const view_lines::ChargeLook& c = charges[static_cast<std::size_t>(ignition.charge)];
         plans.push_back(upright(QStringLiteral("%1 ignites, %2\u00b0")
                                     .arg(QString::fromLatin1(c.name))
@@ -212,13 +307,19 @@ void plan_marks(std::vector<SeriesPlan>& plans, ChartMarks marks, const CycleSer
     }
     if (marks == ChartMarks::phasing) {
         const CycleAnalysis& a = series.analysis;
-        const std::pair<const char*, double> phasing[] = {
-            {"CA10", a.ca10_deg}, {"CA50", a.ca50_deg}, {"CA90", a.ca90_deg}};
-        for (const auto& [name, angle] : phasing) {
-            if (!std::isfinite(angle)) continue;
+        // Each its own dash, told apart from the ignitions' dotted lines.
+        const struct {
+            const char* name;
+            double angle;
+            Qt::PenStyle dash;
+        } phasing[] = {{"CA10", a.ca10_deg, Qt::DashLine},
+                       {"CA50", a.ca50_deg, Qt::DashDotLine},
+                       {"CA90", a.ca90_deg, Qt::DashDotDotLine}};
+        for (const auto& [name, angle, dash] : phasing) {
+            if (!std::isfinite(angle) || angle < xs.first || angle > xs.second) continue;
             plans.push_back(upright(
                 QStringLiteral("%1 %2\u00b0").arg(QString::fromLatin1(name)).arg(angle, 0, 'f', 2),
-                angle, ys, QPen(QColor(90, 90, 90), 1.5, Qt::DashDotLine)));
+                angle, ys, QPen(QColor(70, 70, 70), 1.5, dash)));
         }
         return;
     }
@@ -228,21 +329,30 @@ void plan_marks(std::vector<SeriesPlan>& plans, ChartMarks marks, const CycleSer
     peaks.kind = SeriesPlan::Kind::scatter;
     peaks.name = QStringLiteral("peaks");
     peaks.fill = Qt::black;
-    peaks.label_format = pressure ? QStringLiteral("@yPoint bar") : QStringLiteral("@yPoint K");
+    peaks.label_unit = pressure ? QStringLiteral(" bar") : QStringLiteral(" K");
+    peaks.label_decimals = pressure ? 2 : 1;
     const CycleAnalysis& a = series.analysis;
-    for (const ChargeFigures* f : {&a.united, &a.main, &a.aux}) {
+    const std::pair<const ChargeFigures*, const ChargeSeries*> traced[] = {
+        {&a.united, &series.united}, {&a.main, &series.main}, {&a.aux, &series.aux}};
+    for (const auto& [f, trace] : traced) {
         const Peak& peak = pressure ? f->peak_pressure : f->peak_temperature;
         // Read as the summary gives them: pressures to 0.01 bar, temperatures to 0.1 K.
         const double places = pressure ? 100 : 10;
-        if (peak.step >= 0) {
+        const bool chamber = f != &a.united;
+        if (chamber && begins_at(pressure ? trace->pressure : trace->temperature, peak.step)) {
+            continue;
+        }
+        if (peak.step >= 0 && within(peak.angle_deg)) {
             peaks.points.emplace_back(peak.angle_deg, std::round(peak.value * places) / places);
         }
     }
     plans.push_back(std::move(peaks));
 }
 
-// Each line of the layout, thinned to the pixels unless every point is wanted; the baseline's
-// lines share one entry of the legend, and a name is in the legend once.
+// Each line of the layout, thinned to the pixels; for vector graphics, cut to the x range and
+// without the points that lie within a tenth of a pixel of the line through their neighbours.
+// The two engines of a comparison are named in the legend by their lines' dashes; a name is in
+// the legend once.
 void plan_lines(std::vector<SeriesPlan>& plans, const ViewChart& layout, const ViewDrawing& drawing,
                 std::pair<double, double> xs, std::pair<double, double> ys) {
     std::vector<QString> named;
@@ -253,9 +363,11 @@ void plan_lines(std::vector<SeriesPlan>& plans, const ViewChart& layout, const V
         // A baseline is drawn lighter and dashed beneath the current engine.
         const QColor colour = qcolor_of(line.colour);
         plan.pen = line.baseline ? QPen(colour.lighter(150), 1.5, Qt::DashLine) : QPen(colour, 2);
-        plan.points = points_of(drawing.every_point ? line.points
-                                                    : thinned(line.points, drawing.pixels, xs, ys,
-                                                              layout.log_x, layout.log_y));
+        plan.points = points_of(
+            drawing.every_point
+                ? simplified(clipped_to_x(line.points, xs), drawing.pixels, xs, ys, layout.log_x,
+                             layout.log_y, 0.1)
+                : thinned(line.points, drawing.pixels, xs, ys, layout.log_x, layout.log_y));
         with_baseline = with_baseline || line.baseline;
         plan.in_legend =
             !line.baseline && std::find(named.begin(), named.end(), plan.name) == named.end();
@@ -263,10 +375,14 @@ void plan_lines(std::vector<SeriesPlan>& plans, const ViewChart& layout, const V
         plans.push_back(std::move(plan));
     }
     if (with_baseline) {
-        SeriesPlan entry;
-        entry.name = QStringLiteral("baseline (dashed)");
-        entry.pen = QPen(QColor(110, 110, 110), 1.5, Qt::DashLine);
-        plans.push_back(std::move(entry));
+        SeriesPlan current;
+        current.name = QStringLiteral("solid: %1").arg(drawing.current_name);
+        current.pen = QPen(QColor(60, 60, 60), 2);
+        plans.push_back(std::move(current));
+        SeriesPlan baseline;
+        baseline.name = QStringLiteral("dashed: %1").arg(drawing.baseline_name);
+        baseline.pen = QPen(QColor(110, 110, 110), 1.5, Qt::DashLine);
+        plans.push_back(std::move(baseline));
     }
 }
 
@@ -274,8 +390,8 @@ QList<QPointF> list_of(const std::vector<QPointF>& points) {
     return {points.begin(), points.end()};
 }
 
-void show_in_legend(QChart& chart, QAbstractSeries* series, bool shown) {
-    for (QLegendMarker* marker : chart.legend()->markers(series)) marker->setVisible(shown);
+void show_in_legend(QAbstractSeries* series, bool shown) {
+    set_in_legend(*series, shown);
 }
 
 QAbstractSeries* make_series(QChart& chart, const SeriesPlan& plan, QAbstractAxis* x,
@@ -307,9 +423,9 @@ QAbstractSeries* make_series(QChart& chart, const SeriesPlan& plan, QAbstractAxi
             auto* points = new QScatterSeries;
             points->setMarkerSize(9);
             points->setColor(plan.fill);
-            points->setPointLabelsVisible(!plan.label_format.isEmpty());
-            points->setPointLabelsFont(font_of(12));
-            points->setPointLabelsFormat(plan.label_format);
+            if (!plan.label_unit.isEmpty()) {
+                label_points(*points, plan.label_decimals, plan.label_unit);
+            }
             points->replace(list_of(plan.points));
             made = points;
             break;
@@ -317,12 +433,12 @@ QAbstractSeries* make_series(QChart& chart, const SeriesPlan& plan, QAbstractAxi
     }
     made->setName(plan.name);
     attach(chart, made, x, y);
-    show_in_legend(chart, made, plan.in_legend);
+    show_in_legend(made, plan.in_legend);
     return made;
 }
 
 // The series changed to the plan, of its own kind.
-void update_series(QChart& chart, QAbstractSeries* series, const SeriesPlan& plan) {
+void update_series(QAbstractSeries* series, const SeriesPlan& plan) {
     if (series->name() != plan.name) series->setName(plan.name);
     switch (plan.kind) {
         case SeriesPlan::Kind::line: {
@@ -343,7 +459,7 @@ void update_series(QChart& chart, QAbstractSeries* series, const SeriesPlan& pla
             static_cast<QScatterSeries*>(series)->replace(list_of(plan.points));
             break;
     }
-    show_in_legend(chart, series, plan.in_legend);
+    show_in_legend(series, plan.in_legend);
 }
 
 bool of_kind(const QAbstractSeries* series, SeriesPlan::Kind kind) {
@@ -381,7 +497,7 @@ void fill_chart(BuiltChart& built, ViewChart layout, const CycleSeries& current,
     }
     const std::pair<double, double> xs = range_of(x), ys = range_of(y);
     std::vector<SeriesPlan> plans;
-    if (!layout.log_x) plan_marks(plans, layout.marks, current, ys);
+    if (!layout.log_x) plan_marks(plans, layout.marks, current, xs, ys);
     const std::size_t first_line = plans.size();
     plan_lines(plans, layout, drawing, xs, ys);
     const bool same_kinds = built.series.size() == plans.size() &&
@@ -390,8 +506,7 @@ void fill_chart(BuiltChart& built, ViewChart layout, const CycleSeries& current,
                                            return of_kind(series, plan.kind);
                                        });
     if (same_kinds) {
-        for (std::size_t i = 0; i < plans.size(); ++i)
-            update_series(*chart, built.series[i], plans[i]);
+        for (std::size_t i = 0; i < plans.size(); ++i) update_series(built.series[i], plans[i]);
     } else {
         for (QAbstractSeries* series : built.series) {
             chart->removeSeries(series);
@@ -406,17 +521,19 @@ void fill_chart(BuiltChart& built, ViewChart layout, const CycleSeries& current,
         built.lines.push_back(static_cast<QLineSeries*>(built.series[first_line + i]));
     }
     built.layout = std::move(layout);
+    relay_legend(*chart);
+    relay_point_labels(*chart);
 }
 
-BuiltChart build_chart(const ViewChart& layout, const ViewDrawing& drawing) {
+BuiltChart build_chart(const ViewChart& layout) {
     BuiltChart built;
     built.owned = std::make_unique<QChart>();
     built.chart = built.owned.get();
     QChart* chart = built.chart;
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setBackgroundRoundness(0);
-    chart->legend()->setAlignment(drawing.legend_below ? Qt::AlignBottom : Qt::AlignRight);
-    chart->legend()->setFont(font_of(12));
+    use_wrapped_legend(*chart);
+    use_point_labels(*chart);
     chart->addAxis(make_axis(text_of(layout.x_title), layout.log_x), Qt::AlignBottom);
     chart->addAxis(make_axis(text_of(layout.y_title), layout.log_y), Qt::AlignLeft);
     return built;
@@ -429,7 +546,7 @@ std::vector<BuiltChart> make_view(const CycleView& view, const CycleSeries& curr
     const std::vector<ViewChart> layouts = view_charts(view, current, baseline);
     std::vector<BuiltChart> charts;
     charts.reserve(layouts.size());
-    for (const ViewChart& layout : layouts) charts.push_back(build_chart(layout, drawing));
+    for (const ViewChart& layout : layouts) charts.push_back(build_chart(layout));
     refill_view(charts, view, current, baseline, drawing);
     return charts;
 }
@@ -445,22 +562,38 @@ void refill_view(std::vector<BuiltChart>& charts, const CycleView& view, const C
 }
 
 std::string render_view(const CycleView& view, const CycleSeries& current,
-                        const CycleSeries* baseline, QSize size, PlotFormat format) {
+                        const CycleSeries* baseline, QSize size, PlotFormat format,
+                        const EngineNames& names) {
     const bool svg = format == PlotFormat::svg;
-    std::vector<BuiltChart> charts =
-        make_view(view, current, baseline, {.pixels = size, .every_point = svg});
+    std::vector<BuiltChart> charts = make_view(view, current, baseline,
+                                               {.pixels = size,
+                                                .every_point = svg,
+                                                .current_name = text_of(names.current),
+                                                .baseline_name = text_of(names.baseline)});
     QGraphicsScene scene(0, 0, size.width(), size.height());
     scene.setBackgroundBrush(Qt::white);
-    constexpr double title_height = 44;
-    auto* title = scene.addSimpleText(text_of(view.title), font_of(22, true));
-    title->setPos(16, 8);
+    // The view, and the engine and conditions it was drawn for (the current one's, where two are
+    // compared), after it on one line where there is room, else on a second.
+    const QFont title_font = font_of(22, true), conditions_font = font_of(16);
+    const QString title = text_of(view.title);
+    const QString conditions = text_of(engine_conditions_text(current.parameters));
+    const double title_width = QFontMetricsF(title_font).horizontalAdvance(title);
+    const double conditions_width = QFontMetricsF(conditions_font).horizontalAdvance(conditions);
+    const bool one_line = 16 + title_width + 24 + conditions_width + 16 <= size.width();
+    const double title_height = one_line ? 44 : 70;
+    scene.addSimpleText(title, title_font)->setPos(16, 8);
+    auto* said = scene.addSimpleText(conditions, conditions_font);
+    said->setBrush(QColor(60, 60, 60));
+    said->setPos(one_line ? 16 + title_width + 24 : 16, one_line ? 13 : 40);
     const double height = (size.height() - title_height) / static_cast<double>(charts.size());
     for (std::size_t i = 0; i < charts.size(); ++i) {
         charts[i].chart->setGeometry(0, title_height + static_cast<double>(i) * height,
                                      size.width(), height);
         scene.addItem(charts[i].owned.release());  // the scene owns it now
     }
-    return scene_picture(scene, size, format, QStringLiteral("hcci-cycle: ") + text_of(view.title));
+    return scene_picture(
+        scene, size, format,
+        QStringLiteral("hcci-cycle: ") + title + QStringLiteral(", ") + conditions);
 }
 
 }  // namespace hcci

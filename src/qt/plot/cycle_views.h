@@ -26,13 +26,15 @@ namespace hcci {
 
 // The data of every view: core/report/view_charts.h.
 
-// How a view's charts are drawn: on how many pixels (the whole view's), with every point (for
-// vector graphics) or thinned to the points that fall on distinct pixels (the values read off
-// the lines stay the data's), and the legend beside the plot or, where room is short, below.
+// How a view's charts are drawn: on how many pixels (the whole view's), for vector graphics
+// (every point that shows, cut to the plot's x range) or thinned to the points that fall on
+// distinct pixels (the values read off the lines stay the data's), and the names a comparison's
+// legend gives the two engines. The legend lies beneath each plot, wrapped (chart_legend.h).
 struct ViewDrawing {
     QSizeF pixels;
     bool every_point = false;
-    bool legend_below = false;
+    QString current_name = QStringLiteral("this engine");
+    QString baseline_name = QStringLiteral("the baseline");
 };
 
 // A chart of a view as Qt Charts draws it, with the data it was made from: the series of its
@@ -59,11 +61,31 @@ std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixe
                                std::pair<double, double> x_range, std::pair<double, double> y_range,
                                bool log_x, bool log_y);
 
+// A line cut to the x range: the points within it and, where it crosses an end, the point on
+// that end.
+std::vector<PlotPoint> clipped_to_x(const std::vector<PlotPoint>& points,
+                                    std::pair<double, double> x_range);
+
+// A line without the points that lie within `tolerance_px` pixels of the line drawn without
+// them, on a plot of that size over those ranges; the first and the last always kept.
+std::vector<PlotPoint> simplified(const std::vector<PlotPoint>& points, QSizeF pixels,
+                                  std::pair<double, double> x_range,
+                                  std::pair<double, double> y_range, bool log_x, bool log_y,
+                                  double tolerance_px);
+
 // The range an axis of a chart shows now (zoomed, it may be).
 std::pair<double, double> range_of(const QAbstractAxis* axis);
 
-// The view as a picture of that size, PNG or SVG (polylines in full, at the data's points).
+// The names of a comparison's two engines: a parameter file's, or "the defaults".
+struct EngineNames {
+    std::string current = "this engine";
+    std::string baseline = "the baseline";
+};
+
+// The view as a picture of that size, PNG or SVG (polylines at the data's points, within a tenth
+// of a pixel), titled with the engine and its conditions.
 std::string render_view(const CycleView& view, const CycleSeries& current,
-                        const CycleSeries* baseline, QSize size, PlotFormat format);
+                        const CycleSeries* baseline, QSize size, PlotFormat format,
+                        const EngineNames& names = {});
 
 }  // namespace hcci

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "qt/plot/view_widget.h"
 
+#include "qt/plot/chart_legend.h"
+
 #include <QHBoxLayout>
 #include <QLegendMarker>
 #include <QLogValueAxis>
@@ -89,10 +91,16 @@ void CycleViewWidget::show_cycle(std::shared_ptr<const CycleSeries> current,
     rebuild();
 }
 
+void CycleViewWidget::set_engine_names(QString current, QString baseline) {
+    current_name_ = std::move(current);
+    baseline_name_ = std::move(baseline);
+}
+
 void CycleViewWidget::rebuild() {
     if (!current_) return;
     const QSizeF pixels(std::max(width(), 400), std::max(height(), 300));
-    const ViewDrawing drawing{.pixels = pixels, .legend_below = true};
+    const ViewDrawing drawing{
+        .pixels = pixels, .current_name = current_name_, .baseline_name = baseline_name_};
     if (charts_.empty()) {
         charts_ = make_view(view_, *current_, baseline_.get(), drawing);
         for (std::size_t i = 0; i < views_.size() && i < charts_.size(); ++i) {
@@ -141,7 +149,7 @@ void CycleViewWidget::add_cursor(BuiltChart& built) {
     chart->addSeries(cursor);
     cursor->attachAxis(axis_of(*chart, Qt::Horizontal));
     cursor->attachAxis(axis_of(*chart, Qt::Vertical));
-    for (QLegendMarker* marker : chart->legend()->markers(cursor)) marker->setVisible(false);
+    set_in_legend(*cursor, false);
     cursors_.push_back(cursor);
 }
 

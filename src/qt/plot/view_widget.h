@@ -28,6 +28,9 @@ public:
     // Draws the view of this sweep, over the baseline's where there is one. The series are kept.
     void show_cycle(std::shared_ptr<const CycleSeries> current,
                     std::shared_ptr<const CycleSeries> baseline);
+    // How a comparison's legend names the two engines ("this engine", "the baseline" unless
+    // told): a parameter file's name, or "the defaults". Drawn with the next cycle shown.
+    void set_engine_names(QString current, QString baseline);
     // The cursor at the step, from 0 to the sweep's last.
     void set_cursor_step(int step);
     void reset_zoom();
@@ -59,6 +62,8 @@ private:
         cursors_;  // a line, or points on log p-log V; owned by the charts
     QHBoxLayout* controls_ = nullptr;
     QPushButton* reset_ = nullptr;
+    QString current_name_ = QStringLiteral("this engine");
+    QString baseline_name_ = QStringLiteral("the baseline");
     int cursor_step_ = 0;
     bool refilling_ = false;
 };
