@@ -36,7 +36,6 @@ export class Picture {
     this.context = this.canvas.getContext('2d');
     this.overlay = frame.querySelector('.labels');
     this.readout = this.makeLabels();
-    this.frameRequested = false;
     this.timer = 0;
     this.canvas.addEventListener('keydown', (event) => this.keyDown(event));
     this.canvas.addEventListener('dblclick', (event) => {
@@ -67,6 +66,7 @@ export class Picture {
     }
     readout.classList.add('readout');
     readout.id = 'readout';
+    this.readoutText = readout.querySelector('span').firstChild;
     return readout;
   }
 
@@ -102,33 +102,27 @@ export class Picture {
       this.context.putImageData(this.image, 0, 0, ...dirty);
     }
     const step = this.engine.step();
-    // The angle changes every 50 steps; the same text set again would cost a layout all the same.
+    // The angle changes every 50 steps; the same text set again would cost a layout all the same,
+    // and a new text is written into the one text node rather than replacing the label's nodes.
     const readout = step < 0 ? '-180' : String(this.engine.readout());
-    if (readout !== this.readout.textContent) this.readout.textContent = readout;
+    if (readout !== this.readoutText.data) this.readoutText.data = readout;
     this.onShown(step);
   }
 
-  // Runs what is due and asks for the next frame while the pacer is armed.
+  // Runs what is due and waits for the pacer's next time while it is armed.
   frameDue() {
-    this.frameRequested = false;
     const next = this.engine.tick();
     this.show();
     this.arm(next);
   }
 
+  // A timer at the pacer's time rather than an animation frame at every display frame: the
+  // pacer already runs its steps a frame's worth at a time, and a page that asks for no frame
+  // costs the browser nothing between them (the canvas, once changed, is shown at the next).
   arm(nextNs) {
     clearTimeout(this.timer);
-    if (nextNs < 0 || this.frameRequested) return;
-    const waitMs = nextNs / 1e6 - performance.now();
-    const request = () => {
-      this.frameRequested = true;
-      requestAnimationFrame(() => this.frameDue());
-    };
-    if (waitMs > 20) {
-      this.timer = setTimeout(request, waitMs - 10);  // a slow pace: sleep until nearly due
-    } else {
-      request();
-    }
+    if (nextNs < 0) return;
+    this.timer = setTimeout(() => this.frameDue(), Math.max(0, nextNs / 1e6 - performance.now()));
   }
 
   // Runs now (after a hold is released, or to start).
