@@ -36,6 +36,7 @@ export class Picture {
     this.context = this.canvas.getContext('2d');
     this.overlay = frame.querySelector('.labels');
     this.readout = this.makeLabels();
+    this.frameRequested = false;
     this.timer = 0;
     this.canvas.addEventListener('keydown', (event) => this.keyDown(event));
     this.canvas.addEventListener('dblclick', (event) => {
@@ -109,20 +110,27 @@ export class Picture {
     this.onShown(step);
   }
 
-  // Runs what is due and waits for the pacer's next time while it is armed.
+  // Runs what is due and asks for the next frame while the pacer is armed.
   frameDue() {
+    this.frameRequested = false;
     const next = this.engine.tick();
     this.show();
     this.arm(next);
   }
 
-  // A timer at the pacer's time rather than an animation frame at every display frame: the
-  // pacer already runs its steps a frame's worth at a time, and a page that asks for no frame
-  // costs the browser nothing between them (the canvas, once changed, is shown at the next).
   arm(nextNs) {
     clearTimeout(this.timer);
-    if (nextNs < 0) return;
-    this.timer = setTimeout(() => this.frameDue(), Math.max(0, nextNs / 1e6 - performance.now()));
+    if (nextNs < 0 || this.frameRequested) return;
+    const waitMs = nextNs / 1e6 - performance.now();
+    const request = () => {
+      this.frameRequested = true;
+      requestAnimationFrame(() => this.frameDue());
+    };
+    if (waitMs > 20) {
+      this.timer = setTimeout(request, waitMs - 10);  // a slow pace: sleep until nearly due
+    } else {
+      request();
+    }
   }
 
   // Runs now (after a hold is released, or to start).
