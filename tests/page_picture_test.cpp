@@ -68,10 +68,79 @@ TEST(PagePicture, ACanvasCopiesOnlyWhatChanged) {
     rig.picture.hold_at(100);
     rig.picture.take_dirty();
     EXPECT_TRUE(rig.picture.take_dirty().empty());
-    rig.picture.hold_at(101);
+    rig.picture.hold_at(150);
     const PixelRect dirty = rig.picture.take_dirty();
     EXPECT_FALSE(dirty.empty());
     EXPECT_LT(dirty.width() * dirty.height(), rig.picture.width() * rig.picture.height() / 4);
+}
+
+// The page's canvas as the browser keeps it: only the rectangles take_dirty() names are put.
+struct PutCanvas {
+    std::vector<std::uint8_t> bytes;
+
+    // Puts what changed; the rectangle must be tight (a changed pixel on each of its edges).
+    void put(PagePicture& picture) {
+        const PixelRect r = picture.take_dirty();
+        const auto size = static_cast<std::size_t>(picture.width() * picture.height() * 4);
+        if (bytes.size() != size) {  // a new canvas: everything put
+            bytes.assign(picture.rgba(), picture.rgba() + size);
+            return;
+        }
+        const std::vector<std::uint8_t> before = bytes;
+        const auto at = [&](int x, int y) {
+            return static_cast<std::size_t>((y * picture.width() + x) * 4);
+        };
+        for (int y = r.top; y <= r.bottom; ++y) {
+            std::memcpy(&bytes[at(r.left, y)], picture.rgba() + at(r.left, y),
+                        static_cast<std::size_t>(r.width()) * 4);
+        }
+        if (r.empty()) return;
+        const auto changed = [&](int x, int y) {
+            return std::memcmp(&before[at(x, y)], &bytes[at(x, y)], 4) != 0;
+        };
+        bool left = false, right = false, top = false, bottom = false;
+        for (int y = r.top; y <= r.bottom; ++y) {
+            left = left || changed(r.left, y);
+            right = right || changed(r.right, y);
+        }
+        for (int x = r.left; x <= r.right; ++x) {
+            top = top || changed(x, r.top);
+            bottom = bottom || changed(x, r.bottom);
+        }
+        EXPECT_TRUE(left && right && top && bottom) << "a loose rectangle";
+    }
+};
+
+// Whatever happens to the picture (the sweep running, a step far back, another engine, a new
+// cycle), the canvas that is given only the changed rectangles shows the picture.
+TEST(PagePicture, TheChangedRectanglesAloneKeepTheCanvasRight) {
+    Rig rig;
+    PutCanvas canvas_kept;
+    EngineParameters other;
+    other.main_compression_ratio = 14;
+    const SharedRecord moved = share_cycle(other);
+    const auto check = [&](const SharedRecord& record, const char* what) {
+        canvas_kept.put(rig.picture);
+        EXPECT_EQ(canvas_kept.bytes, fresh_rgba(record, rig.picture.driver().step_index(), 1))
+            << what;
+    };
+    canvas_kept.put(rig.picture);  // the page's first frame puts everything
+    rig.picture.hold_at(3000);
+    check(rig.record, "held");
+    rig.picture.play();
+    for (int frame = 0; frame < 20; ++frame) {
+        rig.run_ticks(1);
+        canvas_kept.put(rig.picture);
+    }
+    check(rig.record, "after twenty frames");
+    rig.picture.hold_at(120);
+    check(rig.record, "a step far back");
+    rig.picture.set_record(moved);
+    check(moved, "another engine, whose piston moves otherwise");
+    rig.picture.set_record(rig.record);
+    check(rig.record, "the engine again");
+    // Nothing drawn: nothing to put.
+    EXPECT_TRUE(rig.picture.take_dirty().empty());
 }
 
 TEST(PagePicture, AnotherEngineIsShownAtTheSameStepAndState) {

@@ -30,9 +30,10 @@ void PagePicture::start_driver(SharedRecord record) {
     pacer_.reset();
     driver_.emplace(*surface_, run_, std::move(record));
     pacer_.emplace(*driver_, run_, clock_);
-    rgba_.assign(
-        static_cast<std::size_t>(surface_->width()) * static_cast<std::size_t>(surface_->height()),
-        canvas_pixel(white_pixel));
+    // The copy stays what the canvas shows: a new cycle's pixels are compared with it.
+    const auto pixels =
+        static_cast<std::size_t>(surface_->width()) * static_cast<std::size_t>(surface_->height());
+    if (rgba_.size() != pixels) rgba_.assign(pixels, canvas_pixel(white_pixel));
 }
 
 void PagePicture::draw_moment(int step) {
@@ -136,14 +137,25 @@ bool PagePicture::key(std::uint16_t key_ascii, double arrival_ns) {
 }
 
 PixelRect PagePicture::take_dirty() {
-    const PixelRect dirty = surface_->take_dirty_rect();
+    // The surface names the pixels it drew on; of those, only the ones that differ from the
+    // canvas's copy count (the crown erased and drawn again on the same pixels does not).
+    const PixelRect drawn = surface_->take_dirty_rect();
     const PixelBuffer& pixels = surface_->pixels();
-    for (int y = dirty.top; y <= dirty.bottom; ++y) {
+    PixelRect changed;
+    for (int y = drawn.top; y <= drawn.bottom; ++y) {
         const Pixel* from = pixels.row(y);
         std::uint32_t* to = rgba_.data() + static_cast<std::ptrdiff_t>(y) * pixels.width;
-        for (int x = dirty.left; x <= dirty.right; ++x) to[x] = canvas_pixel(from[x]);
+        int first = drawn.right + 1, last = drawn.left - 1;
+        for (int x = drawn.left; x <= drawn.right; ++x) {
+            const std::uint32_t pixel = canvas_pixel(from[x]);
+            if (to[x] == pixel) continue;
+            to[x] = pixel;
+            first = std::min(first, x);
+            last = x;
+        }
+        if (first <= last) changed = united(changed, {first, y, last, y});
     }
-    return dirty;
+    return changed;
 }
 
 std::vector<std::uint8_t> picture_rgb(const SharedRecord& record, int step) {

@@ -48,7 +48,8 @@ public:
     // The picture's pixels as bytes R, G, B, A, row after row, up to date within the last
     // take_dirty() rectangle.
     const std::uint8_t* rgba() const { return reinterpret_cast<const std::uint8_t*>(rgba_.data()); }
-    // The pixels changed since the last call, now copied into rgba(); empty when none.
+    // The smallest rectangle of the pixels that changed since the last call (those that differ
+    // from what rgba() held), now copied into rgba(); empty when none.
     PixelRect take_dirty();
 
     const CycleDriver& driver() const { return *driver_; }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "core/draw/moving_parts.h"
 
+#include <utility>
+#include <vector>
+
 #include "core/draw/logical_mapping.h"
 #include "core/model/sweep.h"
 
@@ -77,32 +80,95 @@ void draw_piston_outline(DrawingSurface& s, const EngineGeometry& g, double crow
     for (const OutlinePart& part : outline) draw_part(s, part, x, g.half_bore);
 }
 
+namespace {
+
+// One straight stroke of the outline (a line, or an edge of a ring's box) swept over many
+// steps: its ys are the same at every step, and the whole pixel columns its ends have covered
+// form a run that grows while the piston moves less than a pixel a step. The run is drawn as one
+// level line, or one filled box for an upright stroke, from the x that landed on its first
+// column to the x that landed on its last: the same pixels as the stroke drawn at every step,
+// since the surface puts each end on the whole pixel of its x.
+class SweptStroke {
+public:
+    SweptStroke(LineMode mode, double y1, double y2) : mode_(mode), y1_(y1), y2_(y2) {}
+
+    // The stroke at a step, between the columns of two xs.
+    void add(DrawingSurface& s, int column_a, double x_a, int column_b, double x_b) {
+        if (column_b < column_a) {
+            std::swap(column_a, column_b);
+            std::swap(x_a, x_b);
+        }
+        const bool empty = last_ < first_;
+        if (!empty && column_a <= last_ + 1 && column_b >= first_ - 1) {
+            if (column_a < first_) first_ = column_a, x_first_ = x_a;
+            if (column_b > last_) last_ = column_b, x_last_ = x_b;
+            return;
+        }
+        draw(s);
+        first_ = column_a, x_first_ = x_a;
+        last_ = column_b, x_last_ = x_b;
+    }
+
+    // The run so far, drawn; then none.
+    void draw(DrawingSurface& s) {
+        if (last_ < first_) return;
+        s.Line(mode_, x_first_, y1_, x_last_, y2_);
+        first_ = 0, last_ = -1;
+    }
+
+private:
+    LineMode mode_;
+    double y1_, y2_;
+    int first_ = 0, last_ = -1;
+    double x_first_ = 0, x_last_ = 0;
+};
+
+// Where a stroke's ends are: the outline's ends by name.
+struct StrokeEnds {
+    End x1, x2;
+};
+
+}  // namespace
+
 void draw_piston_history(DrawingSurface& s, const EngineGeometry& g,
                          std::span<const double> piston_positions, double scale) {
     if (piston_positions.size() < 2) return;
-    // The outline's ys are the same at every step: a part's pixels follow from the whole
-    // pixels of its ends' xs, and a part is drawn again only where those have changed. The
-    // white is one colour: in what order its parts are drawn does not matter.
-    constexpr std::size_t parts = std::size(outline);
-    std::array<std::pair<int, int>, parts> drawn{};
-    bool first = true;
+    // Every part of the outline is level or upright, a box four such edges; white is one colour,
+    // so the order in which the sweep's strokes are drawn does not matter.
+    std::vector<SweptStroke> strokes;
+    std::vector<StrokeEnds> ends;
+    const double b = g.half_bore;
+    for (const OutlinePart& part : outline) {
+        const double y1 = (part.sign1 * b) / part.divisor1, y2 = (part.sign2 * b) / part.divisor2;
+        const auto add = [&](LineMode mode, End x1, double from_y, End x2, double to_y) {
+            strokes.emplace_back(mode, from_y, to_y);
+            ends.push_back({x1, x2});
+        };
+        if (part.mode == LineMode::box) {
+            add(LineMode::line, part.x1, y1, part.x2, y1);
+            add(LineMode::line, part.x1, y2, part.x2, y2);
+            add(LineMode::filled_box, part.x1, y1, part.x1, y2);
+            add(LineMode::filled_box, part.x2, y1, part.x2, y2);
+        } else {
+            add(part.x1 == part.x2 ? LineMode::filled_box : LineMode::line, part.x1, y1, part.x2,
+                y2);
+        }
+    }
     s.DrawWidth(1);
     s.ForeColor(white);
     for (const double position : piston_positions.first(piston_positions.size() - 1)) {
         const std::array<double, piston_outline_x_count> xs =
             piston_outline_xs(g, position - g.total_clearance);
-        std::array<int, piston_outline_x_count> pixels{};
+        std::array<int, piston_outline_x_count> columns{};
         for (std::size_t i = 0; i < xs.size(); ++i) {
-            pixels[i] = whole_pixel(pixel_x(DrawingSurface::to_single(xs[i]), scale));
+            columns[i] = whole_pixel(pixel_x(DrawingSurface::to_single(xs[i]), scale));
         }
-        for (std::size_t p = 0; p < parts; ++p) {
-            const std::pair<int, int> at{pixels[outline[p].x1], pixels[outline[p].x2]};
-            if (!first && at == drawn[p]) continue;
-            draw_part(s, outline[p], xs, g.half_bore);
-            drawn[p] = at;
+        for (std::size_t k = 0; k < strokes.size(); ++k) {
+            const StrokeEnds e = ends[k];
+            strokes[k].add(s, columns[e.x1], xs[e.x1], columns[e.x2], xs[e.x2]);
         }
-        first = false;
     }
+    for (SweptStroke& stroke : strokes) stroke.draw(s);
     s.ForeColor(black);
     draw_piston_outline(s, g, piston_positions.back() - g.total_clearance);
 }

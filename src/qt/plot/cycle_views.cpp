@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "core/report/axis_ticks.h"
+#include "core/report/straight_runs.h"
 #include "core/report/view_text.h"
 #include "qt/plot/chart_legend.h"
 #include "qt/plot/plot_text.h"
@@ -87,7 +88,7 @@ std::pair<double, double> fitted(const std::vector<ViewLine>& lines, bool on_x, 
 
 std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixels,
                                std::pair<double, double> x_range, std::pair<double, double> y_range,
-                               bool log_x, bool log_y) {
+                               bool log_x, bool log_y, double straighten_within) {
     if (points.size() < 3) return points;
     const auto coordinate = [](double v, bool logarithmic) {
         return logarithmic ? std::log10(v) : v;
@@ -97,16 +98,23 @@ std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixe
     const double sx = pixels.width() / (coordinate(x_range.second, log_x) - x0);
     const double sy = pixels.height() / (coordinate(y_range.second, log_y) - y0);
     std::vector<PlotPoint> kept;
+    std::vector<PixelPosition> at;  // the kept points' pixels, where they are straightened
     long last_px = LONG_MIN, last_py = LONG_MIN;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        const long px = std::lround((coordinate(points[i].x, log_x) - x0) * sx);
-        const long py = std::lround((coordinate(points[i].y, log_y) - y0) * sy);
+        const double x = (coordinate(points[i].x, log_x) - x0) * sx;
+        const double y = (coordinate(points[i].y, log_y) - y0) * sy;
+        const long px = std::lround(x);
+        const long py = std::lround(y);
         if (px == last_px && py == last_py && i + 1 < points.size()) continue;
         kept.push_back(points[i]);
+        if (straighten_within > 0) at.push_back({x, y});
         last_px = px;
         last_py = py;
     }
-    return kept;
+    if (straighten_within <= 0) return kept;
+    std::vector<PlotPoint> bent;
+    for (const std::size_t i : bends(at, straighten_within)) bent.push_back(kept[i]);
+    return bent;
 }
 
 std::vector<PlotPoint> clipped_to_x(const std::vector<PlotPoint>& points,
@@ -363,11 +371,11 @@ void plan_lines(std::vector<SeriesPlan>& plans, const ViewChart& layout, const V
         // A baseline is drawn lighter and dashed beneath the current engine.
         const QColor colour = qcolor_of(line.colour);
         plan.pen = line.baseline ? QPen(colour.lighter(150), 1.5, Qt::DashLine) : QPen(colour, 2);
-        plan.points = points_of(
-            drawing.every_point
-                ? simplified(clipped_to_x(line.points, xs), drawing.pixels, xs, ys, layout.log_x,
-                             layout.log_y, 0.1)
-                : thinned(line.points, drawing.pixels, xs, ys, layout.log_x, layout.log_y));
+        plan.points = points_of(drawing.every_point
+                                    ? simplified(clipped_to_x(line.points, xs), drawing.pixels, xs,
+                                                 ys, layout.log_x, layout.log_y, 0.1)
+                                    : thinned(line.points, drawing.pixels, xs, ys, layout.log_x,
+                                              layout.log_y, drawing.straighten_within));
         with_baseline = with_baseline || line.baseline;
         plan.in_legend =
             !line.baseline && std::find(named.begin(), named.end(), plan.name) == named.end();

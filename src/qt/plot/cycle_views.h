@@ -35,6 +35,9 @@ struct ViewDrawing {
     bool every_point = false;
     QString current_name = QStringLiteral("this engine");
     QString baseline_name = QStringLiteral("the baseline");
+    // On screen, points within this many pixels of the line through their neighbours are left
+    // out too (thinned's straighten_within); 0 for a file, whose pixels stay as they were.
+    double straighten_within = 0;
 };
 
 // A chart of a view as Qt Charts draws it, with the data it was made from: the series of its
@@ -56,10 +59,11 @@ void refill_view(std::vector<BuiltChart>& charts, const CycleView& view, const C
                  const CycleSeries* baseline, const ViewDrawing& drawing);
 
 // The points of a line that fall on distinct pixels of a plot of that size over those ranges,
-// in order, the first and the last always.
+// in order, the first and the last always; with straighten_within, of those only the bends
+// (core/report/straight_runs.h).
 std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixels,
                                std::pair<double, double> x_range, std::pair<double, double> y_range,
-                               bool log_x, bool log_y);
+                               bool log_x, bool log_y, double straighten_within = 0);
 
 // A line cut to the x range: the points within it and, where it crosses an end, the point on
 // that end.

@@ -21,6 +21,9 @@ namespace {
 
 // How near a line the pointer must come to read it, in pixels.
 constexpr double hover_reach = 8;
+// A point this near the line through its neighbours is left out: the same to the eye, and far
+// fewer points for the chart to lay out and paint at every change.
+constexpr double straighten_within = 0.1;
 
 QAbstractAxis* axis_of(const QChart& chart, Qt::Orientation orientation) {
     const QList<QAbstractAxis*> axes = chart.axes(orientation);
@@ -99,8 +102,10 @@ void CycleViewWidget::set_engine_names(QString current, QString baseline) {
 void CycleViewWidget::rebuild() {
     if (!current_) return;
     const QSizeF pixels(std::max(width(), 400), std::max(height(), 300));
-    const ViewDrawing drawing{
-        .pixels = pixels, .current_name = current_name_, .baseline_name = baseline_name_};
+    const ViewDrawing drawing{.pixels = pixels,
+                              .current_name = current_name_,
+                              .baseline_name = baseline_name_,
+                              .straighten_within = straighten_within};
     if (charts_.empty()) {
         charts_ = make_view(view_, *current_, baseline_.get(), drawing);
         for (std::size_t i = 0; i < views_.size() && i < charts_.size(); ++i) {
@@ -163,8 +168,9 @@ void CycleViewWidget::rethin(std::size_t i) {
     if (pixels.isEmpty()) pixels = views_[i]->size();
     const ViewChart& layout = charts_[i].layout;
     for (std::size_t l = 0; l < layout.lines.size() && l < charts_[i].lines.size(); ++l) {
-        const std::vector<PlotPoint> points = thinned(layout.lines[l].points, pixels, range_of(x),
-                                                      range_of(y), layout.log_x, layout.log_y);
+        const std::vector<PlotPoint> points =
+            thinned(layout.lines[l].points, pixels, range_of(x), range_of(y), layout.log_x,
+                    layout.log_y, straighten_within);
         QList<QPointF> drawn;
         drawn.reserve(static_cast<qsizetype>(points.size()));
         for (const PlotPoint& p : points) drawn.append({p.x, p.y});

@@ -38,6 +38,10 @@ messages.push(...state.notices);
 $('#messages').textContent = messages.join('\n');
 
 let lastCursor = 0;
+const [timeline, stepShown, play] = [$('#timeline'), $('#step-shown'), $('#play')];
+const setText = (element, text) => {
+  if (element.textContent !== text) element.textContent = text;
+};
 const panels = [
   new ViewPanel($('#view-a'), engine, registry.views, 'pressure-angle'),
   new ViewPanel($('#view-b'), engine, registry.views, 'log-pv'),
@@ -53,10 +57,12 @@ const picture = new Picture(engine, $('.frame'), (step) => {
   const now = performance.now();
   if (pictureState !== 'sweeping' || now - lastCursor > 250) {
     lastCursor = now;
-    $('#timeline').value = Math.max(step, 0);
-    $('#step-shown').textContent = `step ${Math.max(step, 0)}`;
-    $('#play').textContent = pictureState === 'sweeping' ? 'Hold' : 'Play';
-    for (const panel of panels) panel.setCursor(-180 + Math.max(step, 0) / stepsPerDegree);
+    // Only what differs is set: the same text set again costs a layout all the same.
+    const shown = Math.max(step, 0);
+    if (timeline.valueAsNumber !== shown) timeline.value = shown;
+    setText(stepShown, `step ${shown}`);
+    setText(play, pictureState === 'sweeping' ? 'Hold' : 'Play');
+    for (const panel of panels) panel.setCursor(-180 + shown / stepsPerDegree);
   }
 });
 

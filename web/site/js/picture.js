@@ -67,6 +67,7 @@ export class Picture {
     }
     readout.classList.add('readout');
     readout.id = 'readout';
+    this.readoutText = readout.querySelector('span').firstChild;
     return readout;
   }
 
@@ -102,9 +103,10 @@ export class Picture {
       this.context.putImageData(this.image, 0, 0, ...dirty);
     }
     const step = this.engine.step();
-    // The angle changes every 50 steps; the same text set again would cost a layout all the same.
+    // The angle changes every 50 steps; the same text set again would cost a layout all the same,
+    // and a new text is written into the one text node rather than replacing the label's nodes.
     const readout = step < 0 ? '-180' : String(this.engine.readout());
-    if (readout !== this.readout.textContent) this.readout.textContent = readout;
+    if (readout !== this.readoutText.data) this.readoutText.data = readout;
     this.onShown(step);
   }
 

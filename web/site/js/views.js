@@ -25,6 +25,49 @@ function logTicks(lo, hi) {
   return out.length >= 2 ? out : ticks(lo, hi, 4);
 }
 
+// A point this near the line through its neighbours is left out: the same to the eye.
+const straightenWithin = 0.1;
+
+// The indices of the points a polyline needs, in order, its ends always: every point left out
+// lies within `tolerance` pixels of the segment between the points kept around it (split at
+// the farthest point while it lies beyond; a point that is not a number is always kept).
+export function bends(xs, ys, tolerance) {
+  const n = xs.length;
+  if (n <= 2) return [...Array(n).keys()];
+  const keep = new Uint8Array(n);
+  keep[0] = 1;
+  keep[n - 1] = 1;
+  const limit = tolerance * tolerance;
+  const runs = [[0, n - 1]];
+  while (runs.length > 0) {
+    const [first, last] = runs.pop();
+    const ax = xs[first];
+    const ay = ys[first];
+    const dx = xs[last] - ax;
+    const dy = ys[last] - ay;
+    const length2 = dx * dx + dy * dy;
+    let farthest = -1;
+    let at = first;
+    for (let i = first + 1; i < last; i += 1) {
+      let t = length2 > 0 ? ((xs[i] - ax) * dx + (ys[i] - ay) * dy) / length2 : 0;
+      t = Math.min(1, Math.max(0, t));
+      const ex = ax + t * dx - xs[i];
+      const ey = ay + t * dy - ys[i];
+      const d = Number.isNaN(ex * ex + ey * ey) ? Infinity : ex * ex + ey * ey;
+      if (d > limit && d > farthest) {
+        farthest = d;
+        at = i;
+      }
+    }
+    if (at === first) continue;
+    keep[at] = 1;
+    runs.push([at, last], [first, at]);
+  }
+  const kept = [];
+  for (let i = 0; i < n; i += 1) if (keep[i]) kept.push(i);
+  return kept;
+}
+
 function lighter(colour) {
   const n = parseInt(colour.slice(1), 16);
   const mix = (c) => Math.round(c + (255 - c) * 0.55);
@@ -140,28 +183,29 @@ export function drawChart(canvas, view, chart) {
       g.stroke();
     }
   }
-  // The lines, each point that lands on the pixel of the one before left out.
+  // The lines, each point that lands on the pixel of the one before left out, and of the rest
+  // only the bends: a stroke costs the browser by its points.
   for (const line of chart.lines) {
     g.strokeStyle = line.baseline ? lighter(line.colour) : line.colour;
     g.lineWidth = line.baseline ? 1.5 : 1.6;
     g.setLineDash(line.baseline ? [6, 4] : []);
-    g.beginPath();
-    let lastX = NaN;
-    let lastY = NaN;
+    const xs = [];
+    const ys = [];
     for (let i = line.first; i < line.first + line.count; i += 1) {
       const x = px(points[2 * i]);
       const y = py(points[2 * i + 1]);
-      if (i === line.first) {
-        g.moveTo(x, y);
-      } else if (Math.abs(x - lastX) >= 0.5 || Math.abs(y - lastY) >= 0.5 ||
-                 i === line.first + line.count - 1) {
-        g.lineTo(x, y);
-      } else {
-        continue;
+      const last = xs.length - 1;
+      if (last < 0 || Math.abs(x - xs[last]) >= 0.5 || Math.abs(y - ys[last]) >= 0.5 ||
+          i === line.first + line.count - 1) {
+        xs.push(x);
+        ys.push(y);
       }
-      lastX = x;
-      lastY = y;
     }
+    if (xs.length === 0) continue;
+    const kept = bends(xs, ys, straightenWithin);
+    g.beginPath();
+    g.moveTo(xs[0], ys[0]);
+    for (let k = 1; k < kept.length; k += 1) g.lineTo(xs[kept[k]], ys[kept[k]]);
     g.stroke();
   }
   g.restore();
