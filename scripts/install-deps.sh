@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-comic-neue fontconfig
-  xvfb xdotool x11-utils imagemagick python3 tesseract-ocr
+  xvfb xdotool x11-utils imagemagick python3 tesseract-ocr parallel
   desktop-file-utils git
   librsvg2-bin lintian appstream clang-tidy
   libtomlplusplus-dev libfmt-dev libfast-float-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev

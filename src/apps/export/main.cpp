@@ -11,6 +11,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +20,12 @@
 #include "core/draw/off_picture.h"
 #include "core/model/cycle_analysis.h"
 #include "core/model/cycle_series.h"
+#include "core/model/operating_map.h"
 #include "core/model/study.h"
 #include "core/report/analysis_report.h"
 #include "core/report/csv_export.h"
+#include "core/report/map_table.h"
+#include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
 #include "core/report/parameter_text.h"
 #include "core/report/study_text.h"
@@ -32,6 +36,7 @@
 #include "qt/picture/picture.h"
 #include "qt/picture/qt_startup.h"
 #include "qt/plot/cycle_views.h"
+#include "qt/plot/map_plot.h"
 #include "qt/plot/study_plot.h"
 #include "qt/video/video_export.h"
 
@@ -268,6 +273,138 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     return status;
 }
 
+// Writes the map's plot beside its table, both made before anything is written.
+int write_map_plot(char* argv0, const hcci::CliArgs& args, const hcci::MapTable& table) {
+    const auto app = start_qt(argv0);
+    const std::string plot =
+        hcci::plot_map(table, {.ringing = args.ringing_limit, .peak_pressure = args.pressure_limit},
+                       hcci::plot_format_of(args.plot));
+    return write_output(args.plot, plot, args);
+}
+
+// map --merge: the shards joined into the whole map's table, and its plot.
+int merge_map(char* argv0, const hcci::CliArgs& args) {
+    std::vector<std::string> contents;
+    contents.reserve(args.merge.size());
+    for (const std::string& file : args.merge) {
+        auto bytes = whole_file(file);
+        if (!bytes) return refuse("cannot read the shard " + file);
+        contents.push_back(std::move(*bytes));
+    }
+    std::vector<hcci::NamedText> shards;
+    for (std::size_t i = 0; i < contents.size(); ++i)
+        shards.push_back({args.merge[i], contents[i]});
+    const auto merged = hcci::merge_map_shards(shards);
+    if (const auto* problem = std::get_if<std::string>(&merged)) return refuse(*problem);
+    const std::string& csv = std::get<hcci::JoinedMap>(merged).csv;
+    if (!args.plot.empty()) {
+        const auto table = hcci::read_map_table(csv);
+        if (const auto* problem = std::get_if<std::string>(&table)) return fail(*problem);
+        if (const int status = write_map_plot(argv0, args, std::get<hcci::MapTable>(table)))
+            return status;
+    }
+    return write_output(args.output, csv, args);
+}
+
+std::variant<hcci::StudyRange, std::string> map_axis(const std::string& text,
+                                                     std::string_view option) {
+    std::vector<std::string> notices;
+    auto range = hcci::parse_study_range(text, &notices, option);
+    tell(notices);
+    return range;
+}
+
+std::string map_problem_text(const hcci::MapGrid& grid, const hcci::MapProblem& problem) {
+    using Kind = hcci::MapProblem::Kind;
+    const std::string at = "the map stops at " + std::string(grid.x.parameter->name) + " = " +
+                           hcci::shortest_text(problem.x) + ", " +
+                           std::string(grid.y.parameter->name) + " = " +
+                           hcci::shortest_text(problem.y) + ": ";
+    switch (problem.kind) {
+        case Kind::too_many_points:
+            return "the map has more than " + std::to_string(hcci::largest_map) + " points";
+        case Kind::same_parameter:
+            return "--x and --y vary the same parameter, " + std::string(grid.x.parameter->name);
+        case Kind::refused_value:
+            return at + hcci::problem_text(*problem.problem);
+        case Kind::beyond_numbers:
+            return at + "these parameters carry the model beyond the range of numbers at step " +
+                   std::to_string(problem.step);
+        case Kind::failed:
+            return "the map failed: " + problem.failure;
+    }
+    return "the map failed";
+}
+
+// map: every point of the grid (or of a shard of it) on every core, each row written as soon
+// as it and those before it are done, to a file that replaces the old one only when all is.
+int export_map(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    if (!args.merge.empty()) return merge_map(argv0, args);
+    const auto x = map_axis(args.map_x, "--x");
+    if (const auto* problem = std::get_if<std::string>(&x)) return refuse(*problem);
+    const auto y = map_axis(args.map_y, "--y");
+    if (const auto* problem = std::get_if<std::string>(&y)) return refuse(*problem);
+    const auto grid = hcci::map_grid(std::get<hcci::StudyRange>(x), std::get<hcci::StudyRange>(y));
+    if (!grid) {
+        return refuse("the map has more than " + std::to_string(hcci::largest_map) +
+                      " points, or an axis more than " + std::to_string(hcci::largest_study) +
+                      " values");
+    }
+    if (grid->x.parameter == grid->y.parameter) {
+        return refuse(map_problem_text(*grid, {.kind = hcci::MapProblem::Kind::same_parameter}));
+    }
+    const hcci::MapShard shard{.index = args.shard_index, .count = args.shard_count};
+    if (!args.plot.empty()) {
+        if (auto problem = hcci::unwritable_target(args.plot, {.force = args.force}))
+            return fail(*problem);
+    }
+    const bool to_stdout = args.output.empty() || args.output == "-";
+    std::optional<hcci::ReplacementFile> file;
+    if (!to_stdout) {
+        auto staged = hcci::ReplacementFile::stage(args.output, {.force = args.force});
+        if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
+        file.emplace(std::move(std::get<hcci::ReplacementFile>(staged)));
+    } else if (stdout_closed) {
+        return fail("cannot write standard output: it is closed");
+    }
+    const int fd = file ? file->fd() : STDOUT_FILENO;
+    const auto put = [fd](std::string_view text) {
+        if (const int error = hcci::write_all(fd, text); error != 0) {
+            throw std::runtime_error(std::string("cannot write the map: ") + std::strerror(error));
+        }
+    };
+    const std::string header = hcci::map_csv_header(*grid, engine, shard);
+    put(header);
+    hcci::MapTable table{.grid = *grid,
+                         .model = std::string(engine.model),
+                         .engine = hcci::changed_parameters(engine),
+                         .cells = {}};
+    const hcci::MapColumns columns =
+        hcci::map_columns(std::string_view(header).substr(header.find('\n') + 1));
+    std::string row;
+    const auto sink = [&](std::size_t point, const hcci::CycleAnalysis& analysis) {
+        row = hcci::map_csv_row(*grid, point, analysis);
+        put(row);
+        if (!args.plot.empty()) table.cells.push_back(*hcci::map_cell(columns, row));
+    };
+    std::optional<hcci::MapProblem> problem;
+    {
+        Progress progress("map");
+        problem = hcci::run_map(engine, *grid, shard, sink, std::ref(progress));
+    }
+    if (problem) {
+        const std::string text = map_problem_text(*grid, *problem);
+        return problem->kind == hcci::MapProblem::Kind::failed ? fail(text) : refuse(text);
+    }
+    if (!args.plot.empty()) {
+        if (const int status = write_map_plot(argv0, args, table)) return status;
+    }
+    if (file) {
+        if (auto error = file->commit()) return fail(*error);
+    }
+    return 0;
+}
+
 int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
     std::optional<hcci::CycleSeries> baseline;
     if (args.compare) {
@@ -290,6 +427,12 @@ std::optional<std::string> outputs_overlap(const hcci::CliArgs& args) {
     if (!args.output.empty() && args.output != "-") outputs.push_back(args.output);
     if (!args.plot.empty()) outputs.push_back(args.plot);
     for (const std::string& output : outputs) {
+        for (const std::string& shard : args.merge) {
+            if (hcci::names_one_file(output, shard)) {
+                return output + " is a shard to join (--merge " + shard +
+                       "): an output may not replace it";
+            }
+        }
         if (args.parameters.file && hcci::names_one_file(output, *args.parameters.file)) {
             return output + " is the engine's parameter file (--params " + *args.parameters.file +
                    "): an output may not replace it";
@@ -325,8 +468,9 @@ int run(int argc, char* argv[]) {
     if (const auto* problem = std::get_if<std::string>(&parameters)) return refuse(*problem);
     const auto& engine = std::get<hcci::EngineParameters>(parameters);
     using C = hcci::CliCommand;
-    const bool needs_cycle = args.command != C::study && args.command != C::help &&
-                             args.command != C::version && args.command != C::params;
+    const bool needs_cycle = args.command != C::study && args.command != C::map &&
+                             args.command != C::help && args.command != C::version &&
+                             args.command != C::params;
     hcci::SharedRecord cycle;
     if (needs_cycle) {
         auto checked = hcci::checked_cycle(engine);
@@ -356,6 +500,8 @@ int run(int argc, char* argv[]) {
                 return export_study(argv[0], args, engine);
             case hcci::CliCommand::plot:
                 return export_plot(argv[0], args, cycle);
+            case hcci::CliCommand::map:
+                return export_map(argv[0], args, engine);
         }
     } catch (const std::bad_alloc&) {
         return fail("out of memory");
