@@ -12,6 +12,11 @@
 namespace hcci {
 namespace {
 
+// Equal, or both not defined.
+bool same(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
 MapGrid grid_of(std::string_view x, std::string_view y) {
     return *map_grid(std::get<StudyRange>(parse_study_range(x)),
                      std::get<StudyRange>(parse_study_range(y)));
@@ -56,7 +61,7 @@ TEST_F(MapTableTest, TheFirstLineNamesTheMapTheModelTheEngineAndTheShard) {
     EXPECT_EQ(columns.substr(0, 30), "rod_length,gamma,work_j_per_l,");
     // x fastest: the second row is the second rod at the first gamma.
     const std::size_t second = whole_.find('\n', whole_.find('\n', first.size() + 1) + 1) + 1;
-    EXPECT_EQ(whole_.substr(second, 15), "175,1.3,");
+    EXPECT_EQ(whole_.substr(second, 8), "175,1.3,");
 }
 
 TEST_F(MapTableTest, ShardsInAnyOrderJoinIntoTheWholeMapsBytes) {
@@ -81,7 +86,7 @@ TEST_F(MapTableTest, ShardsThatDoNotMakeOneMapAreRefusedWithTheReason) {
     cut.pop_back();  // its last line's end
     std::string short_by_a_row =
         shards_[2].substr(0, shards_[2].rfind('\n', shards_[2].size() - 2) + 1);
-    std::string swapped = shards_[2];
+    std::string swapped = shards_[0];
     swapped.replace(swapped.find("\n150,") + 1, 3, "175");
     struct Case {
         std::vector<std::string> texts;
@@ -95,8 +100,8 @@ TEST_F(MapTableTest, ShardsThatDoNotMakeOneMapAreRefusedWithTheReason) {
          "f0 and f2 split the map in different numbers of slices"},
         {{shards_[0], shards_[1], cut}, "f2: its last row is cut short (no end of line)"},
         {{shards_[0], shards_[1], short_by_a_row}, "f2: 2 rows, and its slice 3 of 3 has 3"},
-        {{shards_[0], shards_[1], swapped},
-         "f2: row 3 is not of the point 150, 1.3 that its slice holds there"},
+        {{swapped, shards_[1], shards_[2]},
+         "f0: row 3 is not of the point 150, 1.3 that its slice holds there"},
         {{shards_[0], "rod_length,gamma\n"}, "f1: its first line does not name a map"},
         {{}, "no shards to join"},
     };
@@ -124,7 +129,7 @@ TEST_F(MapTableTest, ATableReadBackHoldsEachPointsFigures) {
         const CycleAnalysis& a = analyses_[i];
         const MapCell& cell = table.cells[i];
         EXPECT_EQ(cell.imep, a.imep_bar);
-        EXPECT_EQ(cell.ca50, a.ca50_deg);
+        EXPECT_TRUE(same(cell.ca50, a.ca50_deg));
         EXPECT_EQ(cell.peak_pressure,
                   std::max({a.united.peak_pressure.value, a.main.peak_pressure.value,
                             a.aux.peak_pressure.value}));
@@ -153,8 +158,10 @@ TEST(MapTable, MisfireAndPartialBurnReachTheCells) {
     for (std::size_t i = 0; i < 2; ++i) {
         EXPECT_EQ(table.cells[i].misfire, analyses[i].fuel.misfire) << i;
         EXPECT_EQ(table.cells[i].partial_burn, analyses[i].fuel.partial_burn) << i;
-        EXPECT_EQ(table.cells[i].combustion, analyses[i].fuel.combustion_efficiency) << i;
-        EXPECT_EQ(table.cells[i].fuel_conversion, analyses[i].fuel.fuel_conversion_efficiency);
+        EXPECT_TRUE(same(table.cells[i].combustion, analyses[i].fuel.combustion_efficiency)) << i;
+        EXPECT_TRUE(
+            same(table.cells[i].fuel_conversion, analyses[i].fuel.fuel_conversion_efficiency));
+        EXPECT_TRUE(same(table.cells[i].ca50, analyses[i].ca50_deg)) << i;
     }
     EXPECT_TRUE(table.cells[0].misfire);  // a cold charge does not ignite
 }

@@ -94,11 +94,10 @@ enum Option {
     shard,
     merge,
     ringing_limit,
-    pressure_limit,
-    measured
+    pressure_limit
 };
 
-const std::array<OptionRule, 24> options{{
+const std::array<OptionRule, 23> options{{
     {output, "-o", "FILE", "the file to write; - for standard output", every_command,
      picture | video | plot_command, "an output file"},
     {step, "--step", "N", "the step after which the picture is taken", picture, 0},
@@ -131,9 +130,6 @@ const std::array<OptionRule, 24> options{{
      "map: the ringing intensity the engine may reach (default 5)", map_command, 0},
     {pressure_limit, "--pressure-limit", "BAR",
      "map: the peak pressure the engine may reach (default 200)", map_command, 0},
-    {measured, "--measured", "FILE",
-     "a measured pressure trace (CSV: degrees ATDC, bar): analysed, compared or drawn in black",
-     plot_command | bit(CliCommand::summary), 0},
     {view, "--view", "VIEW", view_help, plot_command, plot_command, "the view to plot"},
     {compare, "--compare", "FILE",
      "a baseline engine from a TOML file (the defaults: an empty file), drawn dashed or "
@@ -290,10 +286,6 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
                 return std::nullopt;
             }
             return std::string(given.rule->name) + " " + quoted(value) + " is not a number above 0";
-        case measured:
-            if (value.empty()) return "option '--measured' needs a file name";
-            args.measured = std::string(value);
-            return std::nullopt;
         case params:
             if (value.empty()) return "option '--params' needs a file name";
             args.parameters.file = std::string(value);
@@ -338,9 +330,6 @@ std::optional<std::string> check_map(const CliArgs& args) {
 }
 
 std::optional<std::string> check_together(const CliArgs& args) {
-    if (args.measured && args.compare) {
-        return "--measured and --compare both set the baseline: give one";
-    }
     if (args.command == CliCommand::plot) return check_plot(args);
     if (args.command == CliCommand::map) return check_map(args);
     if (args.command != CliCommand::video) return std::nullopt;
@@ -396,6 +385,7 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
     for (std::size_t i = 1; i < args.size(); ++i) {
         spelled.push_back(args[i]);
         if (args[i] != "--merge" || result.command != CliCommand::map) continue;
+        if (i + 1 == args.size() || args[i + 1].starts_with('-')) spelled.push_back("");
         for (bool first = true; i + 1 < args.size() && !args[i + 1].starts_with('-');
              first = false) {
             if (first) spelled.push_back(args[i + 1]);

@@ -45,7 +45,6 @@ struct CliArgs {
     std::vector<std::string> merge;                // map: the shards to join instead of computing
     double ringing_limit = 5;                      // map: MW/m2
     double pressure_limit = 200;                   // map: bar
-    std::optional<std::string> measured;           // summary, plot: a measured pressure trace's CSV
 };
 
 inline constexpr int smallest_plot_side = 200;
