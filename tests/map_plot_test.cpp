@@ -102,5 +102,25 @@ TEST_F(MapPlot, TheCellsCarryTheirLimitsAndMarks) {
     }
 }
 
+// A click on a cell of any panel is that cell's point, x fastest; between the panels, none.
+TEST_F(MapPlot, APlaceOnAPanelIsThePointOfItsCell) {
+    const MapTable table = made_up_map();
+    const std::vector<QRectF> areas = map_plot_areas(map_plot_size);
+    for (const QRectF& area : areas) {
+        for (std::size_t j = 0; j < 3; ++j) {
+            for (std::size_t i = 0; i < 4; ++i) {
+                const QPointF centre(area.left() + (i + 0.5) * area.width() / 4,
+                                     area.bottom() - (j + 0.5) * area.height() / 3);
+                EXPECT_EQ(map_point_at(table, centre), j * 4 + i) << i << ", " << j;
+            }
+        }
+        // Just inside the corners: the first point and the last.
+        EXPECT_EQ(map_point_at(table, area.bottomLeft() + QPointF(1, -1)), 0u);
+        EXPECT_EQ(map_point_at(table, area.topRight() + QPointF(-1, 1)), 11u);
+    }
+    EXPECT_FALSE(map_point_at(table, QPointF(5, 5)).has_value());  // the title
+    EXPECT_FALSE(map_point_at(table, areas[0].topRight() + QPointF(40, 40)).has_value());
+}
+
 }  // namespace
 }  // namespace hcci

@@ -498,6 +498,23 @@ std::vector<QRectF> map_plot_areas(QSize size) {
     return areas;
 }
 
+std::optional<std::size_t> map_point_at(const MapTable& table, QPointF place) {
+    for (const QRectF& area : map_plot_areas(map_plot_size)) {
+        if (!area.contains(place)) continue;
+        // The cell whose edges hold it, along each axis.
+        const auto index = [](const std::vector<double>& values, double share) {
+            const std::vector<double> edges = cell_edges(values);
+            const double value = edges.front() + share * (edges.back() - edges.front());
+            const auto above = std::upper_bound(edges.begin() + 1, edges.end() - 1, value);
+            return static_cast<std::size_t>(above - edges.begin() - 1);
+        };
+        const std::size_t i = index(table.grid.xs, (place.x() - area.left()) / area.width());
+        const std::size_t j = index(table.grid.ys, (area.bottom() - place.y()) / area.height());
+        return j * table.grid.xs.size() + i;
+    }
+    return std::nullopt;
+}
+
 std::string plot_map(const MapTable& table, const MapLimits& limits, PlotFormat format) {
     const QSize size = map_plot_size;
     QGraphicsScene scene(0, 0, size.width(), size.height());

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QPointF>
 #include <QRectF>
 #include <QSize>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,5 +33,9 @@ std::string plot_map(const MapTable& table, const MapLimits& limits, PlotFormat 
 
 // Where each panel's filled map lies in a plot of that size, by rows from the top left.
 std::vector<QRectF> map_plot_areas(QSize size);
+
+// The point of the map whose cell holds that place of its plot (map_plot_size), on any panel;
+// nothing outside the panels' maps.
+std::optional<std::size_t> map_point_at(const MapTable& table, QPointF place);
 
 }  // namespace hcci
