@@ -4,7 +4,9 @@
 
 Every folder of src/ may include its own headers and those of the folders it lies on, and
 nothing else; the core includes no toolkit and nothing of the operating system, so that it
-builds wherever standard C++ does. Usage: scripts/check-layers.py [SOURCE_ROOT]
+builds wherever standard C++ does. The page's C++ (web/wasm) uses the core only.
+Usage: scripts/check-layers.py [SOURCE_ROOT [FOLDER...]]: SOURCE_ROOT is src/, and each FOLDER
+beside it (web/) is checked by its own name; with no arguments, the repository's src/ and web/.
 """
 import pathlib
 import re
@@ -24,6 +26,7 @@ ALLOWED = {
     "qt/video": CORE + ["qt/text", "qt/picture"],
     "apps/window": CORE + ["platform", "qt/text", "qt/picture", "qt/plot", "qt/video"],
     "apps/export": CORE + ["platform", "qt/text", "qt/picture", "qt/plot", "qt/video"],
+    "web/wasm": CORE,
 }
 # What the core may not include: a toolkit (Qt, FFmpeg, and the other windowing and media
 # libraries), ...
@@ -50,8 +53,8 @@ def folder_of(path, root):
     return folder_named(path.relative_to(root).parts)
 
 
-def problems(root):
-    for path in sorted(root.rglob("*")):
+def problems(root, scanned=None):
+    for path in sorted((scanned or root).rglob("*")):
         if path.suffix not in (".h", ".cpp", ".in") or not path.is_file():
             continue
         folder = folder_of(path, root)
@@ -74,15 +77,18 @@ def problems(root):
             target = folder_named(name.split("/"))
             if target not in ALLOWED:
                 yield (f'{where}: "{name}" does not name its folder '
-                       f"(core/..., platform/..., qt/..., apps/...)")
+                       f"(core/..., platform/..., qt/..., apps/..., web/...)")
             elif target != folder and target not in ALLOWED[folder]:
                 yield f'{where}: {folder} may not include "{name}": {target} is not below it'
 
 
 def main():
-    root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else
-                        pathlib.Path(__file__).resolve().parent.parent / "src")
+    repository = pathlib.Path(__file__).resolve().parent.parent
+    root = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else repository / "src"
+    folders = [pathlib.Path(f) for f in sys.argv[2:]] if len(sys.argv) > 1 else [repository / "web"]
     found = list(problems(root))
+    for folder in folders:
+        found += problems(folder.resolve().parent, folder.resolve())
     for problem in found:
         print(problem, file=sys.stderr)
     if found:

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs the Debian packages that building, running and testing need.
+# Installs the Debian packages that building, running and testing need; with `web`, those of
+# the page too (emscripten, node and npm, Chromium for its tests).
 # As root it uses apt-get; otherwise it prints the exact command to run and stops.
 set -euo pipefail
 
@@ -11,10 +12,18 @@ packages=(
   fonts-comic-neue fontconfig
   xvfb xdotool x11-utils imagemagick python3 tesseract-ocr parallel
   desktop-file-utils git
-  librsvg2-bin lintian appstream clang-tidy
-  libtomlplusplus-dev libfmt-dev libfast-float-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
+  librsvg2-bin lintian appstream clang-tidy clang libclang-rt-14-dev
+  libtomlplusplus-dev libfmt-dev libfast-float-dev zlib1g-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
 )
+
+if [ "${1:-}" = web ]; then
+  packages+=(emscripten chromium)
+  # Any node of 18 or later will do (Debian's, or one installed before); npm comes with it or
+  # from Debian.
+  command -v node >/dev/null || packages+=(nodejs)
+  command -v npm >/dev/null || packages+=(npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -277,6 +277,11 @@ TEST(Study, AValueTheRulesRefuseStopsItByName) {
     EngineParameters tiny;
     tiny.start_temperature = 1e-320;
     EXPECT_EQ(check_parameters(tiny)->step, 7350);
+    // A step the numbers cannot take would give a value twice: refused before any cycle.
+    EXPECT_EQ(stopped("gamma=1.4:1.4000000000000004:1e-17"),
+              "--vary gamma: a step of 1e-17 is too small for the numbers near 1.4: the next "
+              "number after it is 1.4000000000000001, and values would come twice");
+    EXPECT_EQ(stopped("gamma=1.4:1.4000000000001:1e-14"), "");  // close, but apart
 }
 
 // A study called off from its progress stops, its helpers too, and says so by the exception.

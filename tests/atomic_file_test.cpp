@@ -237,6 +237,165 @@ TEST_P(AtomicFileStaged, AStagedFileLeftOrCutShortLeavesTheOldFileAlone) {
     }
 }
 
+// Two outputs that belong together (a study's table and plot), staged and written.
+std::pair<ReplacementFile, ReplacementFile> staged_pair(const fs::path& a, const fs::path& b,
+                                                        Staging staging) {
+    auto first = ReplacementFile::stage(a.string(), {.staging = staging});
+    auto second = ReplacementFile::stage(b.string(), {.staging = staging});
+    EXPECT_TRUE(std::holds_alternative<ReplacementFile>(first));
+    EXPECT_TRUE(std::holds_alternative<ReplacementFile>(second));
+    std::pair<ReplacementFile, ReplacementFile> both{std::get<ReplacementFile>(std::move(first)),
+                                                     std::get<ReplacementFile>(std::move(second))};
+    EXPECT_EQ(write_all(both.first.fd(), "new table"), 0);
+    EXPECT_EQ(write_all(both.second.fd(), "new plot"), 0);
+    return both;
+}
+
+// Committed together, both targets are new, or (a failure, an ending signal) both old.
+TEST_P(AtomicFileStaged, OutputsCommittedTogetherAreBothOldOrBothNew) {
+    const fs::path table = dir_ / "study.csv";
+    fs::create_directory(dir_ / "plots");
+    const fs::path plot = dir_ / "plots" / "study.png";
+    std::ofstream(table) << "old table";
+    {
+        auto [a, b] = staged_pair(table, plot, GetParam());
+        ReplacementFile* files[] = {&a, &b};
+        EXPECT_EQ(commit_together(files), std::nullopt);
+    }
+    EXPECT_EQ(read_file(table), "new table");
+    EXPECT_EQ(read_file(plot), "new plot");
+    EXPECT_EQ(entry_count(), 2u);
+    // The plot's directory gone before the commit: the table is taken back, the plot not made.
+    std::ofstream(table) << "old table";
+    {
+        auto [a, b] = staged_pair(table, plot, GetParam());
+        fs::remove(plot);
+        fs::rename(dir_ / "plots", dir_ / "moved");
+        ReplacementFile* files[] = {&a, &b};
+        const auto error = commit_together(files);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->rfind("cannot write " + plot.string() + ": ", 0), 0u) << *error;
+    }
+    EXPECT_EQ(read_file(table), "old table");
+    EXPECT_FALSE(fs::exists(plot));
+    EXPECT_EQ(entry_count(), 2u);  // the table and the moved directory, nothing staged
+    // Ended by a signal at any moment, the pair is old and old or new and new.
+    fs::remove_all(dir_ / "moved");
+    fs::create_directory(dir_ / "plots");
+    std::ofstream(plot) << "old plot";
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<useconds_t> delay(0, 4'000);
+    for (int round = 0; round < 30; ++round) {
+        std::ofstream(table) << "old table";
+        std::ofstream(plot) << "old plot";
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            auto [a, b] = staged_pair(table, plot, GetParam());
+            ReplacementFile* files[] = {&a, &b};
+            ::_exit(commit_together(files) ? 1 : 0);
+        }
+        ::usleep(delay(random));
+        ::kill(child, SIGTERM);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) || WEXITSTATUS(status) == 0) << status;
+        const std::string pair = read_file(table) + " | " + read_file(plot);
+        EXPECT_TRUE(pair == "old table | old plot" || pair == "new table | new plot") << pair;
+        EXPECT_EQ(entry_count(), 2u);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "plots"), {}), 1);
+    }
+}
+
+// What a descriptor is open on decides: one file by two names, a closed descriptor, the seeks a
+// video needs.
+TEST_F(AtomicFile, DescriptorsAreJudgedByWhatTheyAreOpenOn) {
+    const fs::path input = dir_ / "p.toml";
+    std::ofstream(input) << "gamma = 1.3\n";
+    fs::create_symlink(input, dir_ / "q.toml");
+    const int appending = ::open(input.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const int both = ::open(input.c_str(), O_RDWR | O_CLOEXEC);
+    const int writing = ::open(input.c_str(), O_WRONLY | O_CLOEXEC);
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    const auto fd = [](int n) { return "/dev/fd/" + std::to_string(n); };
+    EXPECT_TRUE(writes_into(fd(appending), input.string()));
+    EXPECT_TRUE(writes_into("/proc/self/fd/" + std::to_string(both), (dir_ / "q.toml").string()));
+    EXPECT_FALSE(writes_into(fd(pipe_ends[1]), input.string()));
+    EXPECT_FALSE(writes_into((dir_ / "other.csv").string(), input.string()));
+    EXPECT_FALSE(writes_into("/dev/null", "/dev/null"));  // nothing kept to lose
+    EXPECT_TRUE(one_destination(fd(pipe_ends[1]), "/proc/self/fd/" + std::to_string(pipe_ends[1])));
+    EXPECT_TRUE(one_destination(fd(writing), (dir_ / "q.toml").string()));
+    EXPECT_TRUE(one_destination((dir_ / "new.csv").string(), (dir_ / "." / "new.csv").string()));
+    EXPECT_FALSE(one_destination((dir_ / "new.csv").string(), (dir_ / "new.png").string()));
+    EXPECT_FALSE(one_destination("/dev/null", "/dev/null"));
+    struct InPlace {
+        std::string path;
+        FormatWriting writing;
+        const char* problem;  // the start of it, or nothing
+    };
+    const InPlace cases[] = {
+        {fd(pipe_ends[1]), FormatWriting::streamed, nullptr},
+        {fd(pipe_ends[1]), FormatWriting::seeks, "leads to a pipe"},
+        {fd(appending), FormatWriting::seeks, "is open for appending"},
+        {fd(writing), FormatWriting::seeks, nullptr},
+        {fd(writing), FormatWriting::seeks_and_reads, "is open for writing only"},
+        {fd(both), FormatWriting::seeks_and_reads, nullptr},
+        {"/dev/null", FormatWriting::seeks, "leads to a pipe, a socket or a device"},
+        {(dir_ / "new.mp4").string(), FormatWriting::seeks_and_reads, nullptr},  // staged
+    };
+    for (const InPlace& c : cases) {
+        SCOPED_TRACE(c.path + " " + std::to_string(static_cast<int>(c.writing)));
+        const auto problem = in_place_problem(c.path, c.writing);
+        if (c.problem == nullptr) {
+            EXPECT_EQ(problem, std::nullopt);
+            EXPECT_EQ(unwritable_target(c.path, {.writing = c.writing}), std::nullopt);
+        } else {
+            ASSERT_TRUE(problem);
+            EXPECT_EQ(problem->rfind(c.problem, 0), 0u) << *problem;
+            EXPECT_EQ(unwritable_target(c.path, {.writing = c.writing}),
+                      "cannot write " + c.path + ": it " + *problem);
+        }
+    }
+    for (const int open_fd : {appending, both, writing, pipe_ends[0], pipe_ends[1]}) {
+        ::close(open_fd);
+    }
+    EXPECT_EQ(read_file(input), "gamma = 1.3\n");
+    EXPECT_EQ(unwritable_target(fd(both)), "cannot write " + fd(both) + ": it is closed");
+}
+
+// Another user's file in a sticky directory (/tmp) cannot be replaced, however its mode reads:
+// told when it is staged, before the work.
+TEST_F(AtomicFile, AnotherUsersFileInAStickyDirectoryIsRefusedWhenStaged) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to write as another user";
+    ASSERT_EQ(::chmod(dir_.c_str(), 01777), 0);
+    const fs::path target = dir_ / "v.mp4";
+    std::ofstream(target) << "root's";
+    ASSERT_EQ(::chmod(target.c_str(), 0666), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(1234) != 0 || ::setuid(1234) != 0) ::_exit(3);
+        const auto problem = unwritable_target(target.string());
+        const auto staged = ReplacementFile::stage(target.string());
+        const std::string expected =
+            "cannot write " + target.string() + ": it is another user's, in a sticky directory";
+        const bool told = problem && problem->rfind(expected, 0) == 0 &&
+                          std::holds_alternative<std::string>(staged) &&
+                          std::get<std::string>(staged).rfind(expected, 0) == 0;
+        // Its own file there it may replace.
+        const bool own = !write_file_atomically((dir_ / "mine.csv").string(), "a") &&
+                         !write_file_atomically((dir_ / "mine.csv").string(), "b");
+        ::_exit(told && own ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(read_file(target), "root's");
+}
+
 TEST_F(AtomicFile, SignalsThatWouldNotEndTheProcessDoNotCutTheWriteShort) {
     const fs::path target = dir_ / "out.csv";
     const pid_t child = ::fork();
@@ -288,7 +447,7 @@ TEST_F(AtomicFile, AnOwnDescriptorIsWrittenAsItIsOpen) {
     EXPECT_EQ(entry_count(), 2u);  // the log and the link: nothing staged beside them
     const auto closed = write_file_atomically("/dev/fd/999", "x");
     ASSERT_TRUE(closed);
-    EXPECT_EQ(*closed, "cannot write /dev/fd/999: Bad file descriptor");
+    EXPECT_EQ(*closed, "cannot write /dev/fd/999: it is closed");
 }
 
 // A file whose mode or owner does not let the user write it is refused, as the shell's > does,

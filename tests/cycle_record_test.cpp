@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/cycle_analysis.h"
 #include "core/model/engine_model.h"
 #include "model_sweep.h"
 
@@ -127,6 +128,43 @@ TEST(CycleRecord, AModelsOwnChannelsAreNamedByIt) {
     }
 }
 
+// A record filled again keeps nothing of the cycle it held: not the other model's channels,
+// divisions, ignitions or fuel, nor where its numbers ended.
+TEST(CycleRecord, ARecordFilledAgainHoldsOnlyTheNewCycle) {
+    EngineParameters beyond;
+    beyond.start_temperature = std::nextafter(0.0, 1.0);
+    const std::vector<EngineParameters> orders[] = {
+        {predictive(), EngineParameters{}},
+        {EngineParameters{}, predictive()},
+        {beyond, EngineParameters{}},
+    };
+    for (const std::vector<EngineParameters>& order : orders) {
+        CycleRecord reused;
+        for (const EngineParameters& p : order) run_cycle(p, reused);
+        const CycleRecord fresh = run_cycle(order.back());
+        EXPECT_EQ(reused.phase, fresh.phase);
+        EXPECT_EQ(reused.piston_pos, fresh.piston_pos);
+        for (const ChargeName charge : all_charges) {
+            EXPECT_EQ(reused.charge(charge).pressure, fresh.charge(charge).pressure);
+            EXPECT_EQ(reused.charge(charge).temperature, fresh.charge(charge).temperature);
+        }
+        ASSERT_EQ(reused.channels.size(), fresh.channels.size());
+        for (std::size_t c = 0; c < fresh.channels.size(); ++c) {
+            EXPECT_EQ(reused.channels[c].column(), fresh.channels[c].column());
+            for (std::size_t i = 0; i < fresh.channels[c].values.size(); ++i) {
+                const double a = reused.channels[c].values[i];
+                const double b = fresh.channels[c].values[i];
+                ASSERT_TRUE(a == b || (std::isnan(a) && std::isnan(b))) << c << " at " << i;
+            }
+        }
+        EXPECT_EQ(reused.divisions.size(), fresh.divisions.size());
+        EXPECT_EQ(reused.ignitions.size(), fresh.ignitions.size());
+        EXPECT_EQ(reused.fuel.has_value(), fresh.fuel.has_value());
+        EXPECT_EQ(reused.chamber_peaks_in_first_division, fresh.chamber_peaks_in_first_division);
+        EXPECT_EQ(reused.first_non_finite_step, fresh.first_non_finite_step);
+    }
+}
+
 TEST(CycleRecord, ACheckedCycleRunsOnlyWhatPassesItsValuesAndTellsWhereNumbersEnd) {
     EngineParameters out_of_range;
     out_of_range.gamma = 2;
@@ -150,6 +188,29 @@ TEST(CycleRecord, ACheckedCycleRunsOnlyWhatPassesItsValuesAndTellsWhereNumbersEn
     ASSERT_TRUE(fine.record);
     EXPECT_FALSE(fine.problem);
     EXPECT_EQ(cycles_run(), before + 2);
+}
+
+// Pressures scale with the pressure at bottom dead centre; below the smallest normal number
+// they lose their digits (the work rounds to 0), and both models refuse such a cycle. Small
+// but normal pressures scale and leave the efficiency as it is.
+TEST(CycleRecord, PressuresThatLoseTheirDigitsAreBeyondTheNumbers) {
+    const double efficiency = analyse_cycle(run_cycle({})).indicated_efficiency;
+    for (const std::string model : {"scheduled", "predictive"}) {
+        SCOPED_TRACE(model);
+        EngineParameters smallest;
+        smallest.model = model;
+        smallest.bdc_pressure = std::nextafter(0.0, 1.0);
+        const CheckedCycle refused = run_checked_cycle(smallest);
+        ASSERT_TRUE(refused.problem);
+        EXPECT_EQ(refused.problem->kind, ProblemKind::beyond_numbers);
+        if (model == "scheduled") {
+            EngineParameters small;
+            small.bdc_pressure = 1e-300;
+            const CycleRecord record = run_cycle(small);
+            EXPECT_EQ(record.first_non_finite_step, -1);
+            EXPECT_NEAR(analyse_cycle(record).indicated_efficiency, efficiency, 1e-12);
+        }
+    }
 }
 
 TEST(CycleRecord, TheRegistryNamesEveryModelAndItsParameters) {

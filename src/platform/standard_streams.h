@@ -11,6 +11,12 @@ struct ClosedStreams {
     bool input = false, output = false, error = false;
 };
 
+// Also notes the descriptors the program was started with, for inherited_descriptor.
 ClosedStreams guard_standard_streams();
+
+// Whether fd is one the program was started with and still has: a standard stream found closed
+// is not (its /dev/null is the guard's), nor is a descriptor the program opened itself (a
+// library's). Before guard_standard_streams, any open descriptor counts.
+bool inherited_descriptor(int fd);
 
 }  // namespace hcci

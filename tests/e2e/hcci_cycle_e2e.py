@@ -84,7 +84,7 @@ class Program:
             previous = current
         return None
 
-    def changes_from(self, shot, timeout=5.0):
+    def changes_from(self, shot, timeout=15.0):
         """Whether the picture comes to differ from the shot within the time."""
         return self.poll(lambda current: current != shot, lambda changed: changed, timeout)
 
@@ -140,7 +140,7 @@ def scenario_freeze(program):
     check(program.changes_from(program.shot()), "the picture does not change while sweeping")
 
     program.press("space")
-    frozen = program.wait_until_still(timeout=3.0)
+    frozen = program.wait_until_still(timeout=10.0)
     check(frozen is not None, "the picture never stops after Space")
     time.sleep(1.0)
     check(program.shot() == frozen, "the picture changes while frozen")
@@ -212,7 +212,7 @@ def scenario_keys_ms_apart(program):
                          timeout=10.0)
     # Enter, then Space 5 ms later: the new cycle freezes near its start.
     program.press("Return", "space", delay_ms=5)
-    frozen = program.wait_until_still(timeout=3.0)
+    frozen = program.wait_until_still(timeout=10.0)
     check(frozen is not None, "the picture never stops after Enter and Space")
     left = blue_outside_labels(frozen) - fresh
     check(left < drawn / 3, f"Enter then Space froze the old cycle ({left} of {drawn} pixels)")
@@ -304,7 +304,7 @@ def differing_outside_labels(a, b):
     return count
 
 
-def explorer_shows(program, *export_args, timeout=10.0):
+def explorer_shows(program, *export_args, timeout=30.0):
     """How many pixels of the explorer's picture differ from the export's, once they agree or
     the time is up: a loaded machine may start the redraw late."""
     window_width = program.session.window_size(program.window)[0]
@@ -343,7 +343,7 @@ def scenario_explore_slider(program):
         if press % 2:
             check(program.changes_from(program.shot()), f"P number {press} did not play on")
         else:
-            check(program.wait_until_still(timeout=3.0) is not None,
+            check(program.wait_until_still(timeout=10.0) is not None,
                   f"P number {press} did not hold the picture")
     program.press("Escape")
     program.expect_exit("Escape on the picture")
@@ -397,23 +397,25 @@ def scenario_explore_drag(program):
 
 def scenario_explore_play_end(program):
     """Play at the end of the sweep starts it again: the picture leaves the finished one (it
-    goes back to step 0 and sweeps on, at twice the pace), and comes back to it at the end."""
+    goes back to step 0 and sweeps on), and comes back to it at the end. At the original pace
+    the sweep takes 18 s, which no measure of a loaded machine's screen outlasts; the speed box
+    is left alone, as its list, opened late, took the keys meant for the picture (the unit test
+    PlayAtTheEndStartsAgainAtTheChosenSpeed covers the speed)."""
     width = to_last_step(program)
     # What the end looks like, made before Play, so that no export delays the first look.
     finished = export_rgb(program, "--step", "18000")
-    speed = (width - 50, SLIDER_Y + 24)  # the speed box, right of the step's caption
-    click_at(program, *speed)
-    program.press("End", "Up", "Up", "Return")  # x 10, x 5, x 2
-    click_at(program, width - EXPLORER_PANEL + 60, SLIDER_Y)
-    program.press("End", "p")
 
     def differing(shot):
         return differing_outside_labels(picture_part(shot, width), finished)
 
-    check(program.poll(differing, lambda d: d != 0, 10.0) != 0,
+    # The end shown and held before Play, whenever the machine gets to it.
+    held = program.poll(differing, lambda d: d == 0, 20.0)
+    check(held == 0, f"End did not show the finished picture: {held} pixels differ")
+    program.press("p")
+    check(program.poll(differing, lambda d: d != 0, 20.0) != 0,
           "Play at the end left the finished picture as it was")
-    left = program.poll(differing, lambda d: d == 0, 30.0)
-    check(left == 0, f"at x 2 the sweep did not come to its end: {left} pixels differ")
+    left = program.poll(differing, lambda d: d == 0, 60.0)
+    check(left == 0, f"the sweep did not come to its end: {left} pixels differ")
 
 
 def scenario_explore_refusal(program):
@@ -509,7 +511,7 @@ def scenario_explore_hover(program):
     program.press("End")  # the whole sweep, held
     program.session.tool("xdotool", "mousemove", "--window", win, "--sync", *map(str, EMPTY_POINT))
     time.sleep(1.0)
-    check(program.wait_until_still(timeout=3.0) is not None, "the picture never holds still")
+    check(program.wait_until_still(timeout=10.0) is not None, "the picture never holds still")
     screen_width, screen_height = program.session.screen_size()
     before = screen(program)
     # Two moves, so that the pointer is seen moving onto the point.

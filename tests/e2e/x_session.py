@@ -106,7 +106,7 @@ class XSession:
             time.sleep(0.1)
         raise RuntimeError(f"no window appeared within {timeout} s")
 
-    def wait_for_window_named(self, name, timeout=10.0):
+    def wait_for_window_named(self, name, timeout=30.0):
         """A visible window of that name, once it is mapped, or None."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:

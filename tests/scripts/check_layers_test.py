@@ -41,6 +41,12 @@ CASES = [
     ("core/draw/a.cpp", "#include <gtk/gtk.h>\n", "includes no toolkit"),
     ("core/draw/a.cpp", "#include <SDL2/SDL.h>\n", "includes no toolkit"),
     ("core/draw/a.cpp", "#include <X11/Xlib.h>\n", "includes no toolkit"),
+    # The page's C++ uses the core only, and emscripten's headers.
+    ("web/wasm/a.cpp", '#include "core/report/b.h"\n#include "web/wasm/c.h"\n'
+     "#include <emscripten/emscripten.h>\n", None),
+    ("web/wasm/a.cpp", '#include "qt/picture/labels.h"\n', "qt/picture is not below it"),
+    ("web/wasm/a.cpp", '#include "platform/atomic_file.h"\n', "platform is not below it"),
+    ("core/report/a.cpp", '#include "web/wasm/page_engine.h"\n', "web/wasm is not below it"),
 ] + [
     # Nothing of the operating system in the core, in any of its folders.
     (f"core/{folder}/a.h", f"#include <{header}>\n", "nothing of the operating system")

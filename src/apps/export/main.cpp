@@ -14,6 +14,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "apps/export/cli_args.h"
@@ -41,8 +43,6 @@
 #include "qt/video/video_export.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* program = "hcci-cycle-export";
 
@@ -80,6 +80,64 @@ int write_output(const std::string& path, std::string_view bytes, const hcci::Cl
     return 0;
 }
 
+std::string cannot_write(const std::string& path, int error) {
+    return "cannot write " + path + ": " + std::strerror(error);
+}
+
+// Outputs that belong together (a study's plot and table), each staged and written, then put
+// in place together: a failure or an ending signal leaves them all old or all new. Standard
+// output, which cannot wait, is written just before.
+int write_together(const std::vector<std::pair<std::string, std::string_view>>& outputs,
+                   const hcci::CliArgs& args) {
+    std::vector<hcci::ReplacementFile> staged;
+    staged.reserve(outputs.size());
+    std::optional<std::string_view> to_stdout;
+    for (const auto& [path, bytes] : outputs) {
+        if (path.empty() || path == "-") {
+            to_stdout = bytes;
+            continue;
+        }
+        auto file = hcci::ReplacementFile::stage(path, {.force = args.force});
+        if (const auto* problem = std::get_if<std::string>(&file)) return fail(*problem);
+        staged.push_back(std::get<hcci::ReplacementFile>(std::move(file)));
+        if (const int error = hcci::write_all(staged.back().fd(), bytes); error != 0) {
+            return fail(cannot_write(path, error));
+        }
+    }
+    if (to_stdout) {
+        if (const int status = write_stdout(*to_stdout); status != 0) return status;
+    }
+    std::vector<hcci::ReplacementFile*> files;
+    files.reserve(staged.size());
+    for (hcci::ReplacementFile& file : staged) files.push_back(&file);
+    if (auto error = hcci::commit_together(files)) return fail(*error);
+    return 0;
+}
+
+// What the command writes its bytes as: a video by its format, everything else in one stream.
+hcci::FormatWriting writing_of(const hcci::CliArgs& args) {
+    if (args.command != hcci::CliCommand::video) return hcci::FormatWriting::streamed;
+    return hcci::video_writing(hcci::video_format_of(args.output));
+}
+
+// An output that surely cannot be written, told before the work: closed standard output, a
+// missing directory, a file that may not be replaced, ... (hcci::unwritable_target).
+std::optional<std::string> unwritable_outputs(const hcci::CliArgs& args) {
+    using C = hcci::CliCommand;
+    if (args.command == C::help || args.command == C::version) return std::nullopt;
+    if ((args.output.empty() || args.output == "-") && stdout_closed) {
+        return "cannot write standard output: it is closed";
+    }
+    for (const std::string* target : {&args.output, &args.plot}) {
+        if (target->empty() || *target == "-") continue;
+        if (auto problem = hcci::unwritable_target(
+                *target, {.force = args.force, .writing = writing_of(args)})) {
+            return problem;
+        }
+    }
+    return std::nullopt;
+}
+
 // Qt for the pictures and plots: no display, and none of the screen's scaling, which (turning
 // font hinting off, too) would change the pictures.
 std::unique_ptr<QApplication> start_qt(char* argv0) {
@@ -112,16 +170,6 @@ int export_png(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord&
     const std::string png = hcci::encode_png(
         hcci::render_picture(args.step, args.labels, args.scale.value_or(1), cycle));
     return write_output(args.output, png, args);
-}
-
-// All of a regular file, or nothing when there is none or it cannot be read.
-std::optional<std::string> whole_file(const std::string& path) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.good() && !in.eof()) return std::nullopt;
-    return bytes;
 }
 
 // A percentage on standard error that rewrites itself, once the work has taken a second; nothing
@@ -170,7 +218,8 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecor
     if (args.hold) options.hold = *args.hold;
     // The file is staged before the encoding, which may take minutes: a target that cannot be
     // written is told at once, and the frames go to the disk as they come.
-    auto staged = hcci::ReplacementFile::stage(args.output, {.force = args.force});
+    auto staged = hcci::ReplacementFile::stage(args.output,
+                                               {.force = args.force, .writing = writing_of(args)});
     if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
     hcci::ReplacementFile& file = std::get<hcci::ReplacementFile>(staged);
     tell_off_picture(*cycle);
@@ -228,11 +277,7 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     if (const auto* problem = std::get_if<std::string>(&range)) return refuse(*problem);
     const auto& studied = std::get<hcci::StudyRange>(range);
     // A study may run for a while: a table or plot that cannot be written is told first.
-    for (const std::string& target : {args.output, args.plot}) {
-        if (target.empty() || target == "-") continue;
-        if (auto problem = hcci::unwritable_target(target, {.force = args.force}))
-            return fail(*problem);
-    }
+    if (auto problem = unwritable_outputs(args)) return fail(*problem);
     std::variant<hcci::Study, hcci::StudyProblem> study;
     {
         Progress progress("study");
@@ -254,32 +299,25 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
         plot = hcci::plot_study(result, engine, hcci::plot_format_of(args.plot));
     }
     if (args.plot.empty()) return write_output(args.output, csv, args);
-    // The plot first, then the table; a table that cannot be written takes the new plot back,
-    // so that a failed study leaves both files as they were.
-    std::error_code ignored;
-    const bool plot_existed = fs::exists(args.plot, ignored);
-    const std::optional<std::string> old_plot = whole_file(args.plot);
-    if (const int status = write_output(args.plot, plot, args); status != 0) return status;
-    const int status = write_output(args.output, csv, args);
-    if (status == 0) return 0;
-    if (old_plot) {
-        if (auto error = hcci::write_file_atomically(args.plot, *old_plot, {.force = true}))
-            fail(*error);
-    } else if (!plot_existed) {
-        fs::remove(fs::canonical(args.plot, ignored), ignored);
-    } else {
-        fail("the new plot stays in " + args.plot + ": the old one could not be read back");
-    }
-    return status;
+    return write_together({{args.plot, plot}, {args.output, csv}}, args);
 }
 
-// Writes the map's plot beside its table, both made before anything is written.
-int write_map_plot(char* argv0, const hcci::CliArgs& args, const hcci::MapTable& table) {
+// The map's plot of that table.
+std::string map_plot(char* argv0, const hcci::CliArgs& args, const hcci::MapTable& table) {
     const auto app = start_qt(argv0);
-    const std::string plot =
-        hcci::plot_map(table, {.ringing = args.ringing_limit, .peak_pressure = args.pressure_limit},
-                       hcci::plot_format_of(args.plot));
-    return write_output(args.plot, plot, args);
+    return hcci::plot_map(table,
+                          {.ringing = args.ringing_limit, .peak_pressure = args.pressure_limit},
+                          hcci::plot_format_of(args.plot));
+}
+
+// A shard's bytes, or nothing when it is not a regular file that can be read.
+std::optional<std::string> shard_bytes(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return bytes;
 }
 
 // map --merge: the shards joined into the whole map's table, and its plot.
@@ -287,23 +325,22 @@ int merge_map(char* argv0, const hcci::CliArgs& args) {
     std::vector<std::string> contents;
     contents.reserve(args.merge.size());
     for (const std::string& file : args.merge) {
-        auto bytes = whole_file(file);
+        auto bytes = shard_bytes(file);
         if (!bytes) return refuse("cannot read the shard " + file);
         contents.push_back(std::move(*bytes));
     }
     std::vector<hcci::NamedText> shards;
-    for (std::size_t i = 0; i < contents.size(); ++i)
+    for (std::size_t i = 0; i < contents.size(); ++i) {
         shards.push_back({args.merge[i], contents[i]});
+    }
     const auto merged = hcci::merge_map_shards(shards);
     if (const auto* problem = std::get_if<std::string>(&merged)) return refuse(*problem);
     const std::string& csv = std::get<hcci::JoinedMap>(merged).csv;
-    if (!args.plot.empty()) {
-        const auto table = hcci::read_map_table(csv);
-        if (const auto* problem = std::get_if<std::string>(&table)) return fail(*problem);
-        if (const int status = write_map_plot(argv0, args, std::get<hcci::MapTable>(table)))
-            return status;
-    }
-    return write_output(args.output, csv, args);
+    if (args.plot.empty()) return write_output(args.output, csv, args);
+    const auto table = hcci::read_map_table(csv);
+    if (const auto* problem = std::get_if<std::string>(&table)) return fail(*problem);
+    const std::string plot = map_plot(argv0, args, std::get<hcci::MapTable>(table));
+    return write_together({{args.plot, plot}, {args.output, csv}}, args);
 }
 
 std::variant<hcci::StudyRange, std::string> map_axis(const std::string& text,
@@ -354,18 +391,15 @@ int export_map(char* argv0, const hcci::CliArgs& args, const hcci::EngineParamet
         return refuse(map_problem_text(*grid, {.kind = hcci::MapProblem::Kind::same_parameter}));
     }
     const hcci::MapShard shard{.index = args.shard_index, .count = args.shard_count};
-    if (!args.plot.empty()) {
-        if (auto problem = hcci::unwritable_target(args.plot, {.force = args.force}))
-            return fail(*problem);
-    }
+    // A map may run for hours: a table or plot that cannot be written is told first, and the
+    // table is staged, its rows going to the disk as they come.
+    if (auto problem = unwritable_outputs(args)) return fail(*problem);
     const bool to_stdout = args.output.empty() || args.output == "-";
     std::optional<hcci::ReplacementFile> file;
     if (!to_stdout) {
         auto staged = hcci::ReplacementFile::stage(args.output, {.force = args.force});
         if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
-        file.emplace(std::move(std::get<hcci::ReplacementFile>(staged)));
-    } else if (stdout_closed) {
-        return fail("cannot write standard output: it is closed");
+        file.emplace(std::get<hcci::ReplacementFile>(std::move(staged)));
     }
     const int fd = file ? file->fd() : STDOUT_FILENO;
     const auto put = [fd](std::string_view text) {
@@ -396,12 +430,22 @@ int export_map(char* argv0, const hcci::CliArgs& args, const hcci::EngineParamet
         const std::string text = map_problem_text(*grid, *problem);
         return problem->kind == hcci::MapProblem::Kind::failed ? fail(text) : refuse(text);
     }
-    if (!args.plot.empty()) {
-        if (const int status = write_map_plot(argv0, args, table)) return status;
-    }
-    if (file) {
+    if (args.plot.empty()) {
+        if (!file) return 0;
         if (auto error = file->commit()) return fail(*error);
+        return 0;
     }
+    // The plot and the table are put in place together: both new, or both as they were.
+    const std::string plot = map_plot(argv0, args, table);
+    auto staged = hcci::ReplacementFile::stage(args.plot, {.force = args.force});
+    if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
+    auto& plot_file = std::get<hcci::ReplacementFile>(staged);
+    if (const int error = hcci::write_all(plot_file.fd(), plot); error != 0) {
+        return fail(cannot_write(args.plot, error));
+    }
+    std::vector<hcci::ReplacementFile*> files{&plot_file};
+    if (file) files.push_back(&*file);
+    if (auto error = hcci::commit_together(files)) return fail(*error);
     return 0;
 }
 
@@ -420,31 +464,62 @@ int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord
     return write_output(args.output, bytes, args);
 }
 
-// An output that would replace an input, or two outputs that are one file: refused before
-// anything is made.
+// The outputs of a command, by name and as a path: standard output ("-", or nothing where the
+// command writes there by default) is /dev/stdout, the descriptor it is.
+struct Output {
+    std::string name;  // for messages
+    std::string path;
+};
+
+std::vector<Output> outputs_of(const hcci::CliArgs& args) {
+    using C = hcci::CliCommand;
+    std::vector<Output> outputs;
+    if (args.command == C::help || args.command == C::version) return outputs;
+    if (args.output.empty() || args.output == "-") {
+        outputs.push_back({"standard output", "/dev/stdout"});
+    } else {
+        outputs.push_back({args.output, args.output});
+    }
+    if (!args.plot.empty()) outputs.push_back({args.plot, args.plot});
+    return outputs;
+}
+
+// An output that would write into an input, or two outputs in one place (a file, or a
+// descriptor by any name): refused before anything is made.
 std::optional<std::string> outputs_overlap(const hcci::CliArgs& args) {
-    std::vector<std::string> outputs;
-    if (!args.output.empty() && args.output != "-") outputs.push_back(args.output);
-    if (!args.plot.empty()) outputs.push_back(args.plot);
-    for (const std::string& output : outputs) {
+    const std::vector<Output> outputs = outputs_of(args);
+    for (const Output& output : outputs) {
         for (const std::string& shard : args.merge) {
-            if (hcci::names_one_file(output, shard)) {
-                return output + " is a shard to join (--merge " + shard +
+            if (hcci::writes_into(output.path, shard)) {
+                return output.name + " is a shard to join (--merge " + shard +
                        "): an output may not replace it";
             }
         }
-        if (args.parameters.file && hcci::names_one_file(output, *args.parameters.file)) {
-            return output + " is the engine's parameter file (--params " + *args.parameters.file +
-                   "): an output may not replace it";
+        if (args.parameters.file && hcci::writes_into(output.path, *args.parameters.file)) {
+            return output.name + " is the engine's parameter file (--params " +
+                   *args.parameters.file + "): an output may not replace it";
         }
-        if (args.compare && hcci::names_one_file(output, *args.compare)) {
-            return output + " is the baseline's parameter file (--compare " + *args.compare +
+        if (args.compare && hcci::writes_into(output.path, *args.compare)) {
+            return output.name + " is the baseline's parameter file (--compare " + *args.compare +
                    "): an output may not replace it";
         }
     }
-    if (outputs.size() == 2 && hcci::names_one_file(outputs[0], outputs[1])) {
-        return "the table (-o " + outputs[0] + ") and the plot (--plot " + outputs[1] +
+    if (outputs.size() == 2 && hcci::one_destination(outputs[0].path, outputs[1].path)) {
+        const std::string table = args.output.empty() ? "standard output" : "-o " + args.output;
+        return "the table (" + table + ") and the plot (--plot " + args.plot +
                ") would be one file";
+    }
+    return std::nullopt;
+}
+
+// A video that seeks, written in place (a descriptor, a device) that cannot take the seeks:
+// refused as -o - is.
+std::optional<std::string> video_target_problem(const hcci::CliArgs& args) {
+    if (args.command != hcci::CliCommand::video) return std::nullopt;
+    if (auto problem = hcci::in_place_problem(args.output, writing_of(args))) {
+        return "a video needs a file: an MP4 or a WebM is written with seeks (the MP4's index "
+               "goes first), and " +
+               args.output + " " + *problem;
     }
     return std::nullopt;
 }
@@ -458,6 +533,7 @@ int run(int argc, char* argv[]) {
     }
     const auto& args = std::get<hcci::CliArgs>(parsed);
     if (auto problem = outputs_overlap(args)) return refuse(*problem);
+    if (auto problem = video_target_problem(args)) return refuse(*problem);
     // A wrong parameter is a wrong command line: nothing is written. A study checks each of
     // its engines whole, since the value it varies may put the others in order; every other
     // command runs the engine's cycle once, which tells whether it stays within the range of
@@ -476,6 +552,10 @@ int run(int argc, char* argv[]) {
         auto checked = hcci::checked_cycle(engine);
         if (const auto* problem = std::get_if<std::string>(&checked)) return refuse(*problem);
         cycle = std::get<hcci::SharedRecord>(std::move(checked));
+    }
+    // A study tells its targets once its range is read.
+    if (args.command != C::study) {
+        if (auto problem = unwritable_outputs(args)) return fail(*problem);
     }
     try {
         switch (args.command) {

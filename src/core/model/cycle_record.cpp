@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -39,7 +40,17 @@ namespace {
 
 std::atomic<std::uint64_t> cycles_so_far = 0;
 
+void fill_channel(RecordChannel& channel, const ChannelInfo& info,
+                  std::optional<ChargeName> charge) {
+    channel.name = info.name;
+    channel.unit = info.unit;
+    channel.charge = charge;
+    channel.values.assign(static_cast<std::size_t>(CycleRecord::steps()),
+                          std::numeric_limits<double>::quiet_NaN());
+}
+
 // The record's rows, each as long as the sweep; the model's channels as its entry names them.
+// Whatever the record held before is overwritten, in rows it already has where it has them.
 void size_record(CycleRecord& record, const EngineModelEntry& model) {
     const auto n = static_cast<std::size_t>(CycleRecord::steps());
     record.phase.resize(n);
@@ -47,28 +58,50 @@ void size_record(CycleRecord& record, const EngineModelEntry& model) {
     for (ChargeRecord& c : record.charges) {
         for (std::vector<double>* v : {&c.pressure, &c.temperature, &c.volume}) v->resize(n);
     }
-    const double absent = std::numeric_limits<double>::quiet_NaN();
+    std::size_t count = 0;
+    for (const ChannelInfo& info : model.channels)
+        count += info.per_charge ? std::size(all_charges) : 1;
+    record.channels.resize(count);
+    auto next = record.channels.begin();
     for (const ChannelInfo& info : model.channels) {
         if (!info.per_charge) continue;
-        for (const ChargeName charge : all_charges) {
-            record.channels.push_back(
-                {info.name, info.unit, charge, std::vector<double>(n, absent)});
-        }
+        for (const ChargeName charge : all_charges) fill_channel(*next++, info, charge);
     }
     for (const ChannelInfo& info : model.channels) {
-        if (info.per_charge) continue;
-        record.channels.push_back(
-            {info.name, info.unit, std::nullopt, std::vector<double>(n, absent)});
+        if (!info.per_charge) fill_channel(*next++, info, std::nullopt);
     }
+    record.divisions.clear();
+    record.ignitions.clear();
+    record.fuel.reset();
+    record.chamber_peaks_in_first_division = false;
+    record.first_non_finite_step = -1;
+}
+
+// Whether the step's pressures have kept their digits. Every pressure scales with
+// bdc_pressure, and one below the smallest normal number has lost them: from 5e-324 bar, the
+// smallest number of all, the chambers' pressures are a few multiples of it, the work 0 and the
+// phasing wherever rounding puts it. Such a step is beyond the range of numbers, as an infinite
+// one is. (0 stands for a pressure the model has not made yet.)
+bool pressures_in_range(const CycleRecord& record, std::size_t step) {
+    for (const ChargeRecord& charge : record.charges) {
+        const double pressure = std::abs(charge.pressure[step]);
+        if (pressure > 0 && pressure < std::numeric_limits<double>::min()) return false;
+    }
+    return true;
 }
 
 }  // namespace
 
-// The one loop over a sweep's steps: everything else reads the record it fills.
 CycleRecord run_cycle(const EngineParameters& parameters) {
+    CycleRecord record;
+    run_cycle(parameters, record);
+    return record;
+}
+
+// The one loop over a sweep's steps: everything else reads the record it fills.
+void run_cycle(const EngineParameters& parameters, CycleRecord& record) {
     const EngineModelEntry* entry = find_engine_model(parameters.model);
     if (entry == nullptr) throw std::invalid_argument("no engine model of that name");
-    CycleRecord record;
     record.parameters = parameters;
     record.geometry = make_engine_geometry(parameters);
     size_record(record, *entry);
@@ -84,7 +117,8 @@ CycleRecord run_cycle(const EngineParameters& parameters) {
         record.phase[i] = static_cast<std::uint8_t>(phase);
         record.piston_pos[i] = piston_pos;
         model->record(record, step);
-        if (record.first_non_finite_step < 0 && !model->finite()) {
+        if (record.first_non_finite_step < 0 &&
+            (!model->finite() || !pressures_in_range(record, i))) {
             record.first_non_finite_step = step;
         }
         if (is_divided_phase(phase)) {
@@ -96,7 +130,6 @@ CycleRecord run_cycle(const EngineParameters& parameters) {
     }
     model->finish(record);
     ++cycles_so_far;
-    return record;
 }
 
 std::uint64_t cycles_run() {

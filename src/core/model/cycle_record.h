@@ -94,7 +94,8 @@ struct CycleRecord {
     // Whether the chambers' own peaks are those of the first division only: a model whose
     // second division starts from the united charge in expansion, which is no chamber's peak.
     bool chamber_peaks_in_first_division = false;
-    // The first step after which a value of the model was not a finite number, or -1.
+    // The first step after which a value of the model was not a finite number, or a pressure
+    // was too small to keep its digits (below the smallest normal number), or -1.
     int first_non_finite_step = -1;
 
     static constexpr int steps() { return steps_per_sweep; }
@@ -115,6 +116,9 @@ struct CycleRecord {
 // One sweep of the chosen model. The parameters must pass check_parameter_values; whether the
 // sweep stayed within the range of numbers is first_non_finite_step.
 CycleRecord run_cycle(const EngineParameters& parameters);
+// The same into a record that may hold an earlier cycle: its rows are filled again, not
+// allocated anew (a study runs thousands of sweeps; fresh rows cost more than the model).
+void run_cycle(const EngineParameters& parameters, CycleRecord& record);
 
 // How many cycles run_cycle has run in this process: a program that should run one per change
 // can be held to it.

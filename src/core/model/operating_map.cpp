@@ -112,7 +112,9 @@ std::optional<MapProblem> run_map(const EngineParameters& base, const MapGrid& g
             if (!in_order.wait_turn(nth)) return;
             const std::size_t point = point_of(nth);
             try {
-                CycleAnalysis analysis = analyse_cycle(map_engine(base, grid, point));
+                thread_local CycleRecord record;  // each thread's rows, filled again per point
+                run_cycle(map_engine(base, grid, point), record);
+                CycleAnalysis analysis = analyse_cycle(record);
                 if (analysis.first_non_finite_step >= 0) {
                     const std::lock_guard lock(beyond_lock);
                     if (!beyond || point < beyond_point) {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "core/model/cycle_record.h"
 #include "core/model/parallel_loop.h"
 
 namespace hcci {
@@ -58,6 +59,13 @@ std::variant<Study, StudyProblem> run_study(const EngineParameters& base, const 
                                             const std::function<void(int, int)>& progress) {
     auto values = study_values(range);
     if (!values) return StudyProblem{.kind = StudyProblem::Kind::too_many_values};
+    // A step below what the numbers near FROM and TO can tell apart gives a value twice.
+    for (std::size_t i = 1; i < values->size(); ++i) {
+        if (!((*values)[i] > (*values)[i - 1])) {
+            return StudyProblem{.kind = StudyProblem::Kind::values_not_apart,
+                                .value = (*values)[i]};
+        }
+    }
     Study study;
     study.parameter = range.parameter;
     study.values = std::move(*values);
@@ -72,7 +80,12 @@ std::variant<Study, StudyProblem> run_study(const EngineParameters& base, const 
     }
     study.analyses.resize(engines.size());
     const std::optional<std::string> failure = run_in_parallel(
-        engines.size(), [&](std::size_t i) { study.analyses[i] = analyse_cycle(engines[i]); },
+        engines.size(),
+        [&](std::size_t i) {
+            thread_local CycleRecord record;  // each thread's rows, filled again for every value
+            run_cycle(engines[i], record);
+            study.analyses[i] = analyse_cycle(record);
+        },
         progress);
     if (failure) return StudyProblem{.kind = StudyProblem::Kind::failed, .failure = *failure};
     for (std::size_t i = 0; i < engines.size(); ++i) {

@@ -34,10 +34,11 @@ struct Study {
 // Why a study stops, with nothing made.
 struct StudyProblem {
     enum class Kind {
-        too_many_values,  // more than largest_study
-        refused_value,    // the value, on top of the base, breaks a rule: problem
-        beyond_numbers,   // the value's cycle leaves the range of numbers at step
-        failed,           // the analysis of the value failed: failure
+        too_many_values,   // more than largest_study
+        values_not_apart,  // the step is too small for the numbers: value comes twice
+        refused_value,     // the value, on top of the base, breaks a rule: problem
+        beyond_numbers,    // the value's cycle leaves the range of numbers at step
+        failed,            // the analysis of the value failed: failure
     };
     Kind kind;
     double value = 0;

@@ -15,8 +15,9 @@ constexpr std::array<OutputFormatInfo, 9> formats{{
     {OutputFormat::csv, ".csv", "CSV", bits(OutputKind::table)},
     {OutputFormat::png, ".png", "PNG", bits(OutputKind::picture) | bits(OutputKind::plot)},
     {OutputFormat::svg, ".svg", "SVG", bits(OutputKind::picture) | bits(OutputKind::plot)},
-    {OutputFormat::mp4, ".mp4", "MP4, H.264", bits(OutputKind::video)},
-    {OutputFormat::webm, ".webm", "WebM, VP9", bits(OutputKind::video)},
+    {OutputFormat::mp4, ".mp4", "MP4, H.264", bits(OutputKind::video),
+     FormatWriting::seeks_and_reads},
+    {OutputFormat::webm, ".webm", "WebM, VP9", bits(OutputKind::video), FormatWriting::seeks},
     {OutputFormat::gif, ".gif", "GIF", bits(OutputKind::video)},
     {OutputFormat::toml, ".toml", "TOML", bits(OutputKind::parameters)},
     {OutputFormat::txt, ".txt", "Text", bits(OutputKind::analysis)},
@@ -43,6 +44,11 @@ std::optional<OutputFormat> format_of(std::string_view path) {
         if (path.ends_with(info.extension)) return info.format;
     }
     return std::nullopt;
+}
+
+FormatWriting writing_of(std::string_view path) {
+    const std::optional<OutputFormat> format = format_of(path);
+    return format ? info_of(*format).writing : FormatWriting::streamed;
 }
 
 std::vector<OutputFormat> formats_for(OutputKind kind) {

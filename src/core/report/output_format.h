@@ -26,17 +26,27 @@ enum class OutputKind : std::uint32_t {
     analysis = 1U << 5,    // the cycle's analysis
 };
 
+// How a format's bytes go into its file: in one stream from the start to the end, with seeks
+// back (to fill in a header once the frames are known), or with seeks and reading back what was
+// written (an MP4 moves its index in front of its frames). A target written in place must allow
+// what its format does.
+enum class FormatWriting { streamed, seeks, seeks_and_reads };
+
 struct OutputFormatInfo {
     OutputFormat format;
     std::string_view extension;    // ".png"
     std::string_view description;  // "MP4, H.264"
     std::uint32_t kinds;           // OutputKind bits
+    FormatWriting writing = FormatWriting::streamed;
 };
 
 std::span<const OutputFormatInfo> output_formats();
 const OutputFormatInfo& info_of(OutputFormat format);
 
 bool serves(OutputFormat format, OutputKind kind);
+
+// How the format a file's name ends in is written; streamed for a name of none.
+FormatWriting writing_of(std::string_view path);
 
 // The format a file's name ends in, the ending's case as written in the table (".PNG" is none).
 std::optional<OutputFormat> format_of(std::string_view path);

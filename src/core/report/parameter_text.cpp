@@ -122,6 +122,64 @@ std::string at_line(std::string_view file_name, const toml::source_region& where
     return at_line(file_name, where.begin.line);
 }
 
+// Where a line's key ends, at its '=' (npos where there is none), and whether the key has a
+// dot outside its quotes: "a".b and a."b" are dotted as a.b is, and "a.b" is one name. A quote
+// left open runs to the end of the line.
+struct KeyEnd {
+    std::size_t equals = std::string_view::npos;
+    bool dotted = false;
+};
+
+KeyEnd key_end(std::string_view line) {
+    KeyEnd found;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        const char c = line[at];
+        if (c == '"' || c == '\'') {
+            // A basic string's backslash escapes the next character; a literal one has none.
+            for (++at; at < line.size() && line[at] != c; ++at) {
+                if (c == '"' && line[at] == '\\') ++at;
+            }
+        } else if (c == '.') {
+            found.dotted = true;
+        } else if (c == '=') {
+            found.equals = at;
+            return found;
+        }
+    }
+    return found;
+}
+
+// Whether a line has a character beyond ASCII outside its quotes and its comment.
+bool outside_ascii(std::string_view line) {
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        const char c = line[at];
+        if (c == '#') return false;
+        if (c == '"' || c == '\'') {
+            for (++at; at < line.size() && line[at] != c; ++at) {
+                if (c == '"' && line[at] == '\\') ++at;
+            }
+        } else if (static_cast<unsigned char>(c) >= 0x80) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The key of a line of the text as written, its blanks around it left out.
+std::string key_text(std::string_view text, toml::source_index line) {
+    std::size_t at = 0;
+    for (toml::source_index number = 1; number < line && at != std::string_view::npos; ++number) {
+        at = text.find('\n', at);
+        if (at != std::string_view::npos) ++at;
+    }
+    if (at == std::string_view::npos) return {};
+    std::string_view whole = text.substr(at, text.find('\n', at) - at);
+    whole = whole.substr(0, key_end(whole).equals);
+    const std::size_t first = whole.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return std::string(whole.substr(first, whole.find_last_not_of(" \t") + 1 - first));
+}
+
 // A parameter file is flat: NAME = NUMBER lines and comments. Tables, dotted keys, arrays and
 // inline tables are refused, with their line, before the parser sees them: nested some tens of
 // thousands deep, they would make it recurse once a level, past the end of the stack.
@@ -140,12 +198,17 @@ std::optional<std::string> nesting_problem(std::string_view text, std::string_vi
         if (line.front() == '[') {
             return here + "a parameter file is flat: NAME = VALUE lines, no tables ([...])";
         }
-        const std::size_t equals = line.find('=');
-        const std::string_view key = line.substr(0, equals);
-        const bool quoted_key = key.front() == '"' || key.front() == '\'';
-        if (!quoted_key && key.find('.') != std::string_view::npos) {
+        const KeyEnd key = key_end(line);
+        if (key.dotted) {
             return here + "a parameter file is flat: NAME = VALUE lines, no dotted names";
         }
+        if (outside_ascii(line)) {
+            // The parser's tables of letters beyond ASCII are not sound for every character.
+            return here +
+                   "a name or a number is plain ASCII, with no other characters outside "
+                   "quotes and comments";
+        }
+        const std::size_t equals = key.equals;
         if (equals == std::string_view::npos) continue;  // for the parser to tell
         const std::string_view value = line.substr(equals + 1);
         const std::size_t start = value.find_first_not_of(" \t");
@@ -240,7 +303,13 @@ std::optional<std::string> apply_parameter_text(EngineParameters& parameters, st
     try {
         table = toml::parse(text, file_name);
     } catch (const toml::parse_error& error) {
-        return at_line(file_name, error.source()) + std::string(error.description());
+        const std::string here = at_line(file_name, error.source());
+        if (error.description().find("cannot redefine existing") != std::string_view::npos) {
+            // The parser's own message garbles a quoted name ('"gagamma" ').
+            return here + "parameter " + key_text(text, error.source().begin.line) +
+                   " is given a second time";
+        }
+        return here + std::string(error.description());
     }
     // The table is in the order of its keys; its first problem is told in the file's order.
     std::vector<std::pair<const toml::key*, const toml::node*>> entries;

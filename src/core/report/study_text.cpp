@@ -69,6 +69,12 @@ std::string study_problem_text(const StudyRange& range, const StudyProblem& prob
     switch (problem.kind) {
         case StudyProblem::Kind::too_many_values:
             return "--vary " + name + ": more than " + std::to_string(largest_study) + " values";
+        case StudyProblem::Kind::values_not_apart:
+            return "--vary " + name + ": a step of " + shortest_text(range.step) +
+                   " is too small for the numbers near " + shortest_text(problem.value) +
+                   ": the next number after it is " +
+                   shortest_text(std::nextafter(problem.value, INFINITY)) +
+                   ", and values would come twice";
         case StudyProblem::Kind::refused_value: {
             // Its own range broken: the value is said once, with what is allowed.
             const ParameterProblem& refused = *problem.problem;

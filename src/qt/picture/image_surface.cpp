@@ -20,11 +20,8 @@ PixelBuffer writable_pixels(QImage& image) {
             image.bytesPerLine() / static_cast<qsizetype>(sizeof(Pixel))};
 }
 
-QImage white_image(double scale) {
-    QImage image(PixelSurface::width_at(scale), PixelSurface::height_at(scale),
-                 QImage::Format_RGB32);
-    if (!image.isNull()) image.fill(Qt::white);
-    return image;
+QImage unfilled_image(double scale) {
+    return {PixelSurface::width_at(scale), PixelSurface::height_at(scale), QImage::Format_RGB32};
 }
 
 QImage fitting(double scale, const QImage& picture) {
@@ -38,8 +35,12 @@ QImage fitting(double scale, const QImage& picture) {
 
 }  // namespace
 
+// The surface clears its own pixels: QImage::fill leaves the vector unit in its wide state,
+// and the scalar arithmetic of every line drawn after it ran at a third of its speed.
 ImageSurface::ImageSurface(double scale)
-    : image_(white_image(scale)), pixels_(scale, writable_pixels(image_)) {}
+    : image_(unfilled_image(scale)), pixels_(scale, writable_pixels(image_)) {
+    pixels_.Cls();
+}
 
 ImageSurface::ImageSurface(double scale, const QImage& picture)
     : image_(fitting(scale, picture)), pixels_(scale, writable_pixels(image_)) {}

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cmath>
 
+#include "core/report/axis_ticks.h"
 #include "qt/plot/plot_text.h"
 #include "qt/plot/scene_picture.h"
 
@@ -47,6 +48,7 @@ struct LinearAxis {
 };
 
 LinearAxis nice_axis(std::pair<double, double> range, int ticks) {
+    range = readable_range(range, ticks);  // a flat line's range ends, and its ticks differ
     const double interval = nice_interval(range.second - range.first, ticks);
     return {std::floor(range.first / interval + 1e-9) * interval,
             std::ceil(range.second / interval - 1e-9) * interval, interval};

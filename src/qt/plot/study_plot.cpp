@@ -13,6 +13,9 @@
 #include <cmath>
 #include <memory>
 
+#include "core/model/engine_parameters.h"
+#include "core/report/axis_ticks.h"
+#include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
 #include "qt/plot/plot_text.h"
 #include "qt/plot/scene_picture.h"
@@ -147,15 +150,6 @@ std::pair<double, double> decade_range(double low, double high) {
             std::pow(10.0, std::ceil(std::log10(high)))};
 }
 
-// A step of 1, 2 or 5 times a power of ten, at least `rough`.
-double round_step(double rough) {
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (const double m : {1.0, 2.0, 5.0}) {
-        if (m * power >= rough) return m * power;
-    }
-    return 10 * power;
-}
-
 QLineSeries* line(QChart& chart, const QString& name, const QPen& pen) {
     auto* series = new QLineSeries;
     series->setName(name);
@@ -164,8 +158,18 @@ QLineSeries* line(QChart& chart, const QString& name, const QPen& pen) {
     return series;
 }
 
-std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool first, bool last,
+// The x axis: the study's range, or offsets from its first value where round values between
+// its ends would print alike (study_axis).
+AxisTicks x_ticks_of(const Study& study) {
+    const double from = study.values.front();
+    const double to = study.values.back() > from ? study.values.back() : from + 1;
+    return study_axis(from, to);
+}
+
+std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study,
+                                   const EngineParameters& defaults, bool first, bool last,
                                    const QString& x_title, QRectF geometry, QRectF plot_area) {
+    const AxisTicks x_ticks = x_ticks_of(study);
     auto chart = std::make_unique<QChart>();
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setBackgroundRoundness(0);
@@ -180,7 +184,7 @@ std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool 
             const double y = curve.value(study.analyses[i]);
             // Not defined for that value, or not shown on a logarithmic axis.
             if (!std::isfinite(y) || (panel.logarithmic && !(y > 0))) continue;
-            points.append(QPointF(study.values[i], y));
+            points.append(QPointF(x_ticks.place_of(study.values[i]), y));
             low = std::min(low, y);
             high = std::max(high, y);
         }
@@ -198,14 +202,16 @@ std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool 
     }
     if (!(low <= high)) low = high = panel.logarithmic ? 1 : 0;  // nothing to show
     auto* x_axis = new QValueAxis;
-    const double from = study.values.front();
-    const double to = study.values.back() > from ? study.values.back() : from + 1;
+    const double from = x_ticks.low;
+    const double to = x_ticks.high;
     x_axis->setRange(from, to);
-    // The ends exactly the study's; ticks at round values between them.
+    // The ends exactly the study's; ticks at round values (or offsets) between them.
     x_axis->setTickType(QValueAxis::TicksDynamic);
     x_axis->setTickAnchor(0);
-    x_axis->setTickInterval(round_step((to - from) / 8));
-    x_axis->setLabelFormat(QStringLiteral("%.6g"));
+    x_axis->setTickInterval(x_ticks.interval);
+    x_axis->setLabelFormat(x_ticks.offsets()
+                               ? QStringLiteral("%+.6g") + text_of(x_ticks.label_suffix())
+                               : QStringLiteral("%.6g"));
     x_axis->setLabelsFont(font_of(14));
     if (last) {
         x_axis->setTitleText(x_title);
@@ -249,8 +255,8 @@ std::unique_ptr<QChart> make_panel(const Panel& panel, const Study& study, bool 
         limit->append(to, panel.limit);
         series.push_back(limit);
     }
-    // The default value of the varied parameter, where the study passes it.
-    const double default_value = EngineParameters{}.*study.parameter->member;
+    // The default value of the varied parameter (the model's own), where the study passes it.
+    const double default_value = x_ticks.place_of(defaults.*study.parameter->member);
     if (default_value >= from && default_value <= to) {
         QLineSeries* mark = line(*chart, QStringLiteral("default value"),
                                  QPen(QColor(150, 150, 150), 1.5, Qt::DotLine));
@@ -311,17 +317,21 @@ std::string plot_study(const Study& study, const EngineParameters& base, PlotFor
     const ParameterInfo& parameter = *study.parameter;
     QString x_title = text_of(parameter.name);
     if (!parameter.unit.empty()) x_title += QStringLiteral(" (") + text_of(parameter.unit) + ')';
+    if (const AxisTicks ticks = x_ticks_of(study); ticks.offsets()) {
+        x_title += QStringLiteral(", offsets from ") + text_of(shortest_text(ticks.origin));
+    }
     const QSize size = study_plot_size;
     QGraphicsScene scene(0, 0, size.width(), size.height());
     scene.setBackgroundBrush(Qt::white);
     add_title(scene, study, base, size);
     const std::vector<QRectF> areas = study_plot_areas(size);
+    const EngineParameters defaults = model_defaults(base.model).value_or(EngineParameters{});
     const double height = panel_height(size);
     for (std::size_t i = 0; i < all.size(); ++i) {
         const QRectF geometry(0, title_height + static_cast<double>(i) * height, size.width(),
                               height + (i + 1 == all.size() ? x_title_height : 0));
-        std::unique_ptr<QChart> chart =
-            make_panel(all[i], study, i == 0, i + 1 == all.size(), x_title, geometry, areas[i]);
+        std::unique_ptr<QChart> chart = make_panel(
+            all[i], study, defaults, i == 0, i + 1 == all.size(), x_title, geometry, areas[i]);
         scene.addItem(chart.release());  // the scene owns it now
     }
     return scene_picture(scene, size, format,

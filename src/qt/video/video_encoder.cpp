@@ -60,16 +60,27 @@ void check(int result, const char* what) {
 
 // The file being written, through its descriptor: a place in it to write, read and seek, for
 // the muxers that go back to fill in a header, or (the MP4's index moved to the front) read
-// what they wrote. Each cursor has its own place.
+// what they wrote. Each cursor has its own place, counted from where the descriptor stood when
+// the video began (0 in a file of its own). A descriptor that cannot seek (a pipe) takes the
+// bytes in order, for a format that streams.
 struct FileCursor {
     int fd;
+    int64_t start = 0;
+    bool streamed = false;
     int64_t position = 0;
+
+    static FileCursor over(int fd) {
+        const off_t at = ::lseek(fd, 0, SEEK_CUR);
+        return at < 0 ? FileCursor{fd, 0, true} : FileCursor{fd, at};
+    }
 
     static int write(void* opaque, uint8_t* data, int size) {  // FFmpeg 5 passes no const
         auto* cursor = static_cast<FileCursor*>(opaque);
         for (int done = 0; done < size;) {
-            const ssize_t written = ::pwrite(
-                cursor->fd, data + done, static_cast<std::size_t>(size - done), cursor->position);
+            const auto left = static_cast<std::size_t>(size - done);
+            const ssize_t written = cursor->streamed ? ::write(cursor->fd, data + done, left)
+                                                     : ::pwrite(cursor->fd, data + done, left,
+                                                                cursor->start + cursor->position);
             if (written < 0 && errno == EINTR) continue;
             if (written < 0) return AVERROR(errno);
             done += static_cast<int>(written);
@@ -79,9 +90,10 @@ struct FileCursor {
     }
     static int read(void* opaque, uint8_t* data, int size) {
         auto* cursor = static_cast<FileCursor*>(opaque);
+        if (cursor->streamed) return AVERROR(ESPIPE);
         for (;;) {
-            const ssize_t got =
-                ::pread(cursor->fd, data, static_cast<std::size_t>(size), cursor->position);
+            const ssize_t got = ::pread(cursor->fd, data, static_cast<std::size_t>(size),
+                                        cursor->start + cursor->position);
             if (got < 0 && errno == EINTR) continue;
             if (got < 0) return AVERROR(errno);
             if (got == 0) return AVERROR_EOF;
@@ -91,9 +103,10 @@ struct FileCursor {
     }
     static int64_t seek(void* opaque, int64_t offset, int whence) {
         auto* cursor = static_cast<FileCursor*>(opaque);
+        if (cursor->streamed) return AVERROR(ESPIPE);
         struct stat status {};
         if (::fstat(cursor->fd, &status) != 0) return AVERROR(errno);
-        const int64_t size = status.st_size;
+        const int64_t size = std::max<int64_t>(status.st_size - cursor->start, 0);
         if (whence & AVSEEK_SIZE) return size;
         int64_t base = 0;
         switch (whence & ~AVSEEK_FORCE) {
@@ -123,7 +136,11 @@ AVIOContext* open_cursor(FileCursor* cursor, bool writable) {
     AVIOContext* io =
         avio_alloc_context(buffer, io_buffer_size, writable ? 1 : 0, cursor, FileCursor::read,
                            writable ? FileCursor::write : nullptr, FileCursor::seek);
-    if (io == nullptr) av_free(buffer);
+    if (io == nullptr) {
+        av_free(buffer);
+        return nullptr;
+    }
+    if (cursor->streamed) io->seekable = 0;
     return io;
 }
 
@@ -131,7 +148,7 @@ AVIOContext* open_cursor(FileCursor* cursor, bool writable) {
 int open_again(AVFormatContext* format, AVIOContext** io, const char*, int flags, AVDictionary**) {
     if (flags & AVIO_FLAG_WRITE) return AVERROR(EINVAL);
     const auto* writer = static_cast<const FileCursor*>(format->opaque);
-    auto* reader = new (std::nothrow) FileCursor{writer->fd};
+    auto* reader = new (std::nothrow) FileCursor{writer->fd, writer->start, writer->streamed};
     if (reader == nullptr) return AVERROR(ENOMEM);
     *io = open_cursor(reader, false);
     if (*io == nullptr) {
@@ -201,7 +218,7 @@ struct Output {
 };
 
 std::unique_ptr<Output> open_output(VideoFormat video_format, int fd) {
-    auto output = std::make_unique<Output>(Output{FileCursor{fd}, nullptr, nullptr});
+    auto output = std::make_unique<Output>(Output{FileCursor::over(fd), nullptr, nullptr});
     AVFormatContext* raw_format = nullptr;
     check(avformat_alloc_output_context2(&raw_format, nullptr, muxer_of(video_format), nullptr),
           "cannot make the video file");

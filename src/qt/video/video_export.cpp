@@ -143,6 +143,18 @@ VideoFormat video_format_of(std::string_view path) {
     }
 }
 
+FormatWriting video_writing(VideoFormat format) {
+    switch (format) {
+        case VideoFormat::mp4:
+            return info_of(OutputFormat::mp4).writing;
+        case VideoFormat::webm:
+            return info_of(OutputFormat::webm).writing;
+        case VideoFormat::gif:
+            return info_of(OutputFormat::gif).writing;
+    }
+    return FormatWriting::seeks_and_reads;
+}
+
 int video_scale(const VideoOptions& options) {
     if (options.scale > 0) return options.scale;
     return options.format == VideoFormat::gif ? 1 : 2;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/model/cycle_record.h"
+#include "core/report/output_format.h"
 
 // One sweep as it looks in the window, as a video: H.264 in MP4, VP9 in WebM, or an animated
 // GIF, encoded with FFmpeg's libraries. Needs a QGuiApplication for the labels' fonts.
@@ -17,6 +18,9 @@ enum class VideoFormat { mp4, webm, gif };
 // The format a video's file name asks for (core/report/output_format.h): GIF for a name ending
 // in .gif, WebM for .webm, MP4 for any other.
 VideoFormat video_format_of(std::string_view path);
+
+// How the format's file is written (the table of output formats says): an MP4 and a WebM seek.
+FormatWriting video_writing(VideoFormat format);
 
 struct VideoOptions {
     VideoFormat format = VideoFormat::mp4;
@@ -38,8 +42,9 @@ int video_scale(const VideoOptions& options);
 int video_frame_count(const VideoOptions& options);
 int video_frame_step(int frame, int frame_count);
 
-// Writes the video into the descriptor, which must also read and seek (a file, not a pipe):
-// the frames go to it as they are encoded, so that memory does not grow with the video's
+// Writes the video into the descriptor from where it stands, which must allow what the format's
+// writing needs (video_writing): a GIF streams into a pipe as well, an MP4 or a WebM needs a
+// file. The frames go to it as they are encoded, so that memory does not grow with the video's
 // length. progress(done, all) is called after every frame.
 void encode_video(const VideoOptions& options, const SharedRecord& record, int fd,
                   const std::function<void(int, int)>& progress);

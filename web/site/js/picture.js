@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: MIT
+// The picture: the core's pixels in a canvas at a whole-number scale of device pixels, the
+// window's labels as text over it, the animation at the pacer's times and the window's keys.
+
+const client = { width: 616, height: 741 };
+
+// The window's labels: place (pixels of the 616 x 741 picture), colour, alignment, size; each
+// on white, as the window paints them.
+const labels = [
+  ['Pressure (10Bar/Horizontal_Line)', 224, 16, 193, 57, '#808080', 'center', 16],
+  ['Temperature (100K/Horizontal_Line)', 232, 656, 193, 49, '#808080', 'center', 16],
+  ['Torvan HCCI Controllable Combustion ', 472, 8, 129, 137, '#c00000', 'right', 21],
+  ['www.torvan.example', 408, 712, 193, 25, '#c0c0c0', 'center', 19],
+  ['United Chamber', 432, 600, 153, 25, '#0000ff', 'right', 16],
+  ['Main Chamber', 432, 624, 153, 25, '#00c000', 'right', 16],
+  ['Auxiliary Chamber', 432, 648, 153, 25, '#ff0000', 'right', 16],
+  ['-180', 280, 328, 57, 33, '#c00000', 'center', 19],
+];
+
+// Keys as the window reads them: their character codes.
+const keyCodes = { ' ': 32, Enter: 13, ',': 44, '.': 46, '/': 47, Escape: 27 };
+
+// The whole-number scale of device pixels that fits the room: at least 1, at most 4.
+export function fittingScale(roomWidth, roomHeight, ratio) {
+  const fit = Math.floor(Math.min((roomWidth * ratio) / client.width,
+                                  (roomHeight * ratio) / client.height));
+  return Math.max(1, Math.min(4, fit));
+}
+
+export class Picture {
+  constructor(engine, frame, onShown) {
+    this.engine = engine;
+    this.frame = frame;
+    this.onShown = onShown;  // after every change of the picture: the step it shows
+    this.canvas = frame.querySelector('#picture');
+    this.context = this.canvas.getContext('2d');
+    this.overlay = frame.querySelector('.labels');
+    this.readout = this.makeLabels();
+    this.frameRequested = false;
+    this.timer = 0;
+    this.canvas.addEventListener('keydown', (event) => this.keyDown(event));
+    this.canvas.addEventListener('dblclick', (event) => {
+      if (event.button === 0) this.stop();
+    });
+    this.canvas.addEventListener('pointerdown', () => this.canvas.focus());
+  }
+
+  makeLabels() {
+    let readout = null;
+    for (const [caption, left, top, width, height, colour, align, size] of labels) {
+      const label = document.createElement('div');
+      label.className = 'label';
+      Object.assign(label.style, {
+        left: `${left}px`, top: `${top}px`, width: `${width}px`, height: `${height}px`,
+        color: colour, textAlign: align,
+        fontSize: `${size}px`,
+      });
+      // Lines break at spaces only, never inside a word.
+      for (const [i, word] of caption.split(' ').entries()) {
+        if (i > 0) label.append(' ');
+        const piece = document.createElement('span');
+        piece.textContent = word;
+        label.append(piece);
+      }
+      this.overlay.append(label);
+      readout = label;
+    }
+    readout.classList.add('readout');
+    readout.id = 'readout';
+    return readout;
+  }
+
+  // The canvas at a scale of device pixels, shown at whole device pixels.
+  setScale(scale, ratio) {
+    if (scale !== this.scale) {
+      this.engine.setScale(scale);
+      this.scale = scale;
+      this.canvas.width = this.engine.width();
+      this.canvas.height = this.engine.height();
+      this.image = null;
+    }
+    const cssPixels = scale / ratio;
+    this.canvas.style.width = `${this.canvas.width / ratio}px`;
+    this.canvas.style.height = `${this.canvas.height / ratio}px`;
+    this.frame.style.width = this.canvas.style.width;
+    this.frame.style.height = this.canvas.style.height;
+    this.overlay.style.transform = `scale(${cssPixels})`;
+    this.show(true);
+  }
+
+  // Copies the changed pixels into the canvas and tells the readout.
+  show(everything = false) {
+    const dirty = this.engine.takeDirty();
+    const rgba = this.engine.rgba();
+    if (!this.image || this.image.data.buffer !== rgba.buffer) {
+      this.image = new ImageData(rgba, this.canvas.width, this.canvas.height);
+      everything = true;
+    }
+    if (everything) {
+      this.context.putImageData(this.image, 0, 0);
+    } else if (dirty) {
+      this.context.putImageData(this.image, 0, 0, ...dirty);
+    }
+    const step = this.engine.step();
+    // The angle changes every 50 steps; the same text set again would cost a layout all the same.
+    const readout = step < 0 ? '-180' : String(this.engine.readout());
+    if (readout !== this.readout.textContent) this.readout.textContent = readout;
+    this.onShown(step);
+  }
+
+  // Runs what is due and asks for the next frame while the pacer is armed.
+  frameDue() {
+    this.frameRequested = false;
+    const next = this.engine.tick();
+    this.show();
+    this.arm(next);
+  }
+
+  arm(nextNs) {
+    clearTimeout(this.timer);
+    if (nextNs < 0 || this.frameRequested) return;
+    const waitMs = nextNs / 1e6 - performance.now();
+    const request = () => {
+      this.frameRequested = true;
+      requestAnimationFrame(() => this.frameDue());
+    };
+    if (waitMs > 20) {
+      this.timer = setTimeout(request, waitMs - 10);  // a slow pace: sleep until nearly due
+    } else {
+      request();
+    }
+  }
+
+  // Runs now (after a hold is released, or to start).
+  run() {
+    this.arm(0);
+  }
+
+  keyDown(event) {
+    if (event.ctrlKey || event.altKey || event.metaKey) return;
+    const code = keyCodes[event.key];
+    if (code === undefined) return;
+    event.preventDefault();
+    this.type(code, event.timeStamp);
+  }
+
+  // A key typed at a time on performance.now()'s clock.
+  type(code, stampMs) {
+    const now = performance.now();
+    const again = this.engine.key(code, Math.min(now, stampMs) * 1e6);
+    this.show();
+    if (again) this.run();
+  }
+
+  stop() {
+    this.engine.stop();
+    clearTimeout(this.timer);
+    this.show();
+  }
+
+  holdAt(step) {
+    clearTimeout(this.timer);
+    this.engine.holdAt(step);
+    this.show();
+  }
+
+  play() {
+    this.engine.play();
+    this.run();
+  }
+}
