@@ -8,7 +8,6 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -314,9 +313,13 @@ std::string map_plot(char* argv0, const hcci::CliArgs& args, const hcci::MapTabl
 std::optional<std::string> shard_bytes(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
+    std::string bytes(size, '\0');
+    // All of it in one read: a shard of a large map is tens of megabytes.
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    if (!in || in.gcount() != static_cast<std::streamsize>(size)) return std::nullopt;
     return bytes;
 }
 
