@@ -19,7 +19,7 @@ run_packages=(
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   # the end-to-end tests: an X server, the pointer and keys, screenshots, OCR
-  xvfb xdotool x11-utils imagemagick python3 tesseract-ocr
+  xvfb xdotool x11-utils imagemagick python3 tesseract-ocr parallel
   # the package's and the sources' checks
   desktop-file-utils git lintian appstream clang-tidy clang libclang-rt-14-dev
 )

@@ -135,8 +135,73 @@ INSTANTIATE_TEST_SUITE_P(
                      "'--params' given twice"},
         RejectedCase{"params_empty", {"csv", "--params", ""}, "needs a file name"},
         RejectedCase{
-            "params_takes_no_engine", {"params", "--set", "gamma=1.3"}, "unknown option '--set'"}),
+            "params_takes_no_engine", {"params", "--set", "gamma=1.3"}, "unknown option '--set'"},
+        RejectedCase{"map_without_axes", {"map", "--x", "gamma=1:2:1"}, "map needs both axes"},
+        RejectedCase{"map_shard_zero",
+                     {"map", "--x", "a=1:2:1", "--y", "b=1:2:1", "--shard", "0/4"},
+                     "shard '0/4' is not K/N"},
+        RejectedCase{"map_shard_beyond",
+                     {"map", "--x", "a=1:2:1", "--y", "b=1:2:1", "--shard", "5/4"},
+                     "shard '5/4'"},
+        RejectedCase{"map_shard_no_slash",
+                     {"map", "--x", "a=1:2:1", "--y", "b=1:2:1", "--shard", "4"},
+                     "shard '4'"},
+        RejectedCase{
+            "map_shard_with_plot",
+            {"map", "--x", "a=1:2:1", "--y", "b=1:2:1", "--shard", "1/2", "--plot", "m.png"},
+            "plot the joined map"},
+        RejectedCase{"merge_with_axes",
+                     {"map", "--merge", "a.csv", "b.csv", "--x", "a=1:2:1"},
+                     "--merge joins the shards as they are"},
+        RejectedCase{"merge_with_settings",
+                     {"map", "--merge", "a.csv", "--set", "gamma=1.3"},
+                     "--merge joins the shards as they are"},
+        RejectedCase{"merge_without_files", {"map", "--merge", "-o", "m.csv"}, "needs file names"},
+        RejectedCase{"merge_twice",
+                     {"map", "--merge", "a.csv", "--merge", "b.csv"},
+                     "'--merge' given twice"},
+        RejectedCase{"ringing_limit_zero",
+                     {"map", "--x", "a=1:2:1", "--y", "b=1:2:1", "--ringing-limit", "0"},
+                     "--ringing-limit '0' is not a number above 0"},
+        RejectedCase{"map_is_not_study", {"study", "--x", "gamma=1:2:1"}, "unknown option '--x'"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A map's axes, shard and limits; --merge takes the files after it, up to the next option.
+TEST(CliArgs, AMapIsComputedInSlicesOrJoined) {
+    const std::vector<std::string_view> computed = {"map",
+                                                    "--x",
+                                                    "start_temperature=300:340:5",
+                                                    "--y",
+                                                    "equivalence_ratio=0.2:0.4:0.1",
+                                                    "--shard",
+                                                    "3/8",
+                                                    "--pressure-limit",
+                                                    "180",
+                                                    "-o",
+                                                    "m.csv",
+                                                    "--set",
+                                                    "model=predictive"};
+    const auto parsed = parse_cli_args(computed);
+    ASSERT_TRUE(std::holds_alternative<CliArgs>(parsed)) << std::get<CliError>(parsed).message;
+    const CliArgs& map = std::get<CliArgs>(parsed);
+    EXPECT_EQ(map.command, CliCommand::map);
+    EXPECT_EQ(map.map_x, "start_temperature=300:340:5");
+    EXPECT_EQ(map.map_y, "equivalence_ratio=0.2:0.4:0.1");
+    EXPECT_EQ(map.shard_index, 3u);
+    EXPECT_EQ(map.shard_count, 8u);
+    EXPECT_EQ(map.pressure_limit, 180);
+    EXPECT_EQ(map.ringing_limit, 5);
+    EXPECT_EQ(map.parameters.settings, std::vector<std::string>{"model=predictive"});
+
+    const std::vector<std::string_view> joined = {"map", "--merge", "a.csv",  "b.csv", "c.csv",
+                                                  "-o",  "m.csv",   "--plot", "m.svg"};
+    const auto merge = parse_cli_args(joined);
+    ASSERT_TRUE(std::holds_alternative<CliArgs>(merge)) << std::get<CliError>(merge).message;
+    EXPECT_EQ(std::get<CliArgs>(merge).merge,
+              (std::vector<std::string>{"a.csv", "b.csv", "c.csv"}));
+    EXPECT_EQ(std::get<CliArgs>(merge).output, "m.csv");
+    EXPECT_EQ(std::get<CliArgs>(merge).plot, "m.svg");
+}
 
 // Not given, the scale is the command's own (1 for a picture, the format's for a video); given,
 // even as 1, it is the one asked.

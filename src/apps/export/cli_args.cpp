@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include "core/report/command_line.h"
@@ -32,7 +33,7 @@ struct CommandInfo {
 };
 
 // The commands that do something, in the order the usage shows them.
-const std::array<CommandInfo, 8> commands{{
+const std::array<CommandInfo, 9> commands{{
     {CliCommand::csv, "csv",
      "one sweep's values, a row per crank step (standard output by default)",
      "csv --set gamma=1.35 -o sweep.csv"},
@@ -44,6 +45,11 @@ const std::array<CommandInfo, 8> commands{{
      "summary --set model=predictive --json"},
     {CliCommand::study, "study", "the analysis for each value of one parameter, a CSV row each",
      "study --set model=predictive --vary start_temperature=310:360:5 --plot study.png"},
+    {CliCommand::map, "map",
+     "the analysis at every point of a grid over two parameters, a CSV row each; shards of it, "
+     "joined",
+     "map --x start_temperature=300:330:1 --y equivalence_ratio=0.2:0.5:0.01 --set "
+     "model=predictive -o map.csv --plot map.png"},
     {CliCommand::plot, "plot", plot_what,
      "plot --view pressure-angle --set model=predictive --compare default -o p.svg"},
     {CliCommand::svg, "svg", "the same picture as vector graphics", "svg --no-labels -o cycle.svg"},
@@ -61,9 +67,10 @@ constexpr std::uint32_t picture = bit(CliCommand::png) | bit(CliCommand::svg);
 constexpr std::uint32_t video = bit(CliCommand::video);
 constexpr std::uint32_t study = bit(CliCommand::study);
 constexpr std::uint32_t plot_command = bit(CliCommand::plot);
+constexpr std::uint32_t map_command = bit(CliCommand::map);
 constexpr std::uint32_t every_command = bit(CliCommand::csv) | picture | video |
                                         bit(CliCommand::summary) | study | plot_command |
-                                        bit(CliCommand::params);
+                                        bit(CliCommand::params) | map_command;
 constexpr std::uint32_t every_engine = every_command & ~bit(CliCommand::params);
 
 enum Option {
@@ -82,13 +89,20 @@ enum Option {
     compare,
     size,
     params,
-    set
+    set,
+    map_x,
+    map_y,
+    map_plot,
+    shard,
+    merge,
+    ringing_limit,
+    pressure_limit
 };
 
 // A plot and a video are written with seeks or by their file's name, so they take no "-".
 constexpr std::uint32_t to_a_file_only = video | plot_command;
 
-const std::array<OptionRule, 20> options{{
+const std::array<OptionRule, 27> options{{
     {output, "-o", "FILE", "the file to write; - for standard output (not for plot or video)", 0,
      0},
     {output, "-o", "FILE", "the file to write; - for standard output",
@@ -129,6 +143,20 @@ const std::array<OptionRule, 20> options{{
      "the parameter to vary"},
     {plot, "--plot", "FILE", "also a plot of the main figures against it, FILE.png or FILE.svg",
      study, 0},
+    {map_x, "--x", "NAME=FROM:TO:STEP", "map: the parameter across, varying fastest", map_command,
+     0},
+    {map_y, "--y", "NAME=FROM:TO:STEP", "map: the parameter up", map_command, 0},
+    {map_plot, "--plot", "FILE",
+     "map: also its figures as filled maps with the limits, FILE.png or FILE.svg", map_command, 0},
+    {shard, "--shard", "K/N", "map: only the K-th of N interleaved slices, to join with --merge",
+     map_command, 0},
+    {merge, "--merge", "FILE...",
+     "map: join the shards FILE... into the whole map's table instead of computing", map_command,
+     0},
+    {ringing_limit, "--ringing-limit", "MW/M2",
+     "map: the ringing intensity the engine may reach (default 5)", map_command, 0},
+    {pressure_limit, "--pressure-limit", "BAR",
+     "map: the peak pressure the engine may reach (default 200)", map_command, 0},
     {view, "--view", "VIEW", view_help, plot_command, plot_command, "the view to plot"},
     {compare, "--compare", "FILE",
      "a baseline engine from a TOML file, or default for the default engine, drawn dashed or "
@@ -166,6 +194,17 @@ std::optional<std::pair<int, int>> parse_size(std::string_view text) {
         return std::nullopt;
     }
     return std::pair{*width, *height};
+}
+
+// "3/8": the K-th of N slices.
+std::optional<std::pair<std::size_t, std::size_t>> parse_shard(std::string_view text) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    const auto largest = static_cast<int>(largest_shard_count);
+    const auto k = parse_whole(text.substr(0, slash), largest);
+    const auto n = parse_whole(text.substr(slash + 1), largest);
+    if (!k || !n || *k < 1 || *k > *n) return std::nullopt;
+    return std::pair{static_cast<std::size_t>(*k), static_cast<std::size_t>(*n)};
 }
 
 std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
@@ -241,6 +280,39 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
             }
             return "size " + quoted(value) + " is not WIDTHxHEIGHT, each a whole number from " +
                    std::to_string(smallest_plot_side) + " to " + std::to_string(largest_plot_side);
+        case map_x:
+            args.map_x = std::string(value);
+            return std::nullopt;
+        case map_y:
+            args.map_y = std::string(value);
+            return std::nullopt;
+        case map_plot:
+            if (!names_a(value, OutputKind::plot)) {
+                return "the plot " + quoted(value) + " must end in " +
+                       extensions_text(OutputKind::plot);
+            }
+            args.plot = std::string(value);
+            return std::nullopt;
+        case shard:
+            if (const auto k_n = parse_shard(value)) {
+                args.shard_index = k_n->first;
+                args.shard_count = k_n->second;
+                return std::nullopt;
+            }
+            return "shard " + quoted(value) + " is not K/N, whole numbers with 1 <= K <= N <= " +
+                   std::to_string(largest_shard_count);
+        case merge:  // its files were taken as the line was read
+            if (value.empty()) return "option '--merge' needs file names";
+            return std::nullopt;
+        case ringing_limit:
+        case pressure_limit:
+            if (const std::optional<double> limit = parse_decimal(value);
+                limit && std::isfinite(*limit) && *limit > 0) {
+                (given.rule->id == ringing_limit ? args.ringing_limit : args.pressure_limit) =
+                    *limit;
+                return std::nullopt;
+            }
+            return std::string(given.rule->name) + " " + quoted(value) + " is not a number above 0";
         case params:
             if (value.empty()) return "option '--params' needs a file name";
             args.parameters.file = std::string(value);
@@ -264,8 +336,29 @@ std::optional<std::string> check_plot(const CliArgs& args) {
     return std::nullopt;
 }
 
+// A map is computed (--x and --y, perhaps a shard) or joined (--merge), not both.
+std::optional<std::string> check_map(const CliArgs& args) {
+    if (!args.merge.empty()) {
+        if (!args.map_x.empty() || !args.map_y.empty() || args.shard_count != 1 ||
+            args.parameters.file || !args.parameters.settings.empty()) {
+            return "--merge joins the shards as they are: --x, --y, --shard, --params and --set "
+                   "are theirs";
+        }
+        return std::nullopt;
+    }
+    if (args.map_x.empty() || args.map_y.empty()) {
+        return "map needs both axes: --x NAME=FROM:TO:STEP --y NAME=FROM:TO:STEP (or --merge "
+               "FILE...)";
+    }
+    if (args.shard_count != 1 && !args.plot.empty()) {
+        return "a shard is a slice of the map: plot the joined map (map --merge ... --plot FILE)";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> check_together(const CliArgs& args) {
     if (args.command == CliCommand::plot) return check_plot(args);
+    if (args.command == CliCommand::map) return check_map(args);
     if (args.command != CliCommand::video) return std::nullopt;
     if (args.output == "-") {
         return "a video needs a file: it is written with seeks (the MP4's index goes first), "
@@ -313,8 +406,20 @@ std::variant<CliArgs, CliError> parse_cli_args(std::span<const std::string_view>
     }
     result.command = command->command;
     const std::string of(name);
-    const auto given =
-        parse_options(args.subspan(1), options, static_cast<int>(result.command), name);
+    // "--merge A B C" names its files one after another: the option takes the first, and the
+    // rest are kept here.
+    std::vector<std::string_view> spelled;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        spelled.push_back(args[i]);
+        if (args[i] != "--merge" || result.command != CliCommand::map) continue;
+        if (i + 1 == args.size() || args[i + 1].starts_with('-')) spelled.push_back("");
+        for (bool first = true; i + 1 < args.size() && !args[i + 1].starts_with('-');
+             first = false) {
+            if (first) spelled.push_back(args[i + 1]);
+            result.merge.emplace_back(args[++i]);
+        }
+    }
+    const auto given = parse_options(spelled, options, static_cast<int>(result.command), name);
     if (const auto* problem = std::get_if<std::string>(&given)) return CliError{*problem, of};
     for (const GivenOption& option : std::get<std::vector<GivenOption>>(given)) {
         if (auto problem = take(result, option)) return CliError{*problem, of};

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "core/model/sweep.h"
 #include "core/report/parameter_text.h"
@@ -19,7 +20,7 @@ inline constexpr int exit_usage = 2;    // the command line is wrong
 
 inline constexpr int largest_export_scale = 4;
 
-enum class CliCommand { help, version, csv, png, svg, video, params, summary, study, plot };
+enum class CliCommand { help, version, csv, png, svg, video, params, summary, study, plot, map };
 
 struct CliArgs {
     CliCommand command = CliCommand::help;
@@ -39,7 +40,12 @@ struct CliArgs {
     std::string view;             // plot: "pressure-angle", "log-pv", ...
     // plot, summary: the baseline's parameter file, or compare_default for the default engine
     std::optional<std::string> compare;
-    int width = 1600, height = 1000;  // plot: pixels (an SVG's size, too)
+    int width = 1600, height = 1000;               // plot: pixels (an SVG's size, too)
+    std::string map_x, map_y;                      // map: NAME=FROM:TO:STEP of each axis
+    std::size_t shard_index = 1, shard_count = 1;  // map: the K-th of N slices
+    std::vector<std::string> merge;                // map: the shards to join instead of computing
+    double ringing_limit = 5;                      // map: MW/m2
+    double pressure_limit = 200;                   // map: bar
 };
 
 // `--compare default`: the default engine as the baseline (a file of that name is ./default).
@@ -47,6 +53,8 @@ inline constexpr std::string_view compare_default = "default";
 
 inline constexpr int smallest_plot_side = 200;
 inline constexpr int largest_plot_side = 8000;
+
+inline constexpr std::size_t largest_shard_count = 100000;
 
 inline constexpr int largest_fps = 60;
 inline constexpr double longest_video = 600;  // seconds

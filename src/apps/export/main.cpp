@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,9 +21,12 @@
 #include "core/draw/off_picture.h"
 #include "core/model/cycle_analysis.h"
 #include "core/model/cycle_series.h"
+#include "core/model/operating_map.h"
 #include "core/model/study.h"
 #include "core/report/analysis_report.h"
 #include "core/report/csv_export.h"
+#include "core/report/map_table.h"
+#include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
 #include "core/report/parameter_text.h"
 #include "core/report/study_text.h"
@@ -31,6 +37,7 @@
 #include "qt/picture/picture.h"
 #include "qt/picture/qt_startup.h"
 #include "qt/plot/cycle_views.h"
+#include "qt/plot/map_plot.h"
 #include "qt/plot/study_plot.h"
 #include "qt/video/video_export.h"
 
@@ -296,6 +303,157 @@ int export_study(char* argv0, const hcci::CliArgs& args, const hcci::EngineParam
     return write_together({{args.plot, plot}, {args.output, csv}}, args);
 }
 
+// The map's plot of that table.
+std::string map_plot(char* argv0, const hcci::CliArgs& args, const hcci::MapTable& table) {
+    const auto app = start_qt(argv0);
+    return hcci::plot_map(table,
+                          {.ringing = args.ringing_limit, .peak_pressure = args.pressure_limit},
+                          hcci::plot_format_of(args.plot));
+}
+
+// A shard's bytes, or nothing when it is not a regular file that can be read.
+std::optional<std::string> shard_bytes(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(size, '\0');
+    // All of it in one read: a shard of a large map is tens of megabytes.
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    if (!in || in.gcount() != static_cast<std::streamsize>(size)) return std::nullopt;
+    return bytes;
+}
+
+// map --merge: the shards joined into the whole map's table, and its plot.
+int merge_map(char* argv0, const hcci::CliArgs& args) {
+    std::vector<std::string> contents;
+    contents.reserve(args.merge.size());
+    for (const std::string& file : args.merge) {
+        auto bytes = shard_bytes(file);
+        if (!bytes) return refuse("cannot read the shard " + file);
+        contents.push_back(std::move(*bytes));
+    }
+    std::vector<hcci::NamedText> shards;
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        shards.push_back({args.merge[i], contents[i]});
+    }
+    const auto merged = hcci::merge_map_shards(shards);
+    if (const auto* problem = std::get_if<std::string>(&merged)) return refuse(*problem);
+    const std::string& csv = std::get<hcci::JoinedMap>(merged).csv;
+    if (args.plot.empty()) return write_output(args.output, csv, args);
+    const auto table = hcci::read_map_table(csv);
+    if (const auto* problem = std::get_if<std::string>(&table)) return fail(*problem);
+    const std::string plot = map_plot(argv0, args, std::get<hcci::MapTable>(table));
+    return write_together({{args.plot, plot}, {args.output, csv}}, args);
+}
+
+std::variant<hcci::StudyRange, std::string> map_axis(const std::string& text,
+                                                     std::string_view option) {
+    std::vector<std::string> notices;
+    auto range = hcci::parse_study_range(text, &notices, option);
+    tell(notices);
+    return range;
+}
+
+std::string map_problem_text(const hcci::MapGrid& grid, const hcci::MapProblem& problem) {
+    using Kind = hcci::MapProblem::Kind;
+    const std::string at = "the map stops at " + std::string(grid.x.parameter->name) + " = " +
+                           hcci::shortest_text(problem.x) + ", " +
+                           std::string(grid.y.parameter->name) + " = " +
+                           hcci::shortest_text(problem.y) + ": ";
+    switch (problem.kind) {
+        case Kind::too_many_points:
+            return "the map has more than " + std::to_string(hcci::largest_map) + " points";
+        case Kind::same_parameter:
+            return "--x and --y vary the same parameter, " + std::string(grid.x.parameter->name);
+        case Kind::refused_value:
+            return at + hcci::problem_text(*problem.problem);
+        case Kind::beyond_numbers:
+            return at + "these parameters carry the model beyond the range of numbers at step " +
+                   std::to_string(problem.step);
+        case Kind::failed:
+            return "the map failed: " + problem.failure;
+    }
+    return "the map failed";
+}
+
+// map: every point of the grid (or of a shard of it) on every core, each row written as soon
+// as it and those before it are done, to a file that replaces the old one only when all is.
+int export_map(char* argv0, const hcci::CliArgs& args, const hcci::EngineParameters& engine) {
+    if (!args.merge.empty()) return merge_map(argv0, args);
+    const auto x = map_axis(args.map_x, "--x");
+    if (const auto* problem = std::get_if<std::string>(&x)) return refuse(*problem);
+    const auto y = map_axis(args.map_y, "--y");
+    if (const auto* problem = std::get_if<std::string>(&y)) return refuse(*problem);
+    const auto grid = hcci::map_grid(std::get<hcci::StudyRange>(x), std::get<hcci::StudyRange>(y));
+    if (!grid) {
+        return refuse("the map has more than " + std::to_string(hcci::largest_map) +
+                      " points, or an axis more than " + std::to_string(hcci::largest_study) +
+                      " values");
+    }
+    if (grid->x.parameter == grid->y.parameter) {
+        return refuse(map_problem_text(*grid, {.kind = hcci::MapProblem::Kind::same_parameter}));
+    }
+    const hcci::MapShard shard{.index = args.shard_index, .count = args.shard_count};
+    // A map may run for hours: a table or plot that cannot be written is told first, and the
+    // table is staged, its rows going to the disk as they come.
+    if (auto problem = unwritable_outputs(args)) return fail(*problem);
+    const bool to_stdout = args.output.empty() || args.output == "-";
+    std::optional<hcci::ReplacementFile> file;
+    if (!to_stdout) {
+        auto staged = hcci::ReplacementFile::stage(args.output, {.force = args.force});
+        if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
+        file.emplace(std::get<hcci::ReplacementFile>(std::move(staged)));
+    }
+    const int fd = file ? file->fd() : STDOUT_FILENO;
+    const auto put = [fd](std::string_view text) {
+        if (const int error = hcci::write_all(fd, text); error != 0) {
+            throw std::runtime_error(std::string("cannot write the map: ") + std::strerror(error));
+        }
+    };
+    const std::string header = hcci::map_csv_header(*grid, engine, shard);
+    put(header);
+    hcci::MapTable table{.grid = *grid,
+                         .model = std::string(engine.model),
+                         .engine = hcci::changed_parameters(engine),
+                         .cells = {}};
+    const hcci::MapColumns columns =
+        hcci::map_columns(std::string_view(header).substr(header.find('\n') + 1));
+    std::string row;
+    const auto sink = [&](std::size_t point, const hcci::CycleAnalysis& analysis) {
+        row = hcci::map_csv_row(*grid, point, analysis);
+        put(row);
+        if (!args.plot.empty()) table.cells.push_back(*hcci::map_cell(columns, row));
+    };
+    std::optional<hcci::MapProblem> problem;
+    {
+        Progress progress("map");
+        problem = hcci::run_map(engine, *grid, shard, sink, std::ref(progress));
+    }
+    if (problem) {
+        const std::string text = map_problem_text(*grid, *problem);
+        return problem->kind == hcci::MapProblem::Kind::failed ? fail(text) : refuse(text);
+    }
+    if (args.plot.empty()) {
+        if (!file) return 0;
+        if (auto error = file->commit()) return fail(*error);
+        return 0;
+    }
+    // The plot and the table are put in place together: both new, or both as they were.
+    const std::string plot = map_plot(argv0, args, table);
+    auto staged = hcci::ReplacementFile::stage(args.plot, {.force = args.force});
+    if (const auto* problem = std::get_if<std::string>(&staged)) return fail(*problem);
+    auto& plot_file = std::get<hcci::ReplacementFile>(staged);
+    if (const int error = hcci::write_all(plot_file.fd(), plot); error != 0) {
+        return fail(cannot_write(args.plot, error));
+    }
+    std::vector<hcci::ReplacementFile*> files{&plot_file};
+    if (file) files.push_back(&*file);
+    if (auto error = hcci::commit_together(files)) return fail(*error);
+    return 0;
+}
+
 int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
     std::optional<hcci::CycleSeries> baseline;
     if (args.compare) {
@@ -341,6 +499,12 @@ std::vector<Output> outputs_of(const hcci::CliArgs& args) {
 std::optional<std::string> outputs_overlap(const hcci::CliArgs& args) {
     const std::vector<Output> outputs = outputs_of(args);
     for (const Output& output : outputs) {
+        for (const std::string& shard : args.merge) {
+            if (hcci::writes_into(output.path, shard)) {
+                return output.name + " is a shard to join (--merge " + shard +
+                       "): an output may not replace it";
+            }
+        }
         if (args.parameters.file && hcci::writes_into(output.path, *args.parameters.file)) {
             return output.name + " is the engine's parameter file (--params " +
                    *args.parameters.file + "): an output may not replace it";
@@ -391,8 +555,9 @@ int run(int argc, char* argv[]) {
     if (const auto* problem = std::get_if<std::string>(&parameters)) return refuse(*problem);
     const auto& engine = std::get<hcci::EngineParameters>(parameters);
     using C = hcci::CliCommand;
-    const bool needs_cycle = args.command != C::study && args.command != C::help &&
-                             args.command != C::version && args.command != C::params;
+    const bool needs_cycle = args.command != C::study && args.command != C::map &&
+                             args.command != C::help && args.command != C::version &&
+                             args.command != C::params;
     hcci::SharedRecord cycle;
     if (needs_cycle) {
         auto checked = hcci::checked_cycle(engine);
@@ -426,6 +591,8 @@ int run(int argc, char* argv[]) {
                 return export_study(argv[0], args, engine);
             case hcci::CliCommand::plot:
                 return export_plot(argv[0], args, cycle);
+            case hcci::CliCommand::map:
+                return export_map(argv[0], args, engine);
         }
     } catch (const std::bad_alloc&) {
         return fail("out of memory");

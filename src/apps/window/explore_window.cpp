@@ -18,6 +18,7 @@
 
 #include "apps/window/explore_exports.h"
 #include "apps/window/explore_parts.h"
+#include "apps/window/map_dialog.h"
 #include "core/draw/logical_mapping.h"
 #include "qt/text/qt_text.h"
 
@@ -154,6 +155,9 @@ QWidget* ExploreWindow::make_exports(QWidget* panel) {
        [this] { save_video(this, cycle_); });
     on(button(QStringLiteral("Study\u2026"), exports, second),
        [this] { study_in_dialog(this, parameters()); });
+    on(button(QStringLiteral("Map\u2026"), exports, second), [this] {
+        map_in_dialog(this, parameters(), [this](const EngineParameters& p) { set_parameters(p); });
+    });
     QPushButton* views = button(QStringLiteral("View\u2026"), exports, second);
     auto* which = new QMenu(views);
     for (const CycleView* view : cycle_views()) {

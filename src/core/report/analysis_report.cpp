@@ -457,12 +457,16 @@ std::string summary_json(const CycleAnalysis& a, const EngineParameters& engine)
 std::string study_csv_header(std::string_view parameter, const EngineParameters& base) {
     std::string header = "# a study of " + std::string(parameter) +
                          "; the engine otherwise: " + changed_parameters(base) + "\n";
-    header += parameter;
+    return header + std::string(parameter) + study_csv_columns(base);
+}
+
+std::string study_csv_columns(const EngineParameters& base) {
     CycleAnalysis shape;
     const EngineModelEntry* model = find_engine_model(base.model);
     shape.fuel.present = model != nullptr && model->books_fuel;
-    for (const Metric& metric : metrics_of(shape)) header += "," + metric.key;
-    return header + "\n";
+    std::string columns;
+    for (const Metric& metric : metrics_of(shape)) columns += "," + metric.key;
+    return columns + "\n";
 }
 
 std::string study_csv_row(double value, const CycleAnalysis& a) {

@@ -38,5 +38,8 @@ std::string summary_json(const CycleAnalysis& analysis, const EngineParameters& 
 // varied parameter's name and every key; a row per value.
 std::string study_csv_header(std::string_view parameter, const EngineParameters& base);
 std::string study_csv_row(double value, const CycleAnalysis& analysis);
+// The analysis's keys as a study's and a map's rows give them: ",work_j_per_l,...", and the
+// line's end.
+std::string study_csv_columns(const EngineParameters& base);
 
 }  // namespace hcci

@@ -12,8 +12,10 @@
 namespace hcci {
 
 std::variant<StudyRange, std::string> parse_study_range(std::string_view text,
-                                                        std::vector<std::string>* notices) {
-    const std::string form = "--vary needs NAME=FROM:TO:STEP, not '" + std::string(text) + "'";
+                                                        std::vector<std::string>* notices,
+                                                        std::string_view option_name) {
+    const std::string option(option_name);
+    const std::string form = option + " needs NAME=FROM:TO:STEP, not '" + std::string(text) + "'";
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) return form;
     StudyRange range;
@@ -22,10 +24,10 @@ std::variant<StudyRange, std::string> parse_study_range(std::string_view text,
     const ParameterInfo* former = former_angle_parameter(name);
     if (former != nullptr) range.parameter = former;
     if (name == "model") {
-        return "--vary takes a number, and the model is named: study each with --set model=NAME";
+        return option + " takes a number, and the model is named: study each with --set model=NAME";
     }
     if (const ChoiceInfo* choice = find_choice(name)) {
-        return "--vary takes a number, and " + std::string(name) +
+        return option + " takes a number, and " + std::string(name) +
                " is named: study each with --set " + std::string(name) + "=" +
                choice->options_text("or", "");
     }
@@ -43,16 +45,17 @@ std::variant<StudyRange, std::string> parse_study_range(std::string_view text,
         rest.remove_prefix(std::min(colon + 1, rest.size()));
     }
     if (!(range.step > 0) || range.to < range.from) {
-        return "--vary " + std::string(text) + ": the step must be above 0 and FROM not above TO";
+        return option + " " + std::string(text) +
+               ": the step must be above 0 and FROM not above TO";
     }
     if (former != nullptr) {
         range.from = angle_atdc(range.from);
         range.to = angle_atdc(range.to);
         if (notices != nullptr) {
-            notices->push_back("note: --vary " + std::string(name) +
-                               " takes crank angles (top dead centre at 90): read as --vary " +
-                               std::string(former->name) + "=" + shortest_text(range.from) + ":" +
-                               shortest_text(range.to) + ":" + shortest_text(range.step) +
+            notices->push_back("note: " + option + " " + std::string(name) +
+                               " takes crank angles (top dead centre at 90): read as " + option +
+                               " " + std::string(former->name) + "=" + shortest_text(range.from) +
+                               ":" + shortest_text(range.to) + ":" + shortest_text(range.step) +
                                ", degrees after top dead centre");
         }
     }
