@@ -22,7 +22,7 @@ FoldSection::FoldSection(const QString& title, QWidget* parent) : QWidget(parent
     column->addWidget(title_);
     body_ = new QWidget(this);
     layout_ = new QVBoxLayout(body_);
-    layout_->setContentsMargins(14, 0, 0, 4);  // under the title's text, clear of its arrow
+    layout_->setContentsMargins(indent, 0, 0, 4);  // under the title's text, clear of its arrow
     column->addWidget(body_);
     connect(title_, &QToolButton::toggled, this, [this](bool open) {
         title_->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);

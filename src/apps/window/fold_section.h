@@ -15,6 +15,9 @@ class FoldSection final : public QWidget {
 public:
     FoldSection(const QString& title, QWidget* parent);
 
+    // How far what it holds stands in from its left, under the title's text.
+    static constexpr int indent = 14;
+
     // What the section holds; its layout lays it out.
     QWidget* body() const { return body_; }
     QVBoxLayout* layout() const { return layout_; }

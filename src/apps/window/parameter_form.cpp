@@ -218,8 +218,10 @@ void ParameterForm::show_value(std::size_t i) {
 // A note as tall as its text wrapped at its width takes, a line at least.
 void ParameterForm::fit_note(std::size_t i, int width) {
     QLabel* note = notes_[i];
-    const int line = note->fontMetrics().height();
-    note->setFixedHeight(std::max(line, note->heightForWidth(std::max(width, 1))));
+    const QFontMetrics metrics = note->fontMetrics();
+    const QRect wrapped = metrics.boundingRect(QRect(0, 0, std::max(width, 1), 1 << 20),
+                                               Qt::TextWordWrap, note->text());
+    note->setFixedHeight(std::max(metrics.height(), wrapped.height()));
 }
 
 void ParameterForm::resizeEvent(QResizeEvent* event) {
@@ -228,9 +230,7 @@ void ParameterForm::resizeEvent(QResizeEvent* event) {
 }
 
 int ParameterForm::note_width() const {
-    // The notes span the form less the groups' indent.
-    return notes_.empty() || notes_[0]->width() <= 0 ? width() - 14
-                                                     : std::min(notes_[0]->width(), width());
+    return width() - FoldSection::indent;  // the notes span the form, less the groups' indent
 }
 
 void ParameterForm::mark(std::size_t i, const QString& reason) {
