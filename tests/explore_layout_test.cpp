@@ -20,6 +20,11 @@
 namespace hcci {
 namespace {
 
+// Layouts settle over a few turns of the event loop, each level's request posted by the one below.
+void settle() {
+    for (int turn = 0; turn < 5; ++turn) QApplication::processEvents();
+}
+
 class ExploreLayoutTest : public QtApplicationSuite {
 protected:
     ExploreWindow window{EngineParameters{}};
@@ -29,7 +34,7 @@ protected:
         window.resize(width, height - 48);
         window.arrange_columns();
         window.show();
-        QApplication::processEvents();
+        settle();
     }
     std::size_t index_of(const char* name) const { return parameter_index(*find_parameter(name)); }
 };
@@ -82,13 +87,13 @@ TEST_F(ExploreLayoutTest, PictureViewAndPanelSideBySide) {
 TEST_F(ExploreLayoutTest, ColumnsComeBackAsTheyWereLeft) {
     size_as_on(1600, 1000);
     window.set_column_widths(500, 520);
-    QApplication::processEvents();
+    settle();
     const QList<int> left = window.columns().sizes();
     ExploreWindow again{EngineParameters{}};
     again.resize(window.size());
     again.show();
     again.restore_columns(window.columns_state());
-    QApplication::processEvents();
+    settle();
     EXPECT_EQ(again.columns().sizes(), left);
     // Nothing saved: the columns shared out as on a first start.
     again.restore_columns({});
@@ -104,12 +109,12 @@ TEST_F(ExploreLayoutTest, GroupsFoldAndOpen) {
     ASSERT_TRUE(groups.front()->isAncestorOf(first));
     const int below = groups[1]->mapTo(&window, QPoint()).y();
     groups.front()->title()->click();
-    QApplication::processEvents();
+    settle();
     EXPECT_TRUE(groups.front()->folded());
     EXPECT_FALSE(first->isVisible());
     EXPECT_LT(groups[1]->mapTo(&window, QPoint()).y(), below);  // the next group moves up
     groups.front()->title()->click();
-    QApplication::processEvents();
+    settle();
     EXPECT_FALSE(groups.front()->folded());
     EXPECT_TRUE(first->isVisible());
 }
@@ -172,11 +177,11 @@ TEST_F(ExploreLayoutTest, TheOffPictureNoteMovesNothing) {
     EngineParameters hot;
     hot.aux_ignition_factor = 3;
     window.set_parameters(hot);
-    QApplication::processEvents();
+    settle();
     ASSERT_FALSE(window.off_picture_note().isEmpty());
     EXPECT_EQ(summary->mapTo(&window, QPoint()), before);
     window.set_parameters(EngineParameters{});
-    QApplication::processEvents();
+    settle();
     EXPECT_EQ(summary->mapTo(&window, QPoint()), before);
 }
 

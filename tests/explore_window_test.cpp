@@ -155,10 +155,10 @@ TEST_F(ExploreTest, TypedTextStaysAndCountsOnlyWhenValid) {
         const std::size_t i = index(c.name);
         // In sight, as a box the pointer is over is.
         window.panel().findChild<QScrollArea*>()->ensureWidgetVisible(form.box(i), 0, 80);
-        QApplication::processEvents();
+        for (int turn = 0; turn < 5; ++turn) QApplication::processEvents();
         const QPoint box_at = form.box(i)->mapTo(&window, QPoint());
         type(i, c.typed);
-        QApplication::sendPostedEvents();
+        for (int turn = 0; turn < 5; ++turn) QApplication::processEvents();
         // The box under the pointer stays where it was, however long the reason beneath it.
         EXPECT_EQ(form.box(i)->mapTo(&window, QPoint()), box_at);
         EXPECT_EQ(form.box(i)->text(), c.typed);

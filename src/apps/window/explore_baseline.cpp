@@ -79,7 +79,8 @@ void ExploreWindow::update_views() {
     std::fill(views_stale_.begin(), views_stale_.end(), true);
     show_tab(tabs_->currentIndex());
     const QString note = off_picture_note();
-    off_picture_->setText(note);  // its room kept, said or not
+    // Its room is kept, said or not; the same note set again would lay the panel out again.
+    if (off_picture_->text() != note) off_picture_->setText(note);
 }
 
 // A view's tab shown: drawn if the engine or the baseline changed since, its cursor at the step.

@@ -197,10 +197,13 @@ void ParameterForm::show_model() {
         boxes_[i]->setEnabled(shaping);
         sliders_[i]->setEnabled(shaping);
     }
-    for (QWidget* tipped : tipped_) {
-        const auto i = static_cast<std::size_t>(tipped->property("parameter").toULongLong());
-        tipped->setToolTip(
-            QString::fromStdString(parameter_tooltip(info_at(i), parameters_.model)));
+    if (tips_model_ != parameters_.model) {
+        tips_model_ = parameters_.model;
+        for (QWidget* tipped : tipped_) {
+            const auto i = static_cast<std::size_t>(tipped->property("parameter").toULongLong());
+            tipped->setToolTip(
+                QString::fromStdString(parameter_tooltip(info_at(i), parameters_.model)));
+        }
     }
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
         if (reasons_[i].isEmpty()) mark(i, {});
@@ -209,7 +212,8 @@ void ParameterForm::show_model() {
 
 void ParameterForm::show_value(std::size_t i) {
     const double value = parameters_.*info_at(i).member;
-    boxes_[i]->setText(QString::fromStdString(shortest_text(value)));
+    const QString text = QString::fromStdString(shortest_text(value));
+    if (boxes_[i]->text() != text) boxes_[i]->setText(text);
     const QSignalBlocker quiet(sliders_[i]);
     const double step = info_at(i).step;
     sliders_[i]->setValue(static_cast<int>(std::lround(value / step)));
@@ -233,25 +237,28 @@ int ParameterForm::note_width() const {
     return width() - FoldSection::indent;  // the notes span the form, less the groups' indent
 }
 
+// Each property is set only when it changes: a style sheet or a label's text set again costs
+// the panel a new layout, and a change of engine marks every row.
 void ParameterForm::mark(std::size_t i, const QString& reason) {
     reasons_[i] = reason;
     const ParameterInfo& info = info_at(i);
     QLabel* note = notes_[i];
+    QString text = reason, tip = reason, note_style, box_style;
     if (reason.isEmpty()) {
-        QString range = QString::fromStdString(range_text(info.range));
-        if (!info.unit.empty()) range = text_of(info.unit) + QStringLiteral(", ") + range;
-        note->setText(range);
-        note->setToolTip(QString::fromStdString(parameter_tooltip(info, parameters_.model)));
-        note->setStyleSheet({});
-        boxes_[i]->setStyleSheet({});
-        fit_note(i, note_width());
-        return;
+        text = QString::fromStdString(range_text(info.range));
+        if (!info.unit.empty()) text = text_of(info.unit) + QStringLiteral(", ") + text;
+        tip = QString::fromStdString(parameter_tooltip(info, parameters_.model));
+    } else {
+        note_style = QStringLiteral("color: #c00000");
+        box_style = QStringLiteral("QLineEdit { border: 1px solid #c00000; }");
     }
-    note->setText(reason);
-    note->setToolTip(reason);
-    note->setStyleSheet(QStringLiteral("color: #c00000"));
-    fit_note(i, note_width());
-    boxes_[i]->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #c00000; }"));
+    if (note->text() != text) {
+        note->setText(text);
+        fit_note(i, note_width());
+    }
+    if (note->toolTip() != tip) note->setToolTip(tip);
+    if (note->styleSheet() != note_style) note->setStyleSheet(note_style);
+    if (boxes_[i]->styleSheet() != box_style) boxes_[i]->setStyleSheet(box_style);
 }
 
 void ParameterForm::typed(std::size_t i) {

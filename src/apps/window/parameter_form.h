@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/model/engine_parameters.h"
@@ -81,6 +82,7 @@ private:
     std::vector<QLabel*> notes_;  // the range, or why the text does not count
     std::vector<QString> reasons_;
     std::vector<QWidget*> tipped_;  // what shows each parameter's tooltip, its default the model's
+    std::string tips_model_;        // the model whose defaults the tooltips give
 };
 
 }  // namespace hcci
