@@ -46,12 +46,14 @@ BENCHMARK(BM_ShowStep)
 
 // The worst step to show right after a change: the last, its picture (at the picture's scale),
 // its analysis and the view in sight afresh. Arguments: the scale, the view's tab shown (0:
-// the panel), and 1 to change the main compression ratio, which moves the piston, rather than
-// gamma, which does not; and 1 for the predictive model at its own defaults.
+// pressure-angle, 1: log p-log V; a view is always in sight beside the picture), 1 to change the
+// main compression ratio, which moves the piston, rather than gamma, which does not; and 1 for
+// the predictive model at its own defaults.
 void BM_ParameterChange(benchmark::State& state) {
     const auto scale = static_cast<int>(state.range(0));
     ExploreWindow window{EngineParameters{}};
     window.resize(window.width() + client_width * (scale - 1), client_height * scale);
+    window.set_column_widths(client_width * scale, window.panel().minimumWidth());
     window.show();
     QApplication::processEvents();
     if (std::abs(window.picture().wanted_scale() - scale) > 1e-9) {

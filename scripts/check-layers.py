@@ -23,7 +23,7 @@ ALLOWED = {
     "platform": CORE,
     "qt/picture": CORE + ["qt/text"],
     "qt/plot": CORE + ["qt/text"],
-    "qt/video": CORE + ["qt/text", "qt/picture"],
+    "qt/video": CORE + ["qt/text", "qt/picture", "qt/plot"],
     "apps/window": CORE + ["platform", "qt/text", "qt/picture", "qt/plot", "qt/video"],
     "apps/export": CORE + ["platform", "qt/text", "qt/picture", "qt/plot", "qt/video"],
     "web/wasm": CORE,

@@ -343,6 +343,12 @@ TEST(CliArgs, AnOutputsNameMustSayAFormatOfItsKind) {
         {{"video", "-o", "v.webm", "--hold", "1"},
          "--hold is for a GIF: an MP4 or a WebM plays once and stops on its last frame"},
         {{"video", "-o", "v.mp4", "--fps", "60"}, std::nullopt},
+        {{"video", "-o", "v.mp4", "--layout", "side"}, std::nullopt},
+        {{"video", "-o", "v.gif", "--layout", "picture"}, std::nullopt},
+        {{"video", "-o", "v.mp4", "--layout", "beside"},
+         "layout 'beside' is neither picture nor side"},
+        {{"video", "-o", "v.mp4", "--layout", "side", "--scale", "2"},
+         "--scale is for the picture layout: the side layout is 1920x1080 whatever the scale"},
         {{"video", "-o", "v.gif", "--fps", "51"},
          "a GIF shows at most 50 frames a second (its delays are hundredths of a second), not "
          "51"},

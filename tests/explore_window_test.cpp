@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QStyle>
 #include <QWheelEvent>
@@ -125,7 +126,7 @@ TEST_F(ExploreTest, TypedTextStaysAndCountsOnlyWhenValid) {
     const auto index = [](const char* name) {
         return static_cast<std::size_t>(find_parameter(name) - parameter_table().data());
     };
-    const QSize panel = window.tabs().size();
+    const QSize panel = window.panel().size();
     const auto type = [&](std::size_t i, const QString& text) {
         form.box(i)->setFocus();
         form.box(i)->selectAll();
@@ -152,7 +153,14 @@ TEST_F(ExploreTest, TypedTextStaysAndCountsOnlyWhenValid) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " = " + c.typed.toStdString());
         const std::size_t i = index(c.name);
+        // In sight, as a box the pointer is over is.
+        window.panel().findChild<QScrollArea*>()->ensureWidgetVisible(form.box(i), 0, 80);
+        for (int turn = 0; turn < 5; ++turn) QApplication::processEvents();
+        const QPoint box_at = form.box(i)->mapTo(&window, QPoint());
         type(i, c.typed);
+        for (int turn = 0; turn < 5; ++turn) QApplication::processEvents();
+        // The box under the pointer stays where it was, however long the reason beneath it.
+        EXPECT_EQ(form.box(i)->mapTo(&window, QPoint()), box_at);
         EXPECT_EQ(form.box(i)->text(), c.typed);
         EXPECT_TRUE(form.reason(i).contains(QString::fromLatin1(c.reason)))
             << form.reason(i).toStdString();
@@ -164,7 +172,12 @@ TEST_F(ExploreTest, TypedTextStaysAndCountsOnlyWhenValid) {
             EXPECT_TRUE(form.reason(i).isEmpty());
             EXPECT_EQ(QString::fromStdString(shortest_text(counted)), c.typed);
         }
-        EXPECT_EQ(window.tabs().size(), panel);  // nothing grows when a reason shows
+        EXPECT_EQ(window.panel().size(), panel);  // nothing grows when a reason shows
+        if (*c.reason != '\0') {
+            // The reason in full beside its box, never only in a tooltip.
+            EXPECT_EQ(form.note(i)->text(), form.reason(i));
+            EXPECT_TRUE(form.note(i)->wordWrap());
+        }
     }
     EXPECT_EQ(window.parameters().gamma, 1.35);
     EXPECT_EQ(window.picture().surface().image(),
@@ -351,8 +364,8 @@ double cursor_x(const CycleViewWidget& view, std::size_t chart) {
 // leaves the picture.
 TEST_F(ExploreTest, TheViewsFollowTheStepAndTheEngine) {
     window.show();
-    ASSERT_EQ(window.tabs().count(), 5);
-    EXPECT_EQ(window.tabs().tabText(0), "Explore");
+    ASSERT_EQ(window.tabs().count(), 4);
+    EXPECT_EQ(&window.view("pressure-angle"), window.tabs().widget(0));
     window.tabs().setCurrentWidget(&window.view("pressure-angle"));
     window.show_step(8449);
     CycleViewWidget& pressure = window.view("pressure-angle");

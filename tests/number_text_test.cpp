@@ -701,6 +701,62 @@ const WholeCase whole_cases[] = {
     {"000000000000000000000000005", 10, 5},
 };
 
+// What a person reads: the digits that mean something, no float noise, no negative zero.
+TEST(RoundedText, ToDecimalsWithoutNoiseOrNegativeZero) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } cases[] = {
+        {0.12000000000000002, 2, "0.12"},    // a slider's step, summed
+        {-11.019999999999342, 2, "-11.02"},  // an angle to a hundredth of a degree
+        {-4.9738e-14, 2, "0"},               // a zero from a difference
+        {-1.53477e-12, 2, "0"},
+        {-0.0, 2, "0"},
+        {-0.004, 2, "0"},  // below half the last digit
+        {-0.005001, 2, "-0.01"},
+        {2.5, 2, "2.5"},  // trailing zeros go
+        {1200, 2, "1200"},
+        {1000000, 0, "1000000"},
+        {0.6379, 4, "0.6379"},
+        {1.5, -3, "2"},  // no decimals at all
+        {inf, 2, "inf"},
+        {-inf, 2, "-inf"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(rounded_text(c.value, c.decimals), c.text) << c.value << " to " << c.decimals;
+    }
+    EXPECT_EQ(rounded_text(std::nan(""), 2), "nan");
+}
+
+TEST(SignificantText, DigitsOfTheMagnitude) {
+    const struct {
+        double value;
+        int digits;
+        double magnitude;
+        const char* text;
+    } cases[] = {
+        {482.892137, 6, 482.892137, "482.892"},
+        {0.6378514, 6, 0.6378514, "0.637851"},
+        {4.82892, 6, 4.82892, "4.82892"},
+        {1200, 6, 1200, "1200"},
+        {0.12000000000000002, 6, 0.12000000000000002, "0.12"},
+        {5.6843418860808015e-14, 6, 482.892, "0"},  // a difference that is none
+        {-2.7920001, 6, 482.892, "-2.792"},         // read to the values' last digit
+        {1.5e7, 6, 1.5e7, "1.5e+07"},               // beyond what decimals show well
+        {2.0000001e-6, 6, 2.0000001e-6, "2e-06"},
+        {-3e-7, 6, 482.892, "0"},
+        {0, 6, 0, "0"},
+        {-0.0, 6, 0, "0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(significant_text(c.value, c.digits, c.magnitude), c.text)
+            << c.value << " of " << c.magnitude;
+    }
+    EXPECT_EQ(significant_text(-11.019999999999342, 6), "-11.02");
+}
+
 TEST(ParseWhole, DigitsOnlyUpToTheLargest) {
     for (const WholeCase& c : whole_cases) {
         const std::optional<int> value = parse_whole(c.text, c.largest);

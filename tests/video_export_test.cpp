@@ -27,10 +27,13 @@ extern "C" {
 #include "core/animate/cycle_driver.h"
 #include "core/draw/logical_mapping.h"
 #include "core/draw/window_layout.h"
+#include "core/model/cycle_series.h"
 #include "core/model/sweep.h"
 #include "qt/picture/image_surface.h"
 #include "qt/picture/labels.h"
 #include "qt/picture/picture.h"
+#include "qt/plot/view_backdrop.h"
+#include "qt/video/side_frames.h"
 #include "qt/video/video_encoder.h"
 #include "qt/video/video_frames.h"
 #include "qt_application.h"
@@ -164,6 +167,64 @@ std::string encoded(const VideoOptions& options, const std::function<void(int, i
 }
 
 class VideoExport : public QtApplicationSuite {};
+
+// The mean of the channels' differences, and the pixels that differ clearly, of two images of
+// one size.
+struct Likeness {
+    double mean = 0;
+    long clear = 0;
+};
+Likeness likeness(const QImage& a, const QImage& b) {
+    Likeness l;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const int d = difference_of(a.pixel(x, y), b.pixel(x, y));
+            l.mean += d;
+            l.clear += d > 96;
+        }
+    }
+    l.mean /= static_cast<double>(a.width()) * a.height();
+    return l;
+}
+
+// A landscape video for a slide: 1920 x 1080 at the sweep's pace, each frame the picture of its
+// step (scaled to the frame's height) beside the pressure-angle view with a cursor at its angle.
+TEST_F(VideoExport, SideLayoutIsThePictureBesideTheViewWithItsCursor) {
+    VideoOptions options;
+    options.layout = VideoLayout::side;
+    options.fps = 4;
+    options.duration = 1;
+    const Decoded video = decode(encoded(options, [](int, int) {}), ".mp4");
+    EXPECT_EQ(video.width, 1920);
+    EXPECT_EQ(video.height, 1080);
+    ASSERT_EQ(video.frames.size(), 4u);
+    EXPECT_NEAR(video.duration_s, 1, 0.01);
+    const int frame = 2;
+    const int step = video_frame_step(frame, 4);
+    const QImage& shown = video.frames[frame];
+    const SharedRecord record = share_cycle({});
+
+    const QRect picture_at = side_picture_rect();
+    const QImage picture =
+        render_picture(step, true, 2, record)
+            .scaled(picture_at.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const Likeness left = likeness(shown.copy(picture_at), picture);
+    EXPECT_LT(left.mean, 3);
+    EXPECT_LT(left.clear, picture_at.width() * picture_at.height() / 500);
+
+    const QRect view_at = side_view_rect();
+    EXPECT_EQ(view_at.right(), 1919);
+    const ViewBackdrop backdrop =
+        draw_view_backdrop(*view_named("pressure-angle"), cycle_series(*record), view_at.size());
+    ASSERT_EQ(backdrop.spans.size(), 2u);  // the whole cycle, and around top dead centre
+    QImage with_cursor = backdrop.image.copy();
+    draw_angle_cursor(with_cursor, backdrop, angle_atdc(CycleRecord::crank_angle(step)));
+    const Likeness right = likeness(shown.copy(view_at), with_cursor);
+    const Likeness without = likeness(shown.copy(view_at), backdrop.image);
+    EXPECT_LT(right.mean, 3);
+    EXPECT_LT(right.clear, view_at.width() * view_at.height() / 500);
+    EXPECT_LT(right.clear, without.clear);  // the cursor is there, where it belongs
+}
 
 struct FormatCase {
     VideoFormat format;

@@ -262,14 +262,18 @@ def check_command_line(path, session):
         check(found == "", f"{args}: a window was opened")
 
 
-EXPLORER_PANEL = 440
-SLIDER_Y = 71  # the timeline's slider, from the panel's top (below the tabs)
+# The explorer on a 1920 x 1200 screen (EXPLORER_SCREEN): the picture at its own size at the
+# left, centred in the window's height, the view beside it, the panel at the right.
+EXPLORER_SCREEN = (1920, 1200)
+EXPLORER_PANEL = 514  # from the window's right edge to the panel's left
+SLIDER_Y = 40  # the timeline's slider, at the panel's top
 # Rows of the engine's boxes, from the window's top, and a point inside the boxes from the
 # window's right edge (the list scrolled to its top, as it starts); the sliders beside them.
-MAIN_RATIO_Y = 593
-MAIN_SHARE_Y = 665
-BOX_FROM_RIGHT = 150
-SLIDER_FROM_RIGHT = 51  # main_share's handle at 0.75
+MAIN_RATIO_Y = 229
+MAIN_SHARE_Y = 339
+BOX_FROM_RIGHT = 445
+SLIDER_FROM_RIGHT = 127  # main_share's handle at 0.75
+SLIDER_START_FROM_RIGHT = 402  # the left end of main_share's groove
 # The drawing's scale: x from -10 and y from -300, in twips of 15 to a pixel.
 TWIPS_PER_X, TWIPS_PER_Y = 72.61925, 17.1
 
@@ -284,10 +288,18 @@ def export_rgb(program, *args):
                               capture_output=True, timeout=60).stdout
 
 
-def picture_part(shot, window_width):
-    """The explorer's picture, the left 616 x 741 of its window, as RGB bytes."""
+def picture_top(window_height):
+    """Where the explorer's picture starts: centred in the window's height."""
+    return max(0, (window_height - CLIENT_SIZE[1]) // 2)
+
+
+def picture_part(shot, window_size):
+    """The explorer's picture, 616 x 741 at the left of its window, as RGB bytes."""
     width, height = CLIENT_SIZE
-    return b"".join(shot[3 * window_width * y:3 * (window_width * y + width)] for y in range(height))
+    window_width, window_height = window_size
+    top = picture_top(window_height)
+    return b"".join(shot[3 * window_width * y:3 * (window_width * y + width)]
+                    for y in range(top, top + height))
 
 
 def differing_outside_labels(a, b):
@@ -307,9 +319,9 @@ def differing_outside_labels(a, b):
 def explorer_shows(program, *export_args, timeout=30.0):
     """How many pixels of the explorer's picture differ from the export's, once they agree or
     the time is up: a loaded machine may start the redraw late."""
-    window_width = program.session.window_size(program.window)[0]
+    window_size = program.session.window_size(program.window)
     expected = export_rgb(program, *export_args)
-    return program.poll(lambda shot: differing_outside_labels(picture_part(shot, window_width),
+    return program.poll(lambda shot: differing_outside_labels(picture_part(shot, window_size),
                                                               expected),
                         lambda differing: differing == 0, timeout)
 
@@ -387,7 +399,7 @@ def scenario_explore_drag(program):
     win = str(program.window)
     program.session.tool("xdotool", "mousemove", "--window", win, "--sync",
                          str(width - SLIDER_FROM_RIGHT), str(MAIN_SHARE_Y), "mousedown", "1",
-                         *[arg for x in (70, 90, 110, 130) for arg in
+                         *[arg for x in (200, 300, SLIDER_START_FROM_RIGHT, 470) for arg in
                            ("mousemove", "--window", win, "--sync", str(width - x),
                             str(MAIN_SHARE_Y))],
                          "mouseup", "1")
@@ -401,12 +413,13 @@ def scenario_explore_play_end(program):
     the sweep takes 18 s, which no measure of a loaded machine's screen outlasts; the speed box
     is left alone, as its list, opened late, took the keys meant for the picture (the unit test
     PlayAtTheEndStartsAgainAtTheChosenSpeed covers the speed)."""
-    width = to_last_step(program)
+    to_last_step(program)
+    size = program.session.window_size(program.window)
     # What the end looks like, made before Play, so that no export delays the first look.
     finished = export_rgb(program, "--step", "18000")
 
     def differing(shot):
-        return differing_outside_labels(picture_part(shot, width), finished)
+        return differing_outside_labels(picture_part(shot, size), finished)
 
     # The end shown and held before Play, whenever the machine gets to it.
     held = program.poll(differing, lambda d: d == 0, 20.0)
@@ -435,10 +448,11 @@ def scenario_explore_refusal(program):
 def scenario_explore_typing(program):
     """Typing into the panel never reaches the picture: "0.5" and a row of "." leave the pace."""
     def traced_in(seconds):
-        before = blue_outside_labels(picture_part(program.shot(), width))
+        before = blue_outside_labels(picture_part(program.shot(), size))
         time.sleep(seconds)
-        return blue_outside_labels(picture_part(program.shot(), width)) - before
-    width = program.session.window_size(program.window)[0]
+        return blue_outside_labels(picture_part(program.shot(), size)) - before
+    size = program.session.window_size(program.window)
+    width = size[0]
     time.sleep(0.5)
     before = traced_in(1.5)
     check(before > 20, f"1.5 s of sweep drew only {before} trace pixels")
@@ -502,14 +516,16 @@ def scenario_explore_hover(program):
         raise Skip("tesseract is not installed")
     rows = [r for r in export_csv_rows(program) if r["aux_pressure"]]
     peak = max(rows, key=lambda r: float(r["aux_pressure"]))
+    width, height = program.session.window_size(program.window)
+    top = picture_top(height)
     x = round((float(peak["crown_x"]) + 10) * TWIPS_PER_X / 15)
-    y = round((-145 - float(peak["aux_pressure"]) + 300) * TWIPS_PER_Y / 15)
-    width = program.session.window_size(program.window)[0]
+    y = top + round((-145 - float(peak["aux_pressure"]) + 300) * TWIPS_PER_Y / 15)
+    empty = (EMPTY_POINT[0], EMPTY_POINT[1] + top)
     win = str(program.window)
     program.session.tool("xdotool", "mousemove", "--window", win, "--sync",
                          str(width - EXPLORER_PANEL + 60), str(SLIDER_Y), "click", "1")
     program.press("End")  # the whole sweep, held
-    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", *map(str, EMPTY_POINT))
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", *map(str, empty))
     time.sleep(1.0)
     check(program.wait_until_still(timeout=10.0) is not None, "the picture never holds still")
     screen_width, screen_height = program.session.screen_size()
@@ -532,10 +548,118 @@ def scenario_explore_hover(program):
     for expected in ("auxiliary pressure", pressure, f"step {step}", angle):
         check(expected in text, f"the tooltip reads {text!r}, without {expected!r}")
     # Away from every trace the tooltip goes.
-    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", *map(str, EMPTY_POINT))
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", *map(str, empty))
     time.sleep(1.0)
     box = changed_box(before, screen(program), screen_width, (x, y))
     check(box is None, f"a tooltip stays over the bore: {box}")
+
+
+# The explorer's places on the two screens of a lecturer: a laptop's and a large one, in window
+# pixels (no window manager: the window at the screen's top left, its height the screen's less
+# 48 for a title bar). The timeline's slider; main_compression_ratio's slider handle at 12; the
+# Geometry group's title (folded, the timing rows come into sight at 1366 x 768);
+# first_merge_atdc's box then.
+LAYOUTS = {
+    (1366, 768): {"timeline": (1000, 40), "ratio_handle": (1083, 229), "fold": (1000, 190),
+                  "merge_box": (1003, 567)},
+    (1920, 1200): {"timeline": (1480, 40), "ratio_handle": (1561, 229), "fold": None,
+                   "merge_box": (1473, 792)},
+}
+MERGE_REFUSAL = ("parameters first_split_atdc = -33 and first_merge_atdc = -40 break the rule "
+                 "first_split_atdc <= first_merge_atdc")
+
+
+def column_counts(shot, width, height, left, right, wanted):
+    """How many pixels between the columns left and right (fractions of the width) `wanted`
+    accepts (r, g, b)."""
+    count = 0
+    x0, x1 = int(width * left), int(width * right)
+    for y in range(height):
+        row = shot[3 * width * y + 3 * x0:3 * width * y + 3 * x1]
+        for i in range(0, len(row), 3):
+            if wanted(row[i], row[i + 1], row[i + 2]):
+                count += 1
+    return count
+
+
+def black(r, g, b):
+    return r == g == b == 0
+
+
+def trace(r, g, b):
+    """A view's united (blue) or auxiliary (red) trace."""
+    return (b > 200 and r < 60 and g < 60) or (r > 200 and g < 60 and b < 60)
+
+
+def slider_fill(r, g, b):
+    return b > r + 60
+
+
+def view_part(shot, width, height):
+    """The middle of the window, where the view is on both screens."""
+    x0, x1 = int(width * 0.45), int(width * 0.62)
+    return b"".join(shot[3 * (width * y + x0):3 * (width * y + x1)] for y in range(height))
+
+
+def explore_layout(program, screen):
+    """On a laptop's screen and on a large one: the picture, a view and the panel side by side,
+    all in sight; a slider dragged by the pointer redraws the view while it moves; a refused
+    value's reason shown in full beside its box."""
+    if shutil.which("tesseract") is None:
+        raise Skip("tesseract is not installed")
+    places = LAYOUTS[screen]
+    width, height = program.session.window_size(program.window)
+    check(width == screen[0] and height <= screen[1], f"the window is {width}x{height}")
+    win = str(program.window)
+    click_at(program, *places["timeline"])
+    program.press("End")  # the whole sweep, held: the view changes only with the engine
+    shot = program.wait_until_still(timeout=15.0)
+    check(shot is not None, "the explorer never holds still")
+    picture = column_counts(shot, width, height, 0, 0.38, black)
+    view = column_counts(shot, width, height, 0.42, 0.65, trace)
+    panel = column_counts(shot, width, height, 0.75, 1, slider_fill)
+    check(picture > 3000, f"the picture's column shows {picture} black pixels")
+    check(view > 300, f"the view's column shows {view} pixels of traces")
+    check(panel > 500, f"the panel's column shows {panel} pixels of slider")
+
+    # The pointer drags a slider: the view redraws before the button is let go.
+    before = view_part(shot, width, height)
+    x, y = places["ratio_handle"]
+    program.session.tool("xdotool", "mousemove", "--window", win, "--sync", str(x), str(y),
+                         "mousedown", "1", "mousemove", "--window", win, "--sync", str(x + 20),
+                         str(y), "mousemove", "--window", win, "--sync", str(x + 60), str(y))
+    moved = time.monotonic()
+    redrawn = program.poll(lambda current: view_part(current, width, height) != before,
+                           lambda changed: changed, timeout=5.0)
+    waited = time.monotonic() - moved
+    program.session.tool("xdotool", "mouseup", "1")
+    check(redrawn, "the view did not follow the dragged slider")
+    print(f"the view followed the drag after {waited * 1000:.0f} ms (screenshots included)")
+
+    # A value refused: the reason in full beneath its box, wrapped, read off the screen.
+    if places["fold"]:
+        click_at(program, *places["fold"])
+        time.sleep(0.5)
+    box = places["merge_box"]
+    click_at(program, *box, "click", "--repeat", "2", "1")
+    program.press("ctrl+a", "minus", "4", "0")
+    time.sleep(1.0)
+    shot = program.shot()
+    area = (box[0] - 45, box[1] + 10, width - 25, box[1] + 60)
+    text = read_text(shot, width, height, area)
+    # OCR may put a space where the font leaves a gap (after "_", say): compared without them.
+    compact = "".join(text.split())
+    for words in (MERGE_REFUSAL[:40], MERGE_REFUSAL[-30:]):
+        check("".join(words.split()) in compact,
+              f"beneath the box reads {text!r}, without {words!r}")
+
+
+def scenario_explore_layout_1366(program):
+    explore_layout(program, (1366, 768))
+
+
+def scenario_explore_layout_1920(program):
+    explore_layout(program, (1920, 1200))
 
 
 SCENARIOS = {
@@ -556,12 +680,15 @@ SCENARIOS = {
     "explore_drag": scenario_explore_drag,
     "explore_refusal": scenario_explore_refusal,
     "explore_play_end": scenario_explore_play_end,
+    "explore_layout_1366": scenario_explore_layout_1366,
+    "explore_layout_1920": scenario_explore_layout_1920,
     "command_line": None,
 }
 ARGS = {"another_engine": ["--set", "gamma=1.3"], "explore_slider": ["--explore"],
         "explore_parameter": ["--explore"], "explore_typing": ["--explore"],
         "explore_hover": ["--explore"], "explore_drag": ["--explore"],
-        "explore_refusal": ["--explore"], "explore_play_end": ["--explore"]}
+        "explore_refusal": ["--explore"], "explore_play_end": ["--explore"],
+        "explore_layout_1366": ["--explore"], "explore_layout_1920": ["--explore"]}
 
 
 def main(argv):
@@ -575,7 +702,12 @@ def main(argv):
     # CTest stops a test with a signal; leave through the clean-up below.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
 
-    with XSession() as session:
+    screen = (1280, 1024)
+    if argv[2] == "explore_layout_1366":
+        screen = (1366, 768)
+    elif argv[2].startswith("explore"):
+        screen = EXPLORER_SCREEN
+    with XSession(screen) as session:
         if argv[2] == "command_line":
             try:
                 check_command_line(argv[1], session)

@@ -46,12 +46,16 @@ def stop(process):
 
 
 class XSession:
-    """Xvfb on a display number it picks itself (-displayfd), for use in a with block."""
+    """Xvfb on a display number it picks itself (-displayfd), for use in a with block; its
+    screen 1280 x 1024 unless another size is asked."""
+
+    def __init__(self, size=(1280, 1024)):
+        self.size = size
 
     def __enter__(self):
         read_end, write_end = os.pipe()
         self.server = spawn(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{self.size[0]}x{self.size[1]}x24",
              "-nolisten", "tcp", "-noreset"],
             env=os.environ, pass_fds=(write_end,),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -82,6 +82,7 @@ enum Option {
     fps,
     duration,
     hold,
+    layout,
     json,
     vary,
     plot,
@@ -102,7 +103,7 @@ enum Option {
 // A plot and a video are written with seeks or by their file's name, so they take no "-".
 constexpr std::uint32_t to_a_file_only = video | plot_command;
 
-const std::array<OptionRule, 27> options{{
+const std::array<OptionRule, 28> options{{
     {output, "-o", "FILE", "the file to write; - for standard output (not for plot or video)", 0,
      0},
     {output, "-o", "FILE", "the file to write; - for standard output",
@@ -136,6 +137,10 @@ const std::array<OptionRule, 27> options{{
     {fps, "--fps", "F", "video: frames a second (1 to 60, a GIF up to 50; default 30)", video, 0},
     {duration, "--duration", "S", "video: seconds (default 18, the sweep's own time)", video, 0},
     {hold, "--hold", "S", "video: a GIF's last frame held S seconds before it loops (default 2)",
+     video, 0},
+    {layout, "--layout", "L",
+     "video: picture (the picture alone, the default) or side (1920x1080: the picture and the "
+     "pressure-angle view beside it, a cursor at the angle)",
      video, 0},
     {json, "--json", "", "the analysis as JSON, every number in full", bit(CliCommand::summary), 0},
     {vary, "--vary", "NAME=FROM:TO:STEP",
@@ -245,6 +250,12 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
             }
             return "duration " + quoted(value) +
                    " is not a number of seconds above 0 and up to 600";
+        case layout:
+            if (value == "picture" || value == "side") {
+                args.side_layout = value == "side";
+                return std::nullopt;
+            }
+            return "layout " + quoted(value) + " is neither picture nor side";
         case hold:
             if (const std::optional<double> seconds = parse_decimal(value);
                 seconds && *seconds >= 0 && *seconds <= longest_hold) {
@@ -369,6 +380,9 @@ std::optional<std::string> check_together(const CliArgs& args) {
                extensions_text(OutputKind::video);
     }
     const bool gif = format_of(args.output) == OutputFormat::gif;
+    if (args.side_layout && args.scale) {
+        return "--scale is for the picture layout: the side layout is 1920x1080 whatever the scale";
+    }
     if (args.hold && !gif) {
         return "--hold is for a GIF: an MP4 or a WebM plays once and stops on its last frame";
     }

@@ -37,6 +37,7 @@ struct CliArgs {
     int fps = 30;                 // video: frames a second
     double duration = 18;         // video: seconds
     std::optional<double> hold;   // video, GIF only: seconds the last frame is held
+    bool side_layout = false;     // video: the pressure-angle view beside the picture
     std::string view;             // plot: "pressure-angle", "log-pv", ...
     // plot, summary: the baseline's parameter file, or compare_default for the default engine
     std::optional<std::string> compare;

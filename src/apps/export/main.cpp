@@ -215,6 +215,7 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecor
     options.scale = args.scale.value_or(0);
     options.labels = args.labels;
     if (args.hold) options.hold = *args.hold;
+    options.layout = args.side_layout ? hcci::VideoLayout::side : hcci::VideoLayout::picture;
     // The file is staged before the encoding, which may take minutes: a target that cannot be
     // written is told at once, and the frames go to the disk as they come.
     auto staged = hcci::ReplacementFile::stage(args.output,

@@ -3,8 +3,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QScreen>
-#include <QSplitter>
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
@@ -12,17 +10,10 @@
 
 #include "core/model/cycle_series.h"
 
-// The explorer's views: their tabs, drawn when shown, and the baseline engine they draw
-// dashed beneath the current one.
+// The explorer's views: their tabs, the one in sight drawn afresh, and the baseline engine they
+// draw dashed beneath the current one.
 
 namespace hcci {
-
-namespace {
-
-// The room the views want beside the picture, where the screen has it.
-constexpr int views_width = 820;
-
-}  // namespace
 
 // The baseline's actions, in the row beneath each view's charts.
 void ExploreWindow::make_compare_actions() {
@@ -88,31 +79,20 @@ void ExploreWindow::update_views() {
     std::fill(views_stale_.begin(), views_stale_.end(), true);
     show_tab(tabs_->currentIndex());
     const QString note = off_picture_note();
-    off_picture_->setText(note);
-    off_picture_->setVisible(!note.isEmpty());
+    // Its room is kept, said or not; the same note set again would lay the panel out again.
+    if (off_picture_->text() != note) off_picture_->setText(note);
 }
 
-// A view's tab shown: its cursor put at the step; the first time, room made for it.
+// A view's tab shown: drawn if the engine or the baseline changed since, its cursor at the step.
 void ExploreWindow::show_tab(int index) {
-    if (index <= 0) return;
+    if (index < 0) return;
     auto* widget = static_cast<CycleViewWidget*>(tabs_->widget(index));
-    const auto which = static_cast<std::size_t>(index - 1);  // the first tab is the panel's
+    const auto which = static_cast<std::size_t>(index);
     if (views_stale_.at(which)) {
         widget->show_cycle(series_, baseline_series_);
         views_stale_.at(which) = false;
     }
     widget->set_cursor_step(shown_step());
-    if (widened_ || tabs_->width() >= views_width) return;
-    widened_ = true;
-    const QScreen* where = screen();
-    const int room = where != nullptr ? where->availableGeometry().width() : width();
-    const int wanted = std::min(room, width() + views_width - tabs_->width());
-    if (wanted <= width()) return;
-    const int picture_width = form_->width();
-    resize(wanted, height());
-    if (auto* split = qobject_cast<QSplitter*>(tabs_->parentWidget())) {
-        split->setSizes({picture_width, wanted - picture_width});
-    }
 }
 
 CycleViewWidget& ExploreWindow::view(std::string_view name) {

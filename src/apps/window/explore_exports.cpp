@@ -130,8 +130,10 @@ void save_view(QWidget* parent, const CycleView& view, const CycleSeries& curren
     }
 }
 
-void save_video(QWidget* parent, const SharedRecord& engine) {
-    const QString title = QStringLiteral("Save the sweep as a video");
+void save_video(QWidget* parent, const SharedRecord& engine, VideoLayout layout) {
+    const QString title = layout == VideoLayout::side
+                              ? QStringLiteral("Save the sweep and its pressure view as a video")
+                              : QStringLiteral("Save the sweep as a video");
     QString chosen;
     const QString picked = QFileDialog::getSaveFileName(parent, title, QStringLiteral("sweep.mp4"),
                                                         file_filter(OutputKind::video), &chosen);
@@ -139,6 +141,7 @@ void save_video(QWidget* parent, const SharedRecord& engine) {
     const QString path = with_suffix(picked, chosen);
     VideoOptions options;
     options.format = video_format_of(path.toStdString());
+    options.layout = layout;
     auto staged = ReplacementFile::stage(path.toStdString());
     if (const auto* problem = std::get_if<std::string>(&staged)) {
         tell_failure(parent, title, QString::fromStdString(*problem));
@@ -174,9 +177,10 @@ void study_in_dialog(QWidget* parent, const EngineParameters& engine) {
         const ParameterInfo* info = find_parameter(parameter->currentText().toStdString());
         const double now = engine.*info->member;
         const double span = std::max(std::abs(now) * 0.2, 1.0);
-        from->setText(QString::fromStdString(shortest_text(now - span / 2)));
-        to->setText(QString::fromStdString(shortest_text(now + span / 2)));
-        step->setText(QString::fromStdString(shortest_text(span / 20)));
+        // Six digits, as a person would type them: 0.12, not 0.12000000000000002.
+        from->setText(QString::fromStdString(significant_text(now - span / 2, 6)));
+        to->setText(QString::fromStdString(significant_text(now + span / 2, 6)));
+        step->setText(QString::fromStdString(significant_text(span / 20, 6)));
     };
     QObject::connect(parameter, &QComboBox::currentIndexChanged, &ask, fill_range);
     fill_range();

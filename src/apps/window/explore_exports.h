@@ -8,6 +8,7 @@
 #include "core/model/cycle_series.h"
 #include "core/model/engine_parameters.h"
 #include "qt/plot/cycle_views.h"
+#include "qt/video/video_export.h"
 
 // What the explorer saves, each behind a save dialog: the file is written whole or not at
 // all, and a failure is told in a message box. A long export (a video, a study) shows its
@@ -25,7 +26,8 @@ void save_picture(QWidget* parent, const SharedRecord& cycle, int step, bool svg
 void save_summary(QWidget* parent, const CycleAnalysis& analysis, const EngineParameters& engine);
 void save_view(QWidget* parent, const CycleView& view, const CycleSeries& current,
                const CycleSeries* baseline);
-void save_video(QWidget* parent, const SharedRecord& cycle);
+// The picture alone, or beside it the pressure-angle view (1920 x 1080, for a slide).
+void save_video(QWidget* parent, const SharedRecord& cycle, VideoLayout layout);
 // A parameter and its range asked in a small dialog; the study run, its plot shown, and its
 // table and plot offered to save.
 void study_in_dialog(QWidget* parent, const EngineParameters& engine);

@@ -184,7 +184,7 @@ void ExploreWindow::follow(const DriverSnapshot& shown) {
         apply_speed();
     }
     values_->setText(values_text());
-    if (tabs_->currentIndex() > 0) {
+    if (tabs_->currentIndex() >= 0) {
         static_cast<CycleViewWidget*>(tabs_->currentWidget())->set_cursor_step(step);
     }
 }

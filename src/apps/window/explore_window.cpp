@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -18,6 +19,7 @@
 
 #include "apps/window/explore_exports.h"
 #include "apps/window/explore_parts.h"
+#include "apps/window/fold_section.h"
 #include "apps/window/map_dialog.h"
 #include "core/draw/logical_mapping.h"
 #include "qt/text/qt_text.h"
@@ -34,7 +36,15 @@ using explore::steps_a_degree;
 
 namespace {
 
-constexpr int panel_width = 440;
+// The window's width where the screen has it: the picture, a view and the panel at ease.
+constexpr int wanted_width = 1920;
+// Its height at most: more makes the picture no larger, and the panel has what it needs.
+constexpr int tallest = 1152;
+// A title bar and the frame, which the window manager adds only once it is shown.
+constexpr int frame_allowance = 48;
+constexpr int least_view_width = 320;
+// The summary's lines in view at once (the rest scrolls).
+constexpr int analysis_lines = 14;
 
 QLabel* monospace_label(QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -55,17 +65,19 @@ ExploreWindow::ExploreWindow(SharedRecord cycle, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* split = new QSplitter(Qt::Horizontal, this);
-    split->setChildrenCollapsible(false);
-    form_ = new Form1(cycle_, split);
+    // Three columns: the picture, the view chosen by the tabs above it, and the panel.
+    columns_ = new QSplitter(Qt::Horizontal, this);
+    columns_->setObjectName(QStringLiteral("columns"));
+    columns_->setChildrenCollapsible(false);
+    form_ = new Form1(cycle_, columns_);
     form_->set_end_guard([this] { return may_end(); });
     form_->setMouseTracking(true);
     form_->installEventFilter(this);
-    split->addWidget(form_);
-    tabs_ = new QTabWidget(split);
-    tabs_->setObjectName(QStringLiteral("tabs"));
+    columns_->addWidget(form_);
+    tabs_ = new QTabWidget(columns_);
+    tabs_->setObjectName(QStringLiteral("views"));
     tabs_->setFocusPolicy(Qt::TabFocus);  // the keys stay with the picture
-    tabs_->addTab(make_panel(), QStringLiteral("Explore"));
+    tabs_->setMinimumWidth(least_view_width);
     for (const CycleView* which : cycle_views()) {
         auto* widget = new CycleViewWidget(*which, tabs_);
         views_.push_back(widget);
@@ -74,15 +86,18 @@ ExploreWindow::ExploreWindow(SharedRecord cycle, QWidget* parent)
         tabs_->setTabToolTip(tabs_->count() - 1, text_of(which->title));
     }
     make_compare_actions();
-    split->addWidget(tabs_);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 0);
-    layout->addWidget(split);
+    columns_->addWidget(tabs_);
+    columns_->addWidget(make_panel());
+    // Room gained by the window goes to the view and the panel; the picture keeps its width.
+    columns_->setStretchFactor(0, 0);
+    columns_->setStretchFactor(1, 2);
+    columns_->setStretchFactor(2, 1);
+    layout->addWidget(columns_);
     connect(tabs_, &QTabWidget::currentChanged, this, &ExploreWindow::show_tab);
-    // The picture at the client area's own size, the tabs at their least beside it.
-    const int tabs_width = tabs_->minimumSizeHint().width();
-    resize(client_width + split->handleWidth() + tabs_width, client_height);
-    split->setSizes({client_width, tabs_width});
+    // The picture at its own size, the view and the panel at ease beside it (fill_screen and
+    // fit_to_screen fit that to a screen).
+    resize(wanted_width, client_height);
+    arrange_columns();
     connect(form_, &Form1::shown, this, &ExploreWindow::follow);
     build_timer_.setSingleShot(true);
     connect(&build_timer_, &QTimer::timeout, this, &ExploreWindow::build_slice);
@@ -94,46 +109,84 @@ ExploreWindow::ExploreWindow(SharedRecord cycle, QWidget* parent)
 
 ExploreWindow::~ExploreWindow() = default;
 
+// The picture as large as the window's height lets it, up to its own size and two fifths of the
+// width; the panel its least; the view the rest.
+void ExploreWindow::arrange_columns() {
+    const int free = width() - 2 * columns_->handleWidth();
+    const int fitting =
+        static_cast<int>(height() * static_cast<double>(client_width) / client_height);
+    const int picture =
+        std::max(form_->minimumWidth(), std::min({client_width, fitting, free * 2 / 5}));
+    set_column_widths(picture, std::max(panel_->minimumWidth(), (free - picture) * 2 / 5));
+}
+
+void ExploreWindow::set_column_widths(int picture, int panel) {
+    const int free = width() - 2 * columns_->handleWidth();
+    columns_->setSizes({picture, std::max(least_view_width, free - picture - panel), panel});
+}
+
+QByteArray ExploreWindow::columns_state() const {
+    return columns_->saveState();
+}
+
+void ExploreWindow::restore_columns(const QByteArray& state) {
+    if (state.isEmpty() || !columns_->restoreState(state)) arrange_columns();
+}
+
 QWidget* ExploreWindow::make_panel() {
-    auto* scroll = new QScrollArea(this);
-    scroll->setMinimumWidth(panel_width);
+    panel_ = new QWidget(this);
+    panel_->setObjectName(QStringLiteral("panel"));
+    auto* panel = new QVBoxLayout(panel_);
+    panel->setContentsMargins(4, 4, 0, 0);
+    panel->addWidget(make_timeline(panel_));
+    // The rest scrolls beneath the timeline, which stays in view.
+    auto* scroll = new QScrollArea(panel_);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::NoFrame);
-    auto* panel = new QWidget(scroll);
-    auto* column = new QVBoxLayout(panel);
-    column->addWidget(make_timeline(panel));
+    auto* rows = new QWidget(scroll);
+    auto* column = new QVBoxLayout(rows);
+    column->setContentsMargins(0, 0, 6, 0);  // clear of the scroll bar
+    column->addWidget(make_engine(rows));
 
-    QGroupBox* now = group(QStringLiteral("At this step"), panel);
-    values_ = monospace_label(now);
+    auto* now = new FoldSection(QStringLiteral("At this step"), rows);
+    values_ = monospace_label(now->body());
+    // Room for the six lines of a step, before the sweep starts too: nothing beneath moves.
+    values_->setMinimumHeight(values_->fontMetrics().lineSpacing() * 6);
     now->layout()->addWidget(values_);
     column->addWidget(now);
 
-    // The command line's own summary, word for word.
-    QGroupBox* figures = group(QStringLiteral("Analysis"), panel);
-    off_picture_ = new QLabel(figures);
+    // The command line's own summary, word for word, wrapped to the panel's width.
+    auto* figures = new FoldSection(QStringLiteral("Analysis"), rows);
+    // The note's room is kept whether or not it says anything, so that nothing beneath it
+    // moves when it comes or goes.
+    off_picture_ = new QLabel(figures->body());
     off_picture_->setObjectName(QStringLiteral("off_picture"));
     off_picture_->setWordWrap(true);
+    off_picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     off_picture_->setStyleSheet(QStringLiteral("color: #a04000;"));
-    off_picture_->hide();
+    off_picture_->setFixedHeight(off_picture_->fontMetrics().lineSpacing() * 3 + 4);
     figures->layout()->addWidget(off_picture_);
-    analysis_ = new QPlainTextEdit(figures);
+    analysis_ = new QPlainTextEdit(figures->body());
     analysis_->setReadOnly(true);
-    analysis_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    analysis_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    analysis_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPointSizeF(fixed.pointSizeF() * 0.9);
+    fixed.setPointSizeF(fixed.pointSizeF() * 0.85);
     analysis_->setFont(fixed);
-    // Six lines in view (the rest scrolls), that the engine's first six boxes show beneath.
     const double margins = 2 * (analysis_->document()->documentMargin() + analysis_->frameWidth());
     analysis_->setFixedHeight(
-        static_cast<int>(std::ceil(QFontMetrics(fixed).lineSpacing() * 6 + margins)));
+        static_cast<int>(std::ceil(QFontMetrics(fixed).lineSpacing() * analysis_lines + margins)));
     figures->layout()->addWidget(analysis_);
     column->addWidget(figures);
 
-    column->addWidget(make_exports(panel));
-    column->addWidget(make_engine(panel), 1);  // the boxes take what room is left
-    scroll->setWidget(panel);
-    return scroll;
+    column->addWidget(make_exports(rows));
+    column->addStretch(1);
+    scroll->setWidget(rows);
+    panel->addWidget(scroll, 1);
+    panel_->setMinimumWidth(rows->minimumSizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width() + 4);
+    return panel_;
 }
 
 QWidget* ExploreWindow::make_exports(QWidget* panel) {
@@ -151,8 +204,13 @@ QWidget* ExploreWindow::make_exports(QWidget* panel) {
        [this] { save_picture(this, cycle_, shown_step(), true); });
     on(button(QStringLiteral("Summary\u2026"), exports, first),
        [this] { save_summary(this, series_->analysis, parameters()); });
-    on(button(QStringLiteral("Video\u2026"), exports, second),
-       [this] { save_video(this, cycle_); });
+    QPushButton* video = button(QStringLiteral("Video\u2026"), exports, second);
+    auto* layouts = new QMenu(video);
+    layouts->addAction(QStringLiteral("The picture alone\u2026"), this,
+                       [this] { save_video(this, cycle_, VideoLayout::picture); });
+    layouts->addAction(QStringLiteral("Beside the pressure view, 1920 \u00d7 1080\u2026"), this,
+                       [this] { save_video(this, cycle_, VideoLayout::side); });
+    video->setMenu(layouts);
     on(button(QStringLiteral("Study\u2026"), exports, second),
        [this] { study_in_dialog(this, parameters()); });
     on(button(QStringLiteral("Map\u2026"), exports, second), [this] {
@@ -241,15 +299,26 @@ bool ExploreWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void ExploreWindow::fill_screen() {
+    const QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (where == nullptr) return;
+    const QRect room = where->availableGeometry();
+    resize(std::min(room.width(), wanted_width),
+           std::clamp(room.height() - frame_allowance, client_height / 2, tallest));
+    arrange_columns();
+    move(room.topLeft());
+}
+
 void ExploreWindow::fit_to_screen() {
     const QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
     if (where == nullptr) return;
-    // A title bar and the frame, which the window manager adds only once it is shown.
-    constexpr int frame_allowance = 48;
     const QRect room = where->availableGeometry();
     const QSize fitting(std::min(width(), room.width()),
                         std::min(height(), room.height() - frame_allowance));
-    if (fitting != size()) resize(fitting);
+    if (fitting != size()) {
+        resize(fitting);
+        arrange_columns();
+    }
     if (!room.contains(frameGeometry())) move(room.topLeft());
 }
 

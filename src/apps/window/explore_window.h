@@ -26,12 +26,14 @@
 class QAction;
 class QComboBox;
 class QMenu;
+class QSplitter;
 
 namespace hcci {
 
-// The explorer: the window's picture, keys and all, with tabs beside it: a panel to scrub through
-// the sweep, read the values at a step, change the engine, read its analysis and export it, and
-// the views an engineer reads the cycle by, a baseline engine drawn under the current one.
+// The explorer: three columns side by side, split by handles that the pointer moves: the
+// window's picture, keys and all; the view an engineer reads the cycle by, chosen by the tabs
+// above it, a baseline engine drawn under the current one; and the panel to scrub through the
+// sweep, change the engine, read the values at a step and its analysis, and export it.
 class ExploreWindow final : public QWidget {
     Q_OBJECT
 
@@ -45,8 +47,16 @@ public:
     Form1& picture() { return *form_; }
     QSlider& timeline() { return *slider_; }
     ParameterForm& parameter_form() { return *parameters_form_; }
+    // The views' tabs.
     QTabWidget& tabs() { return *tabs_; }
-    // The tab of the view of that name ("pressure-angle").
+    QWidget& panel() { return *panel_; }
+    QSplitter& columns() { return *columns_; }
+    // The columns' widths shared out afresh for the window's size, or as the user left them.
+    void arrange_columns();
+    void set_column_widths(int picture, int panel);
+    QByteArray columns_state() const;
+    void restore_columns(const QByteArray& state);
+    // The view of that name ("pressure-angle").
     CycleViewWidget& view(std::string_view name);
     // The engine the views draw dashed beneath the current one, and the analysis compares with.
     void set_baseline(const std::optional<EngineParameters>& baseline);
@@ -65,6 +75,8 @@ public:
     bool may_end();
     // Makes the window no larger than its screen's available area, title bar and all.
     void fit_to_screen();
+    // Makes the window as large as its screen's available area, up to what it has use for.
+    void fill_screen();
     // Shows the picture after the step, held there.
     void show_step(int step);
     // Another engine (which must pass check_parameters), at the step now shown.
@@ -125,6 +137,8 @@ private:
     QLabel* values_ = nullptr;
     QPlainTextEdit* analysis_ = nullptr;
     QLabel* off_picture_ = nullptr;
+    QSplitter* columns_ = nullptr;
+    QWidget* panel_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     std::vector<CycleViewWidget*> views_;  // in the order of cycle_views()
     std::shared_ptr<const CycleSeries> series_, baseline_series_;
@@ -132,7 +146,6 @@ private:
     QAction* pin_ = nullptr;
     QAction* clear_baseline_ = nullptr;
     QMenu* compare_menu_ = nullptr;
-    bool widened_ = false;
     QPushButton* play_ = nullptr;
     ParameterForm* parameters_form_ = nullptr;
     std::unique_ptr<PictureTimeline> timeline_;

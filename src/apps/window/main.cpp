@@ -83,10 +83,17 @@ int run(int argc, char* argv[]) {
         QGuiApplication::setDesktopFileName(QStringLiteral(HCCI_DESKTOP_ID "_explorer"));
         // The size it had when last closed, within the screen as it is now.
         QSettings settings;
-        explorer.restoreGeometry(settings.value(QStringLiteral("explorer/geometry")).toByteArray());
+        // The first time, the screen's room.
+        if (!explorer.restoreGeometry(
+                settings.value(QStringLiteral("explorer/geometry")).toByteArray())) {
+            explorer.fill_screen();
+        }
         explorer.fit_to_screen();
+        // The columns as they were left: how wide the picture, the view and the panel.
+        explorer.restore_columns(settings.value(QStringLiteral("explorer/columns")).toByteArray());
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &explorer, [&] {
             settings.setValue(QStringLiteral("explorer/geometry"), explorer.saveGeometry());
+            settings.setValue(QStringLiteral("explorer/columns"), explorer.columns_state());
         });
         explorer.show();
         explorer.picture().setFocus();  // the picture's keys act from the start

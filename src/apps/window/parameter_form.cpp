@@ -3,14 +3,15 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
+#include "apps/window/fold_section.h"
 #include "apps/window/jump_slider.h"
 #include "core/model/engine_model.h"
 #include "core/report/number_text.h"
@@ -20,6 +21,10 @@
 
 namespace hcci {
 namespace {
+
+// A box wide enough for "-12.345", and a slider long enough to set a value by the pointer.
+constexpr int box_width = 84;
+constexpr int least_slider_width = 200;
 
 const ParameterInfo& info_at(std::size_t index) {
     return parameter_table()[index];
@@ -39,10 +44,12 @@ SliderScale slider_scale(const ParameterInfo& info, double step) {
     return {lowest, std::max(lowest, highest)};
 }
 
-// The value at a slider's position, as it would be typed: 0.5 steps show one decimal at most.
-double value_at(int position, double step) {
-    const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
-    return parse_decimal(fixed_text(position * step, decimals)).value_or(position * step);
+// A value on a grid of the increment, as it would be typed: 0.05 steps show two decimals at
+// most, never 0.15000000000000002.
+double on_grid(double value, double increment) {
+    const double snapped = std::round(value / increment) * increment;
+    const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(increment) - 1e-9)));
+    return parse_decimal(fixed_text(snapped, decimals)).value_or(snapped);
 }
 
 QLabel* small_label(const QString& text, QWidget* parent) {
@@ -62,21 +69,11 @@ ParameterForm::ParameterForm(QWidget* parent, Check check)
     sliders_.resize(count);
     notes_.resize(count);
     reasons_.resize(count);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    // The rows scroll by themselves, so that what stands around them stays in view.
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setMinimumHeight(120);
-    auto* rows = new QWidget(scroll);
-    auto* grid = new QGridLayout(rows);
-    grid->setContentsMargins(0, 0, 6, 0);  // clear of the scroll bar
-    grid->setVerticalSpacing(1);
-    grid->setColumnStretch(2, 1);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
     // The model first: it decides which of the numbers below play a part.
-    model_ = new QComboBox(rows);
+    auto* model_row = new QHBoxLayout;
+    model_ = new QComboBox(this);
     model_->setObjectName(QStringLiteral("model"));
     QString model_tip;
     for (const EngineModelEntry* model : engine_models()) {
@@ -86,65 +83,79 @@ ParameterForm::ParameterForm(QWidget* parent, Check check)
     }
     model_tip += QStringLiteral("In a parameter file: model");
     model_->setToolTip(model_tip);
-    auto* model_label = new QLabel(QStringLiteral("Engine model"), rows);
+    auto* model_label = new QLabel(QStringLiteral("Engine model"), this);
     model_label->setBuddy(model_);
     model_label->setToolTip(model_tip);
-    grid->addWidget(model_label, 0, 0);
-    grid->addWidget(model_, 0, 1, 1, 2, Qt::AlignLeft);
+    model_row->addWidget(model_label);
+    model_row->addWidget(model_, 1);
+    column->addLayout(model_row);
     connect(model_, &QComboBox::currentIndexChanged, this, [this](int index) {
         choose_model(engine_models()[static_cast<std::size_t>(index)]->name);
     });
     choices_.resize(choice_table().size());
-    int row = 1;
     std::string_view group;
-    // The table lists each group's parameters together.
+    QVBoxLayout* rows = nullptr;
+    // The table lists each group's parameters together; each group folds under its title.
     for (const ParameterInfo& info : parameter_table()) {
         const std::size_t i = parameter_index(info);
-        if (group != info.group) {
+        if (rows == nullptr || group != info.group) {
             group = info.group;
-            auto* title = new QLabel(text_of(info.group), rows);
-            QFont bold = title->font();
-            bold.setBold(true);
-            title->setFont(bold);
-            grid->addWidget(title, row++, 0, 1, 3);
+            auto* section = new FoldSection(text_of(info.group), this);
+            section->setObjectName(QStringLiteral("group ") + text_of(info.group));
+            sections_.push_back(section);
+            rows = section->layout();
+            rows->setSpacing(1);
+            column->addWidget(section);
             // A group's named choices first.
             for (std::size_t c = 0; c < choice_table().size(); ++c) {
-                if (choice_table()[c].group != group) continue;
-                add_choice_row(c, rows, grid, row);
-                row += 2;
+                if (choice_table()[c].group == group) add_choice_row(c, rows);
             }
         }
-        auto* name = new QLabel(text_of(info.label), rows);
-        auto* box = new QLineEdit(rows);
+        // The plain name above its box and slider, the name in a parameter file at its right.
+        auto* heading = new QHBoxLayout;
+        auto* name = new QLabel(text_of(info.label), this);
+        auto* machine = small_label(text_of(info.name), this);
+        machine->setForegroundRole(QPalette::PlaceholderText);
+        machine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        heading->addWidget(name, 1);
+        heading->addWidget(machine, 0, Qt::AlignRight);
+        auto* box = new QLineEdit(this);
         box->setObjectName(text_of(info.name));
-        box->setFixedWidth(96);
+        box->setFixedWidth(box_width);
+        // Its height kept when the red frame of a refusal comes, so that nothing moves.
+        box->setFixedHeight(box->sizeHint().height());
         box->installEventFilter(this);
         name->setBuddy(box);
         const SliderScale scale = slider_scale(info, info.step);
-        auto* slider = new QSlider(Qt::Horizontal, rows);
+        auto* slider = new QSlider(Qt::Horizontal, this);
         slider->setRange(scale.lowest, scale.highest);
         slider->setFocusPolicy(Qt::StrongFocus);
-        slider->setMinimumWidth(60);
+        slider->setMinimumWidth(least_slider_width);
         slider->installEventFilter(this);
         jump_to_click(slider);
-        auto* machine = small_label(text_of(info.name), rows);
-        machine->setForegroundRole(QPalette::PlaceholderText);
-        machine->setTextInteractionFlags(Qt::TextSelectableByMouse);
         for (QWidget* tipped : {static_cast<QWidget*>(name), static_cast<QWidget*>(box),
                                 static_cast<QWidget*>(slider), static_cast<QWidget*>(machine)}) {
             tipped->setProperty("parameter", static_cast<qulonglong>(i));
             tipped_.push_back(tipped);
         }
-        // The note's room is kept whatever it says, so that nothing moves when a reason shows.
-        auto* note = small_label({}, rows);
-        note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        // The range, or why the text does not count, wrapped in full under the row: a reason
+        // that takes more lines moves only the rows below the one being edited.
+        auto* note = small_label({}, this);
+        note->setWordWrap(true);
+        // Its height set by fit_note, not asked of it by the layouts, which then spread a
+        // change of it over the rows above.
+        QSizePolicy fixed(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        fixed.setHeightForWidth(false);
+        note->setSizePolicy(fixed);
         note->setFixedHeight(note->fontMetrics().height());
-        grid->addWidget(name, row, 0);
-        grid->addWidget(box, row, 1);
-        grid->addWidget(slider, row, 2);
-        grid->addWidget(machine, row + 1, 0);
-        grid->addWidget(note, row + 1, 1, 1, 2);
-        row += 2;
+        note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        auto* setting = new QHBoxLayout;
+        setting->addWidget(box);
+        setting->addWidget(slider, 1);
+        rows->addLayout(heading);
+        rows->addLayout(setting);
+        rows->addWidget(note);
+        rows->addSpacing(4);
         boxes_[i] = box;
         sliders_[i] = slider;
         notes_[i] = note;
@@ -152,30 +163,31 @@ ParameterForm::ParameterForm(QWidget* parent, Check check)
         connect(slider, &QSlider::valueChanged, this,
                 [this, i](int position) { slid(i, position); });
     }
-    grid->setRowStretch(row, 1);
-    scroll->setWidget(rows);
-    layout->addWidget(scroll, 1);
+    column->addStretch(1);
     set_parameters(EngineParameters{});
 }
 
 // A named choice: a box of its options, its file name beneath.
-void ParameterForm::add_choice_row(std::size_t index, QWidget* rows, QGridLayout* grid, int row) {
+void ParameterForm::add_choice_row(std::size_t index, QVBoxLayout* rows) {
     const ChoiceInfo& info = choice_table()[index];
-    auto* box = new QComboBox(rows);
+    auto* box = new QComboBox(this);
     box->setObjectName(text_of(info.name));
     for (const ChoiceOption& option : info.options) box->addItem(text_of(option.name));
     const QString tip = QString::fromStdString(choice_tooltip(info));
     box->setToolTip(tip);
-    auto* name = new QLabel(text_of(info.label), rows);
+    // The plain name above its box, the name in a parameter file at its right, as a number's.
+    auto* heading = new QHBoxLayout;
+    auto* name = new QLabel(text_of(info.label), this);
     name->setBuddy(box);
     name->setToolTip(tip);
-    auto* machine = small_label(text_of(info.name), rows);
+    auto* machine = small_label(text_of(info.name), this);
     machine->setForegroundRole(QPalette::PlaceholderText);
     machine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     machine->setToolTip(tip);
-    grid->addWidget(name, row, 0);
-    grid->addWidget(box, row, 1, 1, 2, Qt::AlignLeft);
-    grid->addWidget(machine, row + 1, 0);
+    heading->addWidget(name, 1);
+    heading->addWidget(machine, 0, Qt::AlignRight);
+    rows->addLayout(heading);
+    rows->addWidget(box, 0, Qt::AlignLeft);
     choices_[index] = box;
     connect(box, &QComboBox::currentIndexChanged, this, [this, index](int position) {
         const ChoiceInfo& choice = choice_table()[index];
@@ -251,10 +263,13 @@ void ParameterForm::show_model() {
     for (std::size_t c = 0; c < choices_.size(); ++c) {
         choices_[c]->setEnabled(shapes(choice_table()[c], parameters_.model));
     }
-    for (QWidget* tipped : tipped_) {
-        const auto i = static_cast<std::size_t>(tipped->property("parameter").toULongLong());
-        tipped->setToolTip(
-            QString::fromStdString(parameter_tooltip(info_at(i), parameters_.model)));
+    if (tips_model_ != parameters_.model) {
+        tips_model_ = parameters_.model;
+        for (QWidget* tipped : tipped_) {
+            const auto i = static_cast<std::size_t>(tipped->property("parameter").toULongLong());
+            tipped->setToolTip(
+                QString::fromStdString(parameter_tooltip(info_at(i), parameters_.model)));
+        }
     }
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
         if (reasons_[i].isEmpty()) mark(i, {});
@@ -263,29 +278,53 @@ void ParameterForm::show_model() {
 
 void ParameterForm::show_value(std::size_t i) {
     const double value = parameters_.*info_at(i).member;
-    boxes_[i]->setText(QString::fromStdString(shortest_text(value)));
+    const QString text = QString::fromStdString(shortest_text(value));
+    if (boxes_[i]->text() != text) boxes_[i]->setText(text);
     const QSignalBlocker quiet(sliders_[i]);
     const double step = info_at(i).step;
     sliders_[i]->setValue(static_cast<int>(std::lround(value / step)));
 }
 
+// A note as tall as its text wrapped at its width takes, a line at least.
+void ParameterForm::fit_note(std::size_t i, int width) {
+    QLabel* note = notes_[i];
+    const QFontMetrics metrics = note->fontMetrics();
+    const QRect wrapped = metrics.boundingRect(QRect(0, 0, std::max(width, 1), 1 << 20),
+                                               Qt::TextWordWrap, note->text());
+    note->setFixedHeight(std::max(metrics.height(), wrapped.height()));
+}
+
+void ParameterForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    for (std::size_t i = 0; i < notes_.size(); ++i) fit_note(i, note_width());
+}
+
+int ParameterForm::note_width() const {
+    return width() - FoldSection::indent;  // the notes span the form, less the groups' indent
+}
+
+// Each property is set only when it changes: a style sheet or a label's text set again costs
+// the panel a new layout, and a change of engine marks every row.
 void ParameterForm::mark(std::size_t i, const QString& reason) {
     reasons_[i] = reason;
     const ParameterInfo& info = info_at(i);
     QLabel* note = notes_[i];
+    QString text = reason, tip = reason, note_style, box_style;
     if (reason.isEmpty()) {
-        QString range = QString::fromStdString(allowed_text(info));
-        if (!info.unit.empty()) range = text_of(info.unit) + QStringLiteral(", ") + range;
-        note->setText(range);
-        note->setToolTip(QString::fromStdString(parameter_tooltip(info, parameters_.model)));
-        note->setStyleSheet({});
-        boxes_[i]->setStyleSheet({});
-        return;
+        text = QString::fromStdString(allowed_text(info));
+        if (!info.unit.empty()) text = text_of(info.unit) + QStringLiteral(", ") + text;
+        tip = QString::fromStdString(parameter_tooltip(info, parameters_.model));
+    } else {
+        note_style = QStringLiteral("color: #c00000");
+        box_style = QStringLiteral("QLineEdit { border: 1px solid #c00000; }");
     }
-    note->setText(reason);
-    note->setToolTip(reason);
-    note->setStyleSheet(QStringLiteral("color: #c00000"));
-    boxes_[i]->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #c00000; }"));
+    if (note->text() != text) {
+        note->setText(text);
+        fit_note(i, note_width());
+    }
+    if (note->toolTip() != tip) note->setToolTip(tip);
+    if (note->styleSheet() != note_style) note->setStyleSheet(note_style);
+    if (boxes_[i]->styleSheet() != box_style) boxes_[i]->setStyleSheet(box_style);
 }
 
 void ParameterForm::typed(std::size_t i) {
@@ -305,22 +344,29 @@ void ParameterForm::typed(std::size_t i) {
 }
 
 void ParameterForm::slid(std::size_t i, int position) {
-    const double value = value_at(position, info_at(i).step);
+    show_offered(i, on_grid(position * info_at(i).step, info_at(i).step));
+}
+
+void ParameterForm::show_offered(std::size_t i, double value) {
     boxes_[i]->setText(QString::fromStdString(shortest_text(value)));
     offer(i, value);
 }
 
-void ParameterForm::step_by(std::size_t i, int steps) {
-    const double step = info_at(i).step;
+// From the box's value (or the one that counts, when the box's does not), by whole steps of
+// the parameter, or of a tenth of it; kept within the slider's ends.
+void ParameterForm::step_by(std::size_t i, int steps, bool tenth) {
+    const ParameterInfo& info = info_at(i);
+    const double increment = tenth ? info.step / 10 : info.step;
     const DecimalRead read = read_decimal(boxes_[i]->text().trimmed().toStdString());
     const double from =
-        read.kind == DecimalRead::Kind::number ? read.value : parameters_.*info_at(i).member;
-    const SliderScale scale = slider_scale(info_at(i), step);
-    const int position =
-        std::clamp(static_cast<int>(std::lround(from / step)) + steps, scale.lowest, scale.highest);
-    slid(i, position);
+        read.kind == DecimalRead::Kind::number ? read.value : parameters_.*info.member;
+    const SliderScale scale = slider_scale(info, info.step);
+    const double value = std::clamp(on_grid(from + steps * increment, increment),
+                                    on_grid(scale.lowest * info.step, info.step),
+                                    on_grid(scale.highest * info.step, info.step));
+    show_offered(i, value);
     const QSignalBlocker quiet(sliders_[i]);
-    sliders_[i]->setValue(position);
+    sliders_[i]->setValue(static_cast<int>(std::lround(value / info.step)));
 }
 
 void ParameterForm::offer(std::size_t i, double value) {
@@ -344,24 +390,41 @@ void ParameterForm::offer(std::size_t i, double value) {
     emit changed(parameters_);
 }
 
-// The arrows step a box's value; the wheel turns a slider only while it has the focus, so that
-// scrolling past the rows never changes the engine.
+// Up and Down on a box, and the arrows on a slider, step the value by the parameter's step,
+// with Shift by a tenth of it; so does the wheel over a box or slider that has the focus. The
+// wheel over one without the focus scrolls the panel, so that scrolling past the rows never
+// changes the engine.
 bool ParameterForm::eventFilter(QObject* watched, QEvent* event) {
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
-        if (watched == boxes_[i] && event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Up || key == Qt::Key_Down) {
-                step_by(i, key == Qt::Key_Up ? 1 : -1);
+        const bool box = watched == boxes_[i];
+        if (!box && watched != sliders_[i]) continue;
+        if (event->type() == QEvent::KeyPress) {
+            const auto* press = static_cast<QKeyEvent*>(event);
+            const bool tenth = press->modifiers() & Qt::ShiftModifier;
+            const int key = press->key();
+            const bool up = key == Qt::Key_Up || (!box && key == Qt::Key_Right);
+            const bool down = key == Qt::Key_Down || (!box && key == Qt::Key_Left);
+            if (up || down) {
+                step_by(i, up ? 1 : -1, tenth);
                 return true;
             }
-            if (key == Qt::Key_Escape && !reasons_[i].isEmpty()) {
+            if (box && key == Qt::Key_Escape && !reasons_[i].isEmpty()) {
                 show_value(i);  // back to the value that counts
                 mark(i, {});
                 return true;
             }
         }
-        if (watched == sliders_[i] && event->type() == QEvent::Wheel && !sliders_[i]->hasFocus()) {
-            event->ignore();
+        if (event->type() == QEvent::Wheel) {
+            auto* wheel = static_cast<QWheelEvent*>(event);
+            if (!static_cast<QWidget*>(watched)->hasFocus()) {
+                event->ignore();  // on to the panel, which scrolls
+                return true;
+            }
+            // Some platforms turn the wheel sideways while Shift is held.
+            const QPoint delta = wheel->angleDelta();
+            const int turned = delta.y() != 0 ? delta.y() : delta.x();
+            const int notches = turned / 120;
+            if (notches != 0) step_by(i, notches, wheel->modifiers() & Qt::ShiftModifier);
             return true;
         }
     }

@@ -4,6 +4,7 @@
 #include <fast_float/fast_float.h>
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -140,6 +141,37 @@ std::string fixed_text(double value, int decimals) {
     std::string text = fmt::format("{:.{}f}", value, decimals);
     if (text.size() > longest) return shortest_text(value);
     return text;
+}
+
+std::string rounded_text(double value, int decimals) {
+    if (!std::isfinite(value)) return shortest_text(value);
+    std::string text = fixed_text(value, std::max(0, decimals));
+    if (text.find_first_of("e") != std::string::npos) return text;  // too long for fixed
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.') text.pop_back();
+    }
+    if (text == "-0") text = "0";
+    return text;
+}
+
+std::string significant_text(double value, int digits) {
+    return significant_text(value, digits, value);
+}
+
+std::string significant_text(double value, int digits, double magnitude) {
+    if (!std::isfinite(value)) return shortest_text(value);
+    digits = std::max(1, digits);
+    magnitude = std::abs(magnitude);
+    if (magnitude == 0 || !std::isfinite(magnitude)) magnitude = std::abs(value);
+    if (magnitude == 0) return "0";
+    const int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+    const int decimals = digits - 1 - exponent;
+    if (exponent >= -4 && exponent < digits) return rounded_text(value, decimals);
+    const double unit = std::pow(10.0, -decimals);
+    const double rounded = std::round(value / unit) * unit;
+    if (rounded == 0) return "0";
+    return fmt::format("{:.{}g}", rounded, digits);
 }
 
 DecimalRead read_decimal(std::string_view text) {

@@ -13,12 +13,14 @@
 namespace hcci {
 namespace {
 
-// Six significant digits: enough to read a difference by, short enough for a column.
-std::string column(double value) {
+// An angle (or a span of angles) to a hundredth of a degree; anything else to six significant
+// digits of the larger of the two engines' values: enough to read a difference by, short enough
+// for a column, and a difference that is float noise reads 0.
+std::string column(const std::string& key, double value, double magnitude) {
     if (std::isnan(value)) return "-";
-    char buffer[32];
-    (void)std::snprintf(buffer, sizeof buffer, "%.6g", value);
-    return buffer;
+    const bool angle = key.ends_with("_deg_atdc") || key.ends_with("_duration_deg");
+    if (angle) return rounded_text(value, 2);
+    return significant_text(value, 6, magnitude);
 }
 
 std::string row(const std::string& key, const std::string& a, const std::string& b,
@@ -91,9 +93,11 @@ std::string comparison_text(const CycleAnalysis& current, const EngineParameters
     const std::vector<Metric> now = metrics_of(current);
     const std::vector<Metric> before = metrics_of(baseline);
     for (std::size_t i = 0; i < now.size() && i < before.size(); ++i) {
-        const double difference = now[i].value - before[i].value;
-        text += row(now[i].key, column(now[i].value), column(before[i].value),
-                    now[i].kind == Metric::Kind::flag ? "" : column(difference));
+        const std::string& key = now[i].key;
+        const double a = now[i].value, b = before[i].value;
+        const double larger = std::max(std::abs(a), std::abs(b));
+        text += row(key, column(key, a, a), column(key, b, b),
+                    now[i].kind == Metric::Kind::flag ? "" : column(key, a - b, larger));
     }
     return text;
 }

@@ -13,6 +13,7 @@
 #include "core/model/sweep.h"
 #include "core/report/output_format.h"
 #include "qt/picture/picture.h"
+#include "qt/video/side_frames.h"
 #include "qt/video/video_encoder.h"
 #include "qt/video/video_frames.h"
 
@@ -170,8 +171,42 @@ int video_frame_step(int frame, int frame_count) {
         std::lround(static_cast<double>(frame) * last_step / (frame_count - 1)));
 }
 
+namespace {
+
+// The frames of the side layout, each converted whole, at the same steps as the picture's.
+void encode_side_video(const VideoOptions& options, const SharedRecord& record, int fd,
+                       const std::function<void(int, int)>& progress) {
+    const int frames = video_frame_count(options);
+    SideFrames pictures(record, options.labels);
+    const QSize coded = coded_size(options.format, side_frame_size);
+    std::optional<FrameConverter> converter;
+    if (options.format == VideoFormat::gif) {
+        // The colours of the finished frame: a frame of its own made to its end.
+        SideFrames finished(record, options.labels);
+        converter.emplace(coded, most_frequent_colours(finished.advance_to(last_step)));
+    } else {
+        converter.emplace(coded);
+    }
+    VideoEncoder encoder(options, coded, frames, fd);
+    EncoderThread codec(encoder);
+    for (int i = 0; i < frames; ++i) {
+        converter->update(pictures.advance_to(video_frame_step(i, frames)), pictures.changes());
+        const auto taken = codec.take();
+        converter->copy_to(taken.frame, taken.new_buffers);
+        codec.give(taken.frame, i);
+        progress(i + 1, frames);
+    }
+    codec.finish();
+}
+
+}  // namespace
+
 void encode_video(const VideoOptions& options, const SharedRecord& record, int fd,
                   const std::function<void(int, int)>& progress) {
+    if (options.layout == VideoLayout::side) {
+        encode_side_video(options, record, fd, progress);
+        return;
+    }
     const int frames = video_frame_count(options);
     const int scale = video_scale(options);
     // Every frame continues the drawing of the frame before: one sweep, drawn once.

@@ -22,6 +22,10 @@ VideoFormat video_format_of(std::string_view path);
 // How the format's file is written (the table of output formats says): an MP4 and a WebM seek.
 FormatWriting video_writing(VideoFormat format);
 
+// The picture alone, at its own proportions; or beside it the pressure-angle view with a cursor
+// at the angle, in a 1920 x 1080 frame (16:9, for a slide).
+enum class VideoLayout { picture, side };
+
 struct VideoOptions {
     VideoFormat format = VideoFormat::mp4;
     int fps = 30;
@@ -29,6 +33,7 @@ struct VideoOptions {
     int scale = 0;  // the picture's, times the client area; 0: the format's own (video_scale)
     bool labels = true;
     double hold = 2;  // GIF: seconds the last frame stays before the loop starts again
+    VideoLayout layout = VideoLayout::picture;  // side: scale is not asked
 };
 
 // The scale the picture is drawn at: the one asked for, or by default twice the client area
