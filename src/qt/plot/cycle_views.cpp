@@ -84,25 +84,39 @@ std::pair<double, double> fitted(const std::vector<ViewLine>& lines, bool on_x, 
     return {never_negative ? std::max(0.0, low - margin) : low - margin, high + margin};
 }
 
+// Where a point of the data falls on a plot of that size over those ranges, in pixels.
+class PlotPixels {
+public:
+    PlotPixels(QSizeF pixels, std::pair<double, double> x_range, std::pair<double, double> y_range,
+               bool log_x, bool log_y)
+        : log_x_(log_x),
+          log_y_(log_y),
+          x0_(coordinate(x_range.first, log_x)),
+          y0_(coordinate(y_range.first, log_y)),
+          sx_(pixels.width() / (coordinate(x_range.second, log_x) - x0_)),
+          sy_(pixels.height() / (coordinate(y_range.second, log_y) - y0_)) {}
+    std::pair<double, double> operator()(const PlotPoint& p) const {
+        return {(coordinate(p.x, log_x_) - x0_) * sx_, (coordinate(p.y, log_y_) - y0_) * sy_};
+    }
+
+private:
+    static double coordinate(double v, bool logarithmic) { return logarithmic ? std::log10(v) : v; }
+    bool log_x_, log_y_;
+    double x0_, y0_, sx_, sy_;
+};
+
 }  // namespace
 
 std::vector<PlotPoint> thinned(const std::vector<PlotPoint>& points, QSizeF pixels,
                                std::pair<double, double> x_range, std::pair<double, double> y_range,
                                bool log_x, bool log_y, double straighten_within) {
     if (points.size() < 3) return points;
-    const auto coordinate = [](double v, bool logarithmic) {
-        return logarithmic ? std::log10(v) : v;
-    };
-    const double x0 = coordinate(x_range.first, log_x);
-    const double y0 = coordinate(y_range.first, log_y);
-    const double sx = pixels.width() / (coordinate(x_range.second, log_x) - x0);
-    const double sy = pixels.height() / (coordinate(y_range.second, log_y) - y0);
+    const PlotPixels to_pixels(pixels, x_range, y_range, log_x, log_y);
     std::vector<PlotPoint> kept;
     std::vector<PixelPosition> at;  // the kept points' pixels, where they are straightened
     long last_px = LONG_MIN, last_py = LONG_MIN;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        const double x = (coordinate(points[i].x, log_x) - x0) * sx;
-        const double y = (coordinate(points[i].y, log_y) - y0) * sy;
+        const auto [x, y] = to_pixels(points[i]);
         const long px = std::lround(x);
         const long py = std::lround(y);
         if (px == last_px && py == last_py && i + 1 < points.size()) continue;
@@ -144,17 +158,12 @@ std::vector<PlotPoint> simplified(const std::vector<PlotPoint>& points, QSizeF p
                                   std::pair<double, double> y_range, bool log_x, bool log_y,
                                   double tolerance_px) {
     if (points.size() < 3) return points;
-    const auto coordinate = [](double v, bool logarithmic) {
-        return logarithmic ? std::log10(v) : v;
-    };
-    const double x0 = coordinate(x_range.first, log_x);
-    const double y0 = coordinate(y_range.first, log_y);
-    const double sx = pixels.width() / (coordinate(x_range.second, log_x) - x0);
-    const double sy = pixels.height() / (coordinate(y_range.second, log_y) - y0);
+    const PlotPixels to_pixels(pixels, x_range, y_range, log_x, log_y);
     std::vector<QPointF> px;
     px.reserve(points.size());
     for (const PlotPoint& p : points) {
-        px.emplace_back((coordinate(p.x, log_x) - x0) * sx, (coordinate(p.y, log_y) - y0) * sy);
+        const auto [x, y] = to_pixels(p);
+        px.emplace_back(x, y);
     }
     // Douglas-Peucker: a stretch keeps its farthest point from its chord while that lies
     // beyond the tolerance, and is split there.
