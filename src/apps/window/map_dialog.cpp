@@ -157,7 +157,7 @@ void map_in_dialog(QWidget* parent, const EngineParameters& engine,
                                 QString::fromStdString(shortest_text(problem->x) + ", " +
                                                        shortest_text(problem->y) + at));
     }
-    const std::string png = plot_map(table, {}, PlotFormat::png);
+    std::string png = plot_map(table, {}, PlotFormat::png);
     QPixmap plot;
     plot.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<uint>(png.size()),
                       "PNG");

@@ -255,7 +255,7 @@ constexpr UnitKey unit_keys[] = {
 }  // namespace
 
 std::string engine_json_key(const ParameterInfo& parameter) {
-    const std::string name(parameter.name);
+    std::string name(parameter.name);
     if (parameter.unit.empty()) return name;
     for (const UnitKey& unit : unit_keys) {
         if (unit.unit != parameter.unit) continue;

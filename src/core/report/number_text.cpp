@@ -146,7 +146,7 @@ std::string fixed_text(double value, int decimals) {
 std::string rounded_text(double value, int decimals) {
     if (!std::isfinite(value)) return shortest_text(value);
     std::string text = fixed_text(value, std::max(0, decimals));
-    if (text.find_first_of("e") != std::string::npos) return text;  // too long for fixed
+    if (text.find('e') != std::string::npos) return text;  // too long for fixed
     if (text.find('.') != std::string::npos) {
         text.erase(text.find_last_not_of('0') + 1);
         if (text.back() == '.') text.pop_back();
