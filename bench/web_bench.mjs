@@ -124,7 +124,7 @@ try {
       }
       return taken;
     });
-    const native = nativeMedian('explore_bench', 'BM_ParameterChange/scale:1/tab:1/piston:1$');
+    const native = nativeMedian('explore_bench', 'BM_ParameterChange/scale:1/tab:0/piston:0/predictive:0$');
     say('a parameter change to the new picture (step 18000) and both views, median of 100: ' +
         'its work / until its frame is made',
         `${ms(median(times.work))} / ${ms(median(times.shown))}; the native explorer ` +
