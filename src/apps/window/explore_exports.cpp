@@ -70,6 +70,15 @@ void tell_failure(QWidget* parent, const QString& title, const QString& why) {
 
 }  // namespace
 
+bool asked_to_run(QDialog& ask, QFormLayout& form) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Run"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    form.addRow(buttons);
+    return ask.exec() == QDialog::Accepted;
+}
+
 bool save_file(QWidget* parent, const QString& title, const QString& name, const QString& filter,
                const std::function<std::string()>& content) {
     QString chosen;
@@ -188,12 +197,7 @@ void study_in_dialog(QWidget* parent, const EngineParameters& engine) {
     form->addRow(QStringLiteral("From"), from);
     form->addRow(QStringLiteral("To (included)"), to);
     form->addRow(QStringLiteral("Step"), step);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Run"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
-    form->addRow(buttons);
-    if (ask.exec() != QDialog::Accepted) return;
+    if (!asked_to_run(ask, *form)) return;
 
     const std::string vary =
         parameter->currentText().toStdString() + "=" + from->text().trimmed().toStdString() + ":" +

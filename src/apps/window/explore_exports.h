@@ -14,12 +14,18 @@
 // all, and a failure is told in a message box. A long export (a video, a study) shows its
 // progress and can be called off, leaving nothing behind.
 
+class QDialog;
+class QFormLayout;
+
 namespace hcci {
 
 // The file chosen in a save dialog, written with the content made for it (which may throw: the
 // message is shown, and nothing is written). Whether it was written.
 bool save_file(QWidget* parent, const QString& title, const QString& name, const QString& filter,
                const std::function<std::string()>& content);
+
+// Runs the dialog of a form with Run and Cancel beneath it: whether Run was pressed.
+bool asked_to_run(QDialog& ask, QFormLayout& form);
 
 void save_sweep_csv(QWidget* parent, const CycleRecord& cycle);
 void save_picture(QWidget* parent, const SharedRecord& cycle, int step, bool svg);

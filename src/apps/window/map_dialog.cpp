@@ -3,7 +3,6 @@
 
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -102,12 +101,7 @@ void map_in_dialog(QWidget* parent, const EngineParameters& engine,
     auto* form = new QFormLayout(&ask);
     const AxisFields x = axis_fields(ask, *form, engine, QStringLiteral("Across (x)"), 0);
     const AxisFields y = axis_fields(ask, *form, engine, QStringLiteral("Up (y)"), 1);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Run"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
-    form->addRow(buttons);
-    if (ask.exec() != QDialog::Accepted) return;
+    if (!asked_to_run(ask, *form)) return;
 
     const auto x_range = parse_study_range(x.range(), nullptr, "across");
     const auto y_range = parse_study_range(y.range(), nullptr, "up");

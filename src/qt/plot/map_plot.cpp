@@ -427,23 +427,20 @@ void MapPicture::draw_legend(QPainter& p) const {
         draw(box);
         left += 42;
     };
-    swatch([&](const QRectF& box) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(colour_at(0.6));
-        p.drawRect(box);
-        QPainterPath path;
-        path.addRect(box);
-        hatch(p, box, path, misfire_hatch);
-    });
+    // A square of the colour scale under a region's hatching.
+    const auto hatched = [&](double shade, const auto& hatching) {
+        swatch([&](const QRectF& box) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(colour_at(shade));
+            p.drawRect(box);
+            QPainterPath path;
+            path.addRect(box);
+            hatch(p, box, path, hatching);
+        });
+    };
+    hatched(0.6, misfire_hatch);
     label(QStringLiteral("misfire (combustion efficiency under 0.1)"));
-    swatch([&](const QRectF& box) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(colour_at(0.3));
-        p.drawRect(box);
-        QPainterPath path;
-        path.addRect(box);
-        hatch(p, box, path, partial_hatch);
-    });
+    hatched(0.3, partial_hatch);
     label(QStringLiteral("partial burn (under 0.9)"));
     const auto line = [&](const QPen& pen) {
         swatch([&](const QRectF& box) {
