@@ -69,10 +69,26 @@ void draw_part(DrawingSurface& s, const OutlinePart& part,
 
 }  // namespace
 
-std::array<double, piston_outline_x_count> piston_outline_xs(const EngineGeometry& g, double X) {
+namespace {
+
+// Each end's distance behind the crown's face.
+std::array<double, piston_outline_x_count> outline_offsets(const EngineGeometry& g) {
     const double r = g.crank_radius;
-    return {X,           X + r / 15,  X + r / 12, X + r / 7,   X + r / 6.8, X + r / 7.8,
-            X + r / 5.2, X + r / 5.6, X + r / 5,  X + r / 5.9, X + r / 4.5};
+    return {0, r / 15, r / 12, r / 7, r / 6.8, r / 7.8, r / 5.2, r / 5.6, r / 5, r / 5.9, r / 4.5};
+}
+
+std::array<double, piston_outline_x_count> outline_xs(
+    const std::array<double, piston_outline_x_count>& offsets, double X) {
+    std::array<double, piston_outline_x_count> xs{};
+    xs[0] = X;  // X + 0 would turn a crown at -0 into +0
+    for (std::size_t i = 1; i < xs.size(); ++i) xs[i] = X + offsets[i];
+    return xs;
+}
+
+}  // namespace
+
+std::array<double, piston_outline_x_count> piston_outline_xs(const EngineGeometry& g, double X) {
+    return outline_xs(outline_offsets(g), X);
 }
 
 void draw_piston_outline(DrawingSurface& s, const EngineGeometry& g, double crown_x) {
@@ -156,13 +172,21 @@ void draw_piston_history(DrawingSurface& s, const EngineGeometry& g,
     }
     s.DrawWidth(1);
     s.ForeColor(white);
+    const std::array<double, piston_outline_x_count> offsets = outline_offsets(g);
+    std::array<int, piston_outline_x_count> previous{};
+    bool first = true;
     for (const double position : piston_positions.first(piston_positions.size() - 1)) {
         const std::array<double, piston_outline_x_count> xs =
-            piston_outline_xs(g, position - g.total_clearance);
+            outline_xs(offsets, position - g.total_clearance);
         std::array<int, piston_outline_x_count> columns{};
         for (std::size_t i = 0; i < xs.size(); ++i) {
             columns[i] = whole_pixel(pixel_x(DrawingSurface::to_single(xs[i]), scale));
         }
+        // Most steps move the crown less than a pixel: on the columns of the step before, every
+        // stroke lies within its run already.
+        if (!first && columns == previous) continue;
+        first = false;
+        previous = columns;
         for (std::size_t k = 0; k < strokes.size(); ++k) {
             const StrokeEnds e = ends[k];
             strokes[k].add(s, columns[e.x1], xs[e.x1], columns[e.x2], xs[e.x2]);
