@@ -46,6 +46,8 @@ TEST(ParameterMessages, RefusalsNameTheParameterItsValueAndWhatIsAllowed) {
          "parameter bdc_pressure is 0; allowed is (0, 10]"},
         {"factor_below_one", [](EngineParameters& p) { p.aux_ignition_factor = 0.9; },
          "parameter aux_ignition_factor is 0.9; allowed is [1, 10]"},
+        {"activation_energy_high", [](EngineParameters& p) { p.ignition_activation_energy = 1e6; },
+         "parameter ignition_activation_energy is 1e+06; allowed is [0, 100000]"},
         {"no_division_step",
          [](EngineParameters& p) {
              p.first_split_atdc = -32.999;

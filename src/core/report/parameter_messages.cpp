@@ -2,6 +2,7 @@
 #include "core/report/parameter_messages.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "core/model/engine_model.h"
@@ -10,6 +11,16 @@
 namespace hcci {
 namespace {
 
+// A range's end as a person reads it: a whole number in its digits ("100000", not "1e+05"),
+// any other in the shortest text that reads back as the same double.
+std::string bound_text(double bound) {
+    constexpr double plain_digits = 1e15;
+    if (std::abs(bound) < plain_digits && bound == std::trunc(bound)) {
+        return std::to_string(static_cast<long long>(bound));
+    }
+    return shortest_text(bound);
+}
+
 std::string value_of(const ParameterInfo& parameter, const EngineParameters& parameters) {
     return std::string(parameter.name) + " = " + shortest_text(parameters.*parameter.member);
 }
@@ -17,8 +28,8 @@ std::string value_of(const ParameterInfo& parameter, const EngineParameters& par
 }  // namespace
 
 std::string range_text(const ParameterRange& range) {
-    return (range.lowest_included ? "[" : "(") + shortest_text(range.lowest) + ", " +
-           shortest_text(range.highest) + (range.highest_included ? "]" : ")");
+    return (range.lowest_included ? "[" : "(") + bound_text(range.lowest) + ", " +
+           bound_text(range.highest) + (range.highest_included ? "]" : ")");
 }
 
 std::string rule_text(const ParameterInfo& parameter) {
