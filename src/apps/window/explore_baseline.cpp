@@ -85,14 +85,29 @@ void ExploreWindow::update_views() {
 
 // A view's tab shown: drawn if the engine or the baseline changed since, its cursor at the step.
 void ExploreWindow::show_tab(int index) {
-    if (index < 0) return;
-    auto* widget = static_cast<CycleViewWidget*>(tabs_->widget(index));
+    auto* widget = qobject_cast<CycleViewWidget*>(tabs_->widget(index));
+    if (widget == nullptr) return;  // none, or the map
     const auto which = static_cast<std::size_t>(index);
     if (views_stale_.at(which)) {
         widget->show_cycle(series_, baseline_series_);
         views_stale_.at(which) = false;
     }
     widget->set_cursor_step(shown_step());
+}
+
+void ExploreWindow::show_map(MapResult map) {
+    auto* shown = new MapView(
+        std::move(map), [this](const EngineParameters& engine) { set_parameters(engine); }, tabs_);
+    const QString tab = QStringLiteral("Map");
+    if (map_view_ != nullptr) {
+        const int at = tabs_->indexOf(map_view_);
+        tabs_->removeTab(at);
+        map_view_->deleteLater();
+    }
+    map_view_ = shown;
+    const int at = tabs_->addTab(map_view_, tab);
+    tabs_->setTabToolTip(at, map_view_->title());
+    tabs_->setCurrentIndex(at);
 }
 
 CycleViewWidget& ExploreWindow::view(std::string_view name) {

@@ -184,8 +184,8 @@ void ExploreWindow::follow(const DriverSnapshot& shown) {
         apply_speed();
     }
     values_->setText(values_text());
-    if (tabs_->currentIndex() >= 0) {
-        static_cast<CycleViewWidget*>(tabs_->currentWidget())->set_cursor_step(step);
+    if (auto* view = qobject_cast<CycleViewWidget*>(tabs_->currentWidget())) {
+        view->set_cursor_step(step);
     }
 }
 

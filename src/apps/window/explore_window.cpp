@@ -214,7 +214,9 @@ QWidget* ExploreWindow::make_exports(QWidget* panel) {
     on(button(QStringLiteral("Study\u2026"), exports, second),
        [this] { study_in_dialog(this, parameters()); });
     on(button(QStringLiteral("Map\u2026"), exports, second), [this] {
-        map_in_dialog(this, parameters(), [this](const EngineParameters& p) { set_parameters(p); });
+        if (std::optional<MapResult> map = map_in_dialog(this, parameters())) {
+            show_map(std::move(*map));
+        }
     });
     QPushButton* views = button(QStringLiteral("View\u2026"), exports, second);
     auto* which = new QMenu(views);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "apps/window/form1.h"
+#include "apps/window/map_view.h"
 #include "apps/window/parameter_form.h"
 #include "core/draw/trace_points.h"
 #include "core/model/cycle_series.h"
@@ -58,6 +59,9 @@ public:
     void restore_columns(const QByteArray& state);
     // The view of that name ("pressure-angle").
     CycleViewWidget& view(std::string_view name);
+    // A finished operating map as the last of the views' tabs (in place of the one before), shown.
+    void show_map(MapResult map);
+    MapView* map_view() const { return map_view_; }
     // The engine the views draw dashed beneath the current one, and the analysis compares with.
     void set_baseline(const std::optional<EngineParameters>& baseline);
     const std::optional<EngineParameters>& baseline() const { return baseline_; }
@@ -141,6 +145,7 @@ private:
     QWidget* panel_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     std::vector<CycleViewWidget*> views_;  // in the order of cycle_views()
+    MapView* map_view_ = nullptr;          // after them, once a map was run
     std::shared_ptr<const CycleSeries> series_, baseline_series_;
     std::optional<EngineParameters> baseline_;
     QAction* pin_ = nullptr;
