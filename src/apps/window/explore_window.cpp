@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <future>
 
 #include "apps/window/explore_exports.h"
 #include "apps/window/explore_parts.h"
@@ -273,9 +274,16 @@ void ExploreWindow::set_cycle(SharedRecord cycle) {
         parameters_form_->set_parameters(parameters());
     }
     trace_points_.clear();  // made again when the pointer first reads them
+    // The picture of the step shown is drawn on another core while the views and the panel are
+    // made: the new engine's timeline has no snapshot yet, so it would draw the same (moment_at).
+    std::future<PictureTimeline::Moment> picture =
+        std::async(std::launch::async | std::launch::deferred, moment_at, cycle_,
+                   form_->wanted_scale(), shown_step());
     update_views();
     update_analysis();
-    show_step(shown_step());
+    timeline_for_now();
+    PictureTimeline::Moment moment = picture.get();
+    form_->show_moment(std::move(moment.surface), moment.driver);
     if (running) form_->set_frozen(false);
     show_play();
 }
