@@ -707,7 +707,7 @@ TEST_F(CliProgram, AMeasuredTraceIsAnalysedComparedAndDrawnOrRefusedInALine) {
               std::string::npos)
         << json.out;
     EXPECT_NE(json.out.find("    \"peak_pressure_bar\": 60,\n"), std::string::npos);
-    EXPECT_EQ(json.out.substr(json.out.size() - 5), "\n  }\n}\n");
+    EXPECT_EQ(json.out.substr(json.out.size() - 7), "\n  }\n}\n");
     const RunResult columns =
         run({"summary", "--measured", trace.string(), "--compare", "measured"});
     ASSERT_EQ(columns.status, 0) << columns.err;

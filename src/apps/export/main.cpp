@@ -297,27 +297,27 @@ std::variant<hcci::SharedRecord, std::string> baseline_cycle(const hcci::CliArgs
     return cycle;
 }
 
+// The summary of a cycle with a measured trace: its figures after the model's (text or JSON),
+// or the two in columns (--compare measured).
+std::string summary_with(const hcci::CliArgs& args, const hcci::CycleAnalysis& analysis,
+                         const hcci::EngineParameters& engine, const Measurement& measured) {
+    const std::string& name = measured.series.name;
+    if (args.compare == hcci::compare_measured) {
+        return hcci::measured_comparison_text(analysis, engine, measured.analysis, name);
+    }
+    if (args.json) {
+        return hcci::with_measured_json(hcci::summary_json(analysis, engine), measured.analysis,
+                                        name);
+    }
+    return hcci::summary_text(analysis, engine) +
+           hcci::measured_summary_text(measured.analysis, name);
+}
+
 int export_summary(const hcci::CliArgs& args, const hcci::SharedRecord& cycle,
                    const Measurement* measured) {
     const hcci::EngineParameters& engine = cycle->parameters;
     const hcci::CycleAnalysis analysis = hcci::analyse_cycle(*cycle);
-    if (measured != nullptr) {
-        const std::string& name = measured->series.name;
-        std::string text;
-        if (args.compare == hcci::compare_measured) {
-            text = hcci::measured_comparison_text(analysis, engine, measured->analysis, name);
-        } else if (args.json) {
-            text = hcci::with_measured_json(hcci::summary_json(analysis, engine),
-                                            measured->analysis, name);
-        } else {
-            text = hcci::summary_text(analysis, engine) +
-                   hcci::measured_summary_text(measured->analysis, name);
-        }
-        if (!args.compare || args.compare == hcci::compare_measured) {
-            return write_output(args.output, text, args);
-        }
-    }
-    if (args.compare) {
+    if (args.compare && args.compare != hcci::compare_measured) {
         const auto baseline = baseline_cycle(args);
         if (const auto* problem = std::get_if<std::string>(&baseline)) return refuse(*problem);
         const hcci::CycleRecord& other = *std::get<hcci::SharedRecord>(baseline);
@@ -328,6 +328,9 @@ int export_summary(const hcci::CliArgs& args, const hcci::SharedRecord& cycle,
             text += hcci::measured_summary_text(measured->analysis, measured->series.name);
         }
         return write_output(args.output, text, args);
+    }
+    if (measured != nullptr) {
+        return write_output(args.output, summary_with(args, analysis, engine, *measured), args);
     }
     return write_output(
         args.output,
