@@ -733,7 +733,7 @@ TEST_F(CliProgram, AMeasuredTraceIsAnalysedComparedAndDrawnOrRefusedInALine) {
          "the measured trace " + bad.string() + ", line 3: the pressure 'abc' is not a number"},
         {{"summary", "--measured", (work_ / "none.csv").string(), "-o", out.string()},
          "the measured trace " + (work_ / "none.csv").string() +
-             " cannot be read: it is not a regular file that can be read"},
+             " is not a regular file that can be read"},
         {{"summary", "--measured", trace.string(), "-o", trace.string()},
          trace.string() + " is the measured trace (--measured " + trace.string() +
              "): an output may not replace it"},

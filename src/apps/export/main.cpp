@@ -269,7 +269,7 @@ std::variant<Measurement, std::string> read_measurement(const std::string& path,
         return said + " is larger than 256 MB: no trace of a cycle is";
     }
     const auto bytes = file_bytes(path);
-    if (!bytes) return said + " cannot be read: it is not a regular file that can be read";
+    if (!bytes) return said + " is not a regular file that can be read";
     auto trace = hcci::read_measured_trace(*bytes);
     if (const auto* problem = std::get_if<hcci::MeasuredProblem>(&trace)) {
         return said + (problem->line > 0 ? ", " : ": ") + hcci::measured_problem_text(*problem);
