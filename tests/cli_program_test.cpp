@@ -685,5 +685,73 @@ TEST_F(CliProgram, SummaryComparesTwoEnginesInColumns) {
     EXPECT_NE(result.out.find("  imep_bar "), std::string::npos);
 }
 
+// A measured trace: analysed after the model's summary, in JSON, in columns beside the model and
+// drawn beneath it; a bad one is told in one line naming its row, and nothing is written.
+TEST_F(CliProgram, AMeasuredTraceIsAnalysedComparedAndDrawnOrRefusedInALine) {
+    const fs::path trace = work_ / "trace.csv";
+    std::ofstream(trace) << "# a few rows around top dead centre\nangle,pressure\n-30,20\n"
+                            "-10,40\n0,60\n10,45\n30,20\n";
+    const RunResult text = run({"summary", "--measured", trace.string()});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("\nMeasured trace trace.csv: 5 rows, -30.00 to 30.00 deg (a part of "
+                            "the cycle)"),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("  peak pressure                                   60.00 bar  at row "
+                            "3, 0.00 deg\n"),
+              std::string::npos)
+        << text.out;
+    const RunResult json = run({"summary", "--json", "--measured", trace.string()});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("  },\n  \"measured\": {\n    \"file\": \"trace.csv\",\n"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("    \"peak_pressure_bar\": 60,\n"), std::string::npos);
+    EXPECT_EQ(json.out.substr(json.out.size() - 7), "\n  }\n}\n");
+    const RunResult columns =
+        run({"summary", "--measured", trace.string(), "--compare", "measured"});
+    ASSERT_EQ(columns.status, 0) << columns.err;
+    EXPECT_EQ(columns.out.find("Model:       the defaults\nMeasurement: trace.csv, -30.00 to "
+                               "30.00 deg, 5 rows\n"),
+              0u)
+        << columns.out;
+    EXPECT_NE(columns.out.find("  peak_pressure_bar "), std::string::npos);
+    const fs::path svg = work_ / "p.svg";
+    const RunResult plot =
+        run({"plot", "--view", "pressure-angle", "--measured", trace.string(), "-o", svg.string()});
+    ASSERT_EQ(plot.status, 0) << plot.err;
+    EXPECT_NE(read_file(svg).find("trace.csv"), std::string::npos);
+    fs::remove(svg);
+
+    const fs::path bad = work_ / "bad.csv";
+    std::ofstream(bad) << "angle,pressure\n-10,20\n0,abc\n";
+    const fs::path out = work_ / "out.txt";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+        {{"summary", "--measured", bad.string(), "-o", out.string()},
+         "the measured trace " + bad.string() + ", line 3: the pressure 'abc' is not a number"},
+        {{"plot", "--view", "log-pv", "--measured", bad.string(), "-o", svg.string()},
+         "the measured trace " + bad.string() + ", line 3: the pressure 'abc' is not a number"},
+        {{"summary", "--measured", (work_ / "none.csv").string(), "-o", out.string()},
+         "the measured trace " + (work_ / "none.csv").string() +
+             " is not a regular file that can be read"},
+        {{"summary", "--measured", trace.string(), "-o", trace.string()},
+         trace.string() + " is the measured trace (--measured " + trace.string() +
+             "): an output may not replace it"},
+        {{"summary", "--compare", "measured", "-o", out.string()},
+         "--compare measured needs the trace: --measured FILE"},
+    };
+    for (const auto& [args, message] : wrong) {
+        SCOPED_TRACE(message);
+        const RunResult result = run(args);
+        EXPECT_EQ(result.status, usage_status);
+        EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "hcci-cycle-export: " + message);
+        if (message.starts_with("the measured trace")) {
+            EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+        }
+        EXPECT_FALSE(fs::exists(out));
+        EXPECT_FALSE(fs::exists(svg));
+    }
+}
+
 }  // namespace
 }  // namespace hcci

@@ -434,3 +434,76 @@ TEST_F(CycleViews, ThePngIsItsSize) {
 
 }  // namespace
 }  // namespace hcci
+
+namespace hcci {
+namespace {
+
+// A measured trace a flat 100 bar from -150 to 170 degrees, far above the model's trace but
+// near top dead centre; its volume grows over it, so that it releases heat.
+MeasuredSeries flat_trace() {
+    MeasuredSeries m;
+    m.name = "bench.csv";
+    for (int angle = -150; angle <= 170; ++angle) {
+        m.trace.angle_deg.push_back(angle);
+        m.trace.pressure_bar.push_back(100);
+    }
+    analyse_measured(m.trace, {}, &m.points);
+    return m;
+}
+
+// Black and dark grey pixels: the measured trace's, the text's and the peaks' marks.
+long dark_pixels(const std::string& png) {
+    const QImage image = QImage::fromData(QByteArray::fromStdString(png), "PNG")
+                             .convertToFormat(QImage::Format_RGB32);
+    long black = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            black += std::max({qRed(row[x]), qGreen(row[x]), qBlue(row[x])}) < 80 ? 1 : 0;
+        }
+    }
+    return black;
+}
+
+// A measured trace is drawn in black beneath the model on the views of pressure and heat
+// release, named by its file in the legend; the temperature view has none.
+TEST_F(CycleViews, AMeasuredTraceIsDrawnInBlackBeneathTheModel) {
+    const MeasuredSeries measured = flat_trace();
+    for (const CycleView* view : cycle_views()) {
+        SCOPED_TRACE(std::string(view->name));
+        const bool drawn = view->name != "temperature-angle";
+        const std::string png = render_view(*view, original, nullptr, QSize(1600, 1000),
+                                            PlotFormat::png, {}, &measured);
+        const std::string without =
+            render_view(*view, original, nullptr, QSize(1600, 1000), PlotFormat::png);
+        // The line of 320 degrees is a thousand pixels long or more, two wide, on every chart.
+        const long more = dark_pixels(png) - dark_pixels(without);
+        if (drawn) {
+            EXPECT_GT(more, 1000) << more;
+        } else {
+            EXPECT_EQ(more, 0);
+        }
+        if (!drawn) continue;
+        const LinesBeneath beneath = view->measured(measured, original);
+        const std::vector<BuiltChart> charts =
+            make_view(*view, original, nullptr, {.pixels = QSizeF(1600, 1000)}, &beneath);
+        for (const BuiltChart& built : charts) {
+            ASSERT_FALSE(built.layout.lines.empty());
+            const ViewLine& first = built.layout.lines.front();
+            EXPECT_EQ(first.name, "bench.csv");
+            EXPECT_EQ(first.colour, (Rgb{0, 0, 0}));
+            // Drawn before the model's lines, beneath them.
+            const auto series = built.chart->series();
+            const auto index = [&](const QAbstractSeries* s) {
+                return std::find(series.begin(), series.end(), s) - series.begin();
+            };
+            for (std::size_t i = 1; i < built.lines.size(); ++i) {
+                EXPECT_LT(index(built.lines.front()), index(built.lines[i]));
+            }
+            EXPECT_EQ(built.lines.front()->pen().color(), QColor(Qt::black));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace hcci

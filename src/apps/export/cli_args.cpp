@@ -97,13 +97,14 @@ enum Option {
     shard,
     merge,
     ringing_limit,
-    pressure_limit
+    pressure_limit,
+    measured
 };
 
 // A plot and a video are written with seeks or by their file's name, so they take no "-".
 constexpr std::uint32_t to_a_file_only = video | plot_command;
 
-const std::array<OptionRule, 28> options{{
+const std::array<OptionRule, 29> options{{
     {output, "-o", "FILE", "the file to write; - for standard output (not for plot or video)", 0,
      0},
     {output, "-o", "FILE", "the file to write; - for standard output",
@@ -166,6 +167,11 @@ const std::array<OptionRule, 28> options{{
     {compare, "--compare", "FILE",
      "a baseline engine from a TOML file, or default for the default engine, drawn dashed or "
      "compared in columns",
+     plot_command | bit(CliCommand::summary), 0},
+    {measured, "--measured", "FILE",
+     "a measured pressure trace, CSV rows of crank angle (degrees ATDC) and pressure (bar): "
+     "summary analyses it with the engine's geometry (--compare measured: in columns beside the "
+     "model), plot draws it in black beneath the model",
      plot_command | bit(CliCommand::summary), 0},
     {size, "--size", "WxH", "plot: the size in pixels (default 1600x1000)", plot_command, 0},
     {force, "--force", "",
@@ -324,6 +330,10 @@ std::optional<std::string> take(CliArgs& args, const GivenOption& given) {
                 return std::nullopt;
             }
             return std::string(given.rule->name) + " " + quoted(value) + " is not a number above 0";
+        case measured:
+            if (value.empty()) return "option '--measured' needs a file name";
+            args.measured = std::string(value);
+            return std::nullopt;
         case params:
             if (value.empty()) return "option '--params' needs a file name";
             args.parameters.file = std::string(value);
@@ -367,7 +377,23 @@ std::optional<std::string> check_map(const CliArgs& args) {
     return std::nullopt;
 }
 
+// --compare measured sets the model against the measurement: the summary's, with --measured.
+std::optional<std::string> check_measured(const CliArgs& args) {
+    if (args.compare != compare_measured) return std::nullopt;
+    if (args.command == CliCommand::plot) {
+        return "plot draws a measured trace with --measured alone; --compare names a baseline "
+               "engine";
+    }
+    if (!args.measured) return "--compare measured needs the trace: --measured FILE";
+    if (args.json) {
+        return "--compare measured is a table of columns: --json gives the measurement's figures "
+               "with --measured alone";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> check_together(const CliArgs& args) {
+    if (auto problem = check_measured(args)) return problem;
     if (args.command == CliCommand::plot) return check_plot(args);
     if (args.command == CliCommand::map) return check_map(args);
     if (args.command != CliCommand::video) return std::nullopt;

@@ -47,10 +47,13 @@ struct CliArgs {
     std::vector<std::string> merge;                // map: the shards to join instead of computing
     double ringing_limit = 5;                      // map: MW/m2
     double pressure_limit = 200;                   // map: bar
+    std::optional<std::string> measured;           // summary, plot: a measured trace's file
 };
 
 // `--compare default`: the default engine as the baseline (a file of that name is ./default).
 inline constexpr std::string_view compare_default = "default";
+// `summary --measured FILE --compare measured`: the model against the measurement in columns.
+inline constexpr std::string_view compare_measured = "measured";
 
 inline constexpr int smallest_plot_side = 200;
 inline constexpr int largest_plot_side = 8000;

@@ -26,6 +26,8 @@
 #include "core/report/analysis_report.h"
 #include "core/report/csv_export.h"
 #include "core/report/map_table.h"
+#include "core/report/measured_file.h"
+#include "core/report/measured_report.h"
 #include "core/report/number_text.h"
 #include "core/report/parameter_messages.h"
 #include "core/report/parameter_text.h"
@@ -234,6 +236,51 @@ int export_video(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecor
 
 void tell(const std::vector<std::string>& notices);
 
+// A file's bytes (a shard's, a measured trace's), or nothing when it is not a regular file that
+// can be read.
+std::optional<std::string> file_bytes(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(size, '\0');
+    // All of it in one read: a shard of a large map is tens of megabytes.
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    if (!in || in.gcount() != static_cast<std::streamsize>(size)) return std::nullopt;
+    return bytes;
+}
+
+// A measured trace (--measured), read and analysed with the engine's geometry and charge.
+struct Measurement {
+    hcci::MeasuredSeries series;  // its name, rows and what the views draw of them
+    hcci::MeasuredAnalysis analysis;
+};
+
+// The trace of --measured, or why it cannot be had, in one line (a wrong file is a wrong
+// command line).
+std::variant<Measurement, std::string> read_measurement(const std::string& path,
+                                                        const hcci::EngineParameters& engine) {
+    const std::string said = "the measured trace " + path;
+    // A trace of the most rows the reader takes, each a long line, is far smaller.
+    constexpr std::uintmax_t largest_bytes = 256u << 20u;
+    std::error_code error;
+    if (std::filesystem::file_size(path, error) > largest_bytes && !error) {
+        return said + " is larger than 256 MB: no trace of a cycle is";
+    }
+    const auto bytes = file_bytes(path);
+    if (!bytes) return said + " is not a regular file that can be read";
+    auto trace = hcci::read_measured_trace(*bytes);
+    if (const auto* problem = std::get_if<hcci::MeasuredProblem>(&trace)) {
+        return said + (problem->line > 0 ? ", " : ": ") + hcci::measured_problem_text(*problem);
+    }
+    Measurement m;
+    m.series.name = std::filesystem::path(path).filename().string();
+    m.series.trace = std::get<hcci::MeasuredTrace>(std::move(trace));
+    m.analysis = hcci::analyse_measured(m.series.trace, engine, &m.series.points);
+    return m;
+}
+
 // The baseline cycle of --compare, or why there is none (a wrong file is a wrong command line).
 std::variant<hcci::SharedRecord, std::string> baseline_cycle(const hcci::CliArgs& args) {
     std::vector<std::string> notices;
@@ -250,17 +297,40 @@ std::variant<hcci::SharedRecord, std::string> baseline_cycle(const hcci::CliArgs
     return cycle;
 }
 
-int export_summary(const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
+// The summary of a cycle with a measured trace: its figures after the model's (text or JSON),
+// or the two in columns (--compare measured).
+std::string summary_with(const hcci::CliArgs& args, const hcci::CycleAnalysis& analysis,
+                         const hcci::EngineParameters& engine, const Measurement& measured) {
+    const std::string& name = measured.series.name;
+    if (args.compare == hcci::compare_measured) {
+        return hcci::measured_comparison_text(analysis, engine, measured.analysis, name);
+    }
+    if (args.json) {
+        return hcci::with_measured_json(hcci::summary_json(analysis, engine), measured.analysis,
+                                        name);
+    }
+    return hcci::summary_text(analysis, engine) +
+           hcci::measured_summary_text(measured.analysis, name);
+}
+
+int export_summary(const hcci::CliArgs& args, const hcci::SharedRecord& cycle,
+                   const Measurement* measured) {
     const hcci::EngineParameters& engine = cycle->parameters;
     const hcci::CycleAnalysis analysis = hcci::analyse_cycle(*cycle);
-    if (args.compare) {
+    if (args.compare && args.compare != hcci::compare_measured) {
         const auto baseline = baseline_cycle(args);
         if (const auto* problem = std::get_if<std::string>(&baseline)) return refuse(*problem);
         const hcci::CycleRecord& other = *std::get<hcci::SharedRecord>(baseline);
-        return write_output(
-            args.output,
-            hcci::comparison_text(analysis, engine, hcci::analyse_cycle(other), other.parameters),
-            args);
+        std::string text =
+            hcci::comparison_text(analysis, engine, hcci::analyse_cycle(other), other.parameters);
+        // Two engines in columns, and the measurement's figures after them.
+        if (measured != nullptr) {
+            text += hcci::measured_summary_text(measured->analysis, measured->series.name);
+        }
+        return write_output(args.output, text, args);
+    }
+    if (measured != nullptr) {
+        return write_output(args.output, summary_with(args, analysis, engine, *measured), args);
     }
     return write_output(
         args.output,
@@ -312,26 +382,12 @@ std::string map_plot(char* argv0, const hcci::CliArgs& args, const hcci::MapTabl
                           hcci::plot_format_of(args.plot));
 }
 
-// A shard's bytes, or nothing when it is not a regular file that can be read.
-std::optional<std::string> shard_bytes(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(size, '\0');
-    // All of it in one read: a shard of a large map is tens of megabytes.
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    if (!in || in.gcount() != static_cast<std::streamsize>(size)) return std::nullopt;
-    return bytes;
-}
-
 // map --merge: the shards joined into the whole map's table, and its plot.
 int merge_map(char* argv0, const hcci::CliArgs& args) {
     std::vector<std::string> contents;
     contents.reserve(args.merge.size());
     for (const std::string& file : args.merge) {
-        auto bytes = shard_bytes(file);
+        auto bytes = file_bytes(file);
         if (!bytes) return refuse("cannot read the shard " + file);
         contents.push_back(std::move(*bytes));
     }
@@ -455,7 +511,8 @@ int export_map(char* argv0, const hcci::CliArgs& args, const hcci::EngineParamet
     return 0;
 }
 
-int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle) {
+int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord& cycle,
+                const Measurement* measured) {
     std::optional<hcci::CycleSeries> baseline;
     if (args.compare) {
         const auto other = baseline_cycle(args);
@@ -471,7 +528,8 @@ int export_plot(char* argv0, const hcci::CliArgs& args, const hcci::SharedRecord
                         : hcci::engine_source_name(args.compare, {})};
     const std::string bytes =
         hcci::render_view(*hcci::view_named(args.view), current, baseline ? &*baseline : nullptr,
-                          QSize(args.width, args.height), hcci::plot_format_of(args.output), names);
+                          QSize(args.width, args.height), hcci::plot_format_of(args.output), names,
+                          measured != nullptr ? &measured->series : nullptr);
     return write_output(args.output, bytes, args);
 }
 
@@ -510,7 +568,12 @@ std::optional<std::string> outputs_overlap(const hcci::CliArgs& args) {
             return output.name + " is the engine's parameter file (--params " +
                    *args.parameters.file + "): an output may not replace it";
         }
+        if (args.measured && hcci::writes_into(output.path, *args.measured)) {
+            return output.name + " is the measured trace (--measured " + *args.measured +
+                   "): an output may not replace it";
+        }
         if (args.compare && args.compare != hcci::compare_default &&
+            args.compare != hcci::compare_measured &&
             hcci::writes_into(output.path, *args.compare)) {
             return output.name + " is the baseline's parameter file (--compare " + *args.compare +
                    "): an output may not replace it";
@@ -565,6 +628,14 @@ int run(int argc, char* argv[]) {
         if (const auto* problem = std::get_if<std::string>(&checked)) return refuse(*problem);
         cycle = std::get<hcci::SharedRecord>(std::move(checked));
     }
+    // A measured trace is read before anything is made: a wrong one is a wrong command line.
+    std::optional<Measurement> measured;
+    if (args.measured) {
+        auto read = read_measurement(*args.measured, engine);
+        if (const auto* problem = std::get_if<std::string>(&read)) return refuse(*problem);
+        measured = std::get<Measurement>(std::move(read));
+    }
+    const Measurement* measurement = measured ? &*measured : nullptr;
     // A study tells its targets once its range is read.
     if (args.command != C::study) {
         if (auto problem = unwritable_outputs(args)) return fail(*problem);
@@ -587,11 +658,11 @@ int run(int argc, char* argv[]) {
             case hcci::CliCommand::video:
                 return export_video(argv[0], args, cycle);
             case hcci::CliCommand::summary:
-                return export_summary(args, cycle);
+                return export_summary(args, cycle, measurement);
             case hcci::CliCommand::study:
                 return export_study(argv[0], args, engine);
             case hcci::CliCommand::plot:
-                return export_plot(argv[0], args, cycle);
+                return export_plot(argv[0], args, cycle, measurement);
             case hcci::CliCommand::map:
                 return export_map(argv[0], args, engine);
         }

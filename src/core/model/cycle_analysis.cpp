@@ -10,23 +10,6 @@ void take_peak(Peak& peak, double value, int step, double crank_angle) {
     if (value > peak.value) peak = {value, step, angle_atdc(crank_angle)};
 }
 
-// The ringing intensity (beta (dp/dt)max)^2 / (2 gamma pmax) sqrt(gamma R Tmax), beta 0.05 ms,
-// R 287 J/(kg K), in SI units, as MW/m^2.
-void take_ringing(ChargeFigures& charge, double gamma, double degrees_per_ms) {
-    if (charge.max_pressure_rise.step < 0 || charge.peak_pressure.step < 0) return;
-    charge.max_pressure_rise_bar_per_ms = charge.max_pressure_rise.value * degrees_per_ms;
-    constexpr double beta_s = 0.05e-3;
-    constexpr double pascal_per_bar = 1e5;
-    constexpr double gas_constant = 287;
-    const double rise_pa_per_s = charge.max_pressure_rise_bar_per_ms * pascal_per_bar * 1e3;
-    const double peak_pa = charge.peak_pressure.value * pascal_per_bar;
-    const double beta_rise = beta_s * rise_pa_per_s;
-    const double intensity = beta_rise * beta_rise / (2 * gamma * peak_pa) *
-                             std::sqrt(gamma * gas_constant * charge.peak_temperature.value);
-    charge.ringing_mw_per_m2 = intensity / 1e6;
-    charge.over_ringing_limit = charge.ringing_mw_per_m2 > ringing_limit_mw_per_m2;
-}
-
 // The running heat release at each step, for the phasing angles.
 struct HeatPoint {
     double angle_before, angle_after, heat;
@@ -258,6 +241,21 @@ CycleAnalysis Analyser::result() const {
 }
 
 }  // namespace
+
+void take_ringing(ChargeFigures& charge, double gamma, double degrees_per_ms) {
+    if (charge.max_pressure_rise.step < 0 || charge.peak_pressure.step < 0) return;
+    charge.max_pressure_rise_bar_per_ms = charge.max_pressure_rise.value * degrees_per_ms;
+    constexpr double beta_s = 0.05e-3;
+    constexpr double pascal_per_bar = 1e5;
+    constexpr double gas_constant = 287;
+    const double rise_pa_per_s = charge.max_pressure_rise_bar_per_ms * pascal_per_bar * 1e3;
+    const double peak_pa = charge.peak_pressure.value * pascal_per_bar;
+    const double beta_rise = beta_s * rise_pa_per_s;
+    const double intensity = beta_rise * beta_rise / (2 * gamma * peak_pa) *
+                             std::sqrt(gamma * gas_constant * charge.peak_temperature.value);
+    charge.ringing_mw_per_m2 = intensity / 1e6;
+    charge.over_ringing_limit = charge.ringing_mw_per_m2 > ringing_limit_mw_per_m2;
+}
 
 const Ignition* FuelFigures::first(ChargeName charge) const {
     for (const Ignition& ignition : ignitions) {

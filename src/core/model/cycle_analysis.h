@@ -68,6 +68,11 @@ inline constexpr double full_burn_combustion_efficiency = 0.9;
 
 // A model with fuel (the predictive one): its own books of the fuel's energy, what burned, and
 // where each charge ignited. Energies J/L.
+// The charge's largest rise in time at that speed and its ringing intensity, (beta (dp/dt)max)^2
+// / (2 gamma pmax) sqrt(gamma R Tmax), beta 0.05 ms, R 287 J/(kg K), in SI units, as MW/m^2;
+// nothing where its peaks or its rise are not defined.
+void take_ringing(ChargeFigures& charge, double gamma, double degrees_per_ms);
+
 struct FuelFigures {
     bool present = false;
     double heat_released = not_defined;               // from the fuel's heating value

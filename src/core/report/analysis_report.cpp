@@ -84,16 +84,8 @@ std::string signed_fixed(double value, int decimals) {
     return value > 0 ? "+" + text : text;
 }
 
-// A line of the summary; a value that is not defined goes without its unit.
-std::string line(const std::string& what, const std::string& value, std::string unit) {
-    if (value == undefined_text) unit.clear();
-    char buffer[200];
-    // The texts are ours and short; one that did not fit would only be cut.
-    (void)std::snprintf(buffer, sizeof buffer, "  %-40s %12s %s", what.c_str(), value.c_str(),
-                        unit.c_str());
-    std::string text = buffer;
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text + "\n";
+std::string line(const std::string& what, const std::string& value, const std::string& unit) {
+    return summary_line(what, value, unit);
 }
 
 std::string where(const Peak& peak) {
@@ -253,6 +245,17 @@ constexpr UnitKey unit_keys[] = {
 };
 
 }  // namespace
+
+std::string summary_line(const std::string& what, const std::string& value, std::string unit) {
+    if (value == undefined_text) unit.clear();
+    char buffer[200];
+    // The texts are ours and short; one that did not fit would only be cut.
+    (void)std::snprintf(buffer, sizeof buffer, "  %-40s %12s %s", what.c_str(), value.c_str(),
+                        unit.c_str());
+    std::string text = buffer;
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text + "\n";
+}
 
 std::string engine_json_key(const ParameterInfo& parameter) {
     std::string name(parameter.name);

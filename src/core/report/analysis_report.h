@@ -26,6 +26,9 @@ struct Metric {
 // keys carry theirs ("start_temperature_k", "first_split_deg_atdc", "bore_mm").
 std::string engine_json_key(const ParameterInfo& parameter);
 
+// A line of the summary: what, the value in a column, its unit; a value "n/a" goes without it.
+std::string summary_line(const std::string& what, const std::string& value, std::string unit);
+
 // Every quantity of the analysis, in a fixed order.
 std::vector<Metric> metrics_of(const CycleAnalysis& analysis);
 

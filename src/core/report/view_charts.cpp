@@ -73,5 +73,28 @@ void add_charges(std::vector<ViewLine>& lines, const CycleSeries& series, bool b
     }
 }
 
+std::vector<ViewLine> measured_line(const MeasuredSeries& measured, const std::vector<double>& x,
+                                    const std::vector<double>& y, bool positive) {
+    std::vector<ViewLine> lines;
+    add_runs(lines, style(measured.name, {0, 0, 0}, false), x, y, positive);
+    return lines;
+}
+
+std::vector<double> measured_values(const MeasuredSeries& measured, double MeasuredPoint::*value) {
+    std::vector<double> values;
+    values.reserve(measured.points.size());
+    for (const MeasuredPoint& point : measured.points) values.push_back(point.*value);
+    return values;
+}
+
+bool has_size(const CycleSeries& series) {
+    const double displacement = series.analysis.fuel.displacement_l;
+    return std::isfinite(displacement) && displacement > 0;
+}
+
+double litres_per_height_unit(const CycleSeries& series) {
+    return has_size(series) ? series.analysis.fuel.displacement_l / 100 : 0.01;
+}
+
 }  // namespace view_lines
 }  // namespace hcci

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/model/cycle_series.h"
+#include "core/model/measured_trace.h"
 
 // The views an engineer reads a cycle by, as data: each view's charts, their axes, and the lines
 // they draw (a run of steps of one charge, or of the whole, every point of it), from the sweep of
@@ -51,6 +52,17 @@ struct ViewChart {
     ChartMarks marks = ChartMarks::none;
 };
 
+// A measured trace as the views draw it, beneath the model: its rows, what its analysis gives
+// each, and its name (the file's) for the legend.
+struct MeasuredSeries {
+    std::string name;
+    MeasuredTrace trace;
+    std::vector<MeasuredPoint> points;
+};
+
+// The lines a chart draws beneath the model's, a list for each of a view's charts.
+using LinesBeneath = std::vector<std::vector<ViewLine>>;
+
 struct CycleView {
     std::string_view name;   // as the command line names it: "pressure-angle"
     std::string_view title;  // "Pressure against crank angle"
@@ -58,6 +70,8 @@ struct CycleView {
     std::string_view help;   // what it shows, as the manual says it
     std::size_t chart_count;
     std::vector<ViewChart> (*charts)(const CycleSeries& current, const CycleSeries* baseline);
+    // The measured trace's lines on each chart, in black, where the view draws one.
+    LinesBeneath (*measured)(const MeasuredSeries& measured, const CycleSeries& current) = nullptr;
 };
 
 // Every view, in the order the explorer's tabs and the help show them.
@@ -96,6 +110,12 @@ void add_charges(std::vector<ViewLine>& lines, const CycleSeries& series, bool b
                  const std::vector<double> ChargeSeries::*y,
                  const std::vector<double> ChargeSeries::*x = nullptr, bool positive = false);
 
+// A measured trace's line of those values, black, named by its file.
+std::vector<ViewLine> measured_line(const MeasuredSeries& measured, const std::vector<double>& x,
+                                    const std::vector<double>& y, bool positive = false);
+// Its rows' values of a kind, in their order.
+std::vector<double> measured_values(const MeasuredSeries& measured, double MeasuredPoint::*value);
+
 // The two sweeps' lines, the baseline's first so that the current one is drawn over it.
 template <class Add>
 std::vector<ViewLine> both(const CycleSeries& current, const CycleSeries* baseline, Add add) {
@@ -104,6 +124,12 @@ std::vector<ViewLine> both(const CycleSeries& current, const CycleSeries* baseli
     add(lines, current, false);
     return lines;
 }
+
+// Litres per height unit: the stroke's 100 height units sweep the displacement. A model with an
+// engine size (bore and stroke) has its own; otherwise the engine is that of a litre displaced,
+// as the analysis counts work per litre displaced.
+bool has_size(const CycleSeries& series);
+double litres_per_height_unit(const CycleSeries& series);
 
 inline constexpr std::string_view angle_title = "crank angle, degrees after top dead centre";
 inline constexpr std::pair<double, double> whole_sweep{-180, 180};

@@ -89,17 +89,24 @@ std::string comparison_text(const CycleAnalysis& current, const EngineParameters
                             const EngineParameters& baseline_engine) {
     std::string text = "Current engine:  " + changed_parameters(current_engine) + "\n" +
                        "Baseline engine: " + changed_parameters(baseline_engine) + "\n\n";
-    text += row("", "current", "baseline", "difference");
+    text += comparison_heading("current", "baseline");
     const std::vector<Metric> now = metrics_of(current);
     const std::vector<Metric> before = metrics_of(baseline);
     for (std::size_t i = 0; i < now.size() && i < before.size(); ++i) {
-        const std::string& key = now[i].key;
-        const double a = now[i].value, b = before[i].value;
-        const double larger = std::max(std::abs(a), std::abs(b));
-        text += row(key, column(key, a, a), column(key, b, b),
-                    now[i].kind == Metric::Kind::flag ? "" : column(key, a - b, larger));
+        text += comparison_row(now[i].key, now[i].value, before[i].value,
+                               now[i].kind != Metric::Kind::flag);
     }
     return text;
+}
+
+std::string comparison_heading(const std::string& first, const std::string& second) {
+    return row("", first, second, "difference");
+}
+
+std::string comparison_row(const std::string& key, double a, double b, bool difference) {
+    const double larger = std::max(std::abs(a), std::abs(b));
+    return row(key, column(key, a, a), column(key, b, b),
+               difference ? column(key, a - b, larger) : "");
 }
 
 }  // namespace hcci

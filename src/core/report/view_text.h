@@ -23,6 +23,12 @@ std::string off_picture_text(const std::vector<TraceOffPicture>& off);
 std::string comparison_text(const CycleAnalysis& current, const EngineParameters& current_engine,
                             const CycleAnalysis& baseline, const EngineParameters& baseline_engine);
 
+// The columns' heading and a row of such a comparison: a key, two values and, with
+// `difference`, the first less the second (an angle to 0.01 degree, else six digits; "-" where
+// a value is not defined).
+std::string comparison_heading(const std::string& first, const std::string& second);
+std::string comparison_row(const std::string& key, double a, double b, bool difference = true);
+
 // "predictive model, 1200 rpm, φ 0.3, intake 323 K": the engine and the conditions a plot's
 // title names (φ where the model reads it), each number to four significant digits.
 std::string engine_conditions_text(const EngineParameters& engine);

@@ -559,34 +559,45 @@ BuiltChart build_chart(const ViewChart& layout) {
 }  // namespace
 
 std::vector<BuiltChart> make_view(const CycleView& view, const CycleSeries& current,
-                                  const CycleSeries* baseline, const ViewDrawing& drawing) {
+                                  const CycleSeries* baseline, const ViewDrawing& drawing,
+                                  const LinesBeneath* beneath) {
     const std::vector<ViewChart> layouts = view_charts(view, current, baseline);
     std::vector<BuiltChart> charts;
     charts.reserve(layouts.size());
     for (const ViewChart& layout : layouts) charts.push_back(build_chart(layout));
-    refill_view(charts, view, current, baseline, drawing);
+    refill_view(charts, view, current, baseline, drawing, beneath);
     return charts;
 }
 
 void refill_view(std::vector<BuiltChart>& charts, const CycleView& view, const CycleSeries& current,
-                 const CycleSeries* baseline, const ViewDrawing& drawing) {
+                 const CycleSeries* baseline, const ViewDrawing& drawing,
+                 const LinesBeneath* beneath) {
     std::vector<ViewChart> layouts = view_charts(view, current, baseline);
     ViewDrawing each = drawing;
     each.pixels.setHeight(drawing.pixels.height() / static_cast<double>(layouts.size()));
     for (std::size_t i = 0; i < layouts.size() && i < charts.size(); ++i) {
+        // Lines first in a chart are drawn first: beneath the rest.
+        if (beneath != nullptr && i < beneath->size()) {
+            std::vector<ViewLine>& lines = layouts[i].lines;
+            lines.insert(lines.begin(), (*beneath)[i].begin(), (*beneath)[i].end());
+        }
         fill_chart(charts[i], std::move(layouts[i]), current, each);
     }
 }
 
 std::string render_view(const CycleView& view, const CycleSeries& current,
                         const CycleSeries* baseline, QSize size, PlotFormat format,
-                        const EngineNames& names) {
+                        const EngineNames& names, const MeasuredSeries* measured) {
     const bool svg = format == PlotFormat::svg;
+    LinesBeneath beneath;
+    if (measured != nullptr && view.measured != nullptr)
+        beneath = view.measured(*measured, current);
     std::vector<BuiltChart> charts = make_view(view, current, baseline,
                                                {.pixels = size,
                                                 .every_point = svg,
                                                 .current_name = text_of(names.current),
-                                                .baseline_name = text_of(names.baseline)});
+                                                .baseline_name = text_of(names.baseline)},
+                                               &beneath);
     QGraphicsScene scene(0, 0, size.width(), size.height());
     scene.setBackgroundBrush(Qt::white);
     // The view, and the engine and conditions it was drawn for (the current one's, where two are

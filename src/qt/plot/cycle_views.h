@@ -50,13 +50,16 @@ struct BuiltChart {
     std::vector<QLineSeries*> lines;       // those of layout.lines
 };
 
-// The Qt Charts of those: the divisions shaded, peaks and ignitions marked.
+// The Qt Charts of those: the divisions shaded, peaks and ignitions marked; `beneath`, where
+// given, drawn under each chart's lines (a measured trace's).
 std::vector<BuiltChart> make_view(const CycleView& view, const CycleSeries& current,
-                                  const CycleSeries* baseline, const ViewDrawing& drawing);
+                                  const CycleSeries* baseline, const ViewDrawing& drawing,
+                                  const LinesBeneath* beneath = nullptr);
 // The same charts with another sweep's lines and marks, their axes refitted (but where their
 // user has zoomed): a new chart is far slower to make than its series.
 void refill_view(std::vector<BuiltChart>& charts, const CycleView& view, const CycleSeries& current,
-                 const CycleSeries* baseline, const ViewDrawing& drawing);
+                 const CycleSeries* baseline, const ViewDrawing& drawing,
+                 const LinesBeneath* beneath = nullptr);
 
 // The points of a line that fall on distinct pixels of a plot of that size over those ranges,
 // in order, the first and the last always; with straighten_within, of those only the bends
@@ -87,9 +90,10 @@ struct EngineNames {
 };
 
 // The view as a picture of that size, PNG or SVG (polylines at the data's points, within a tenth
-// of a pixel), titled with the engine and its conditions.
+// of a pixel), titled with the engine and its conditions; a measured trace, where given, drawn
+// in black beneath the model on the views that draw one.
 std::string render_view(const CycleView& view, const CycleSeries& current,
                         const CycleSeries* baseline, QSize size, PlotFormat format,
-                        const EngineNames& names = {});
+                        const EngineNames& names = {}, const MeasuredSeries* measured = nullptr);
 
 }  // namespace hcci

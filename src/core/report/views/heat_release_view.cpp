@@ -58,6 +58,13 @@ std::vector<ViewChart> charts(const CycleSeries& current, const CycleSeries* bas
             {angle, "burned fraction", false, false, burned, window, "", 4, ChartMarks::phasing}};
 }
 
+// The trace's apparent heat release rate, and its running share beneath the burned fraction.
+LinesBeneath measured(const MeasuredSeries& m, const CycleSeries& /*current*/) {
+    return {
+        measured_line(m, m.trace.angle_deg, measured_values(m, &MeasuredPoint::heat_release_rate)),
+        measured_line(m, m.trace.angle_deg, measured_values(m, &MeasuredPoint::burned_fraction))};
+}
+
 }  // namespace
 
 const CycleView& heat_release_view() {
@@ -70,7 +77,8 @@ const CycleView& heat_release_view() {
                                 "CA90 marked, over the angles where heat is released (never less "
                                 "than -30 to +30 degrees)",
                                 2,
-                                charts};
+                                charts,
+                                measured};
     return view;
 }
 

@@ -11,18 +11,6 @@ namespace {
 
 using namespace view_lines;
 
-// Litres per height unit: the stroke's 100 height units sweep the displacement. A model with an
-// engine size (bore and stroke) has its own; otherwise the engine is that of a litre displaced, as
-// the analysis counts work per litre displaced.
-bool has_size(const CycleSeries& series) {
-    const double displacement = series.analysis.fuel.displacement_l;
-    return std::isfinite(displacement) && displacement > 0;
-}
-
-double litres_per_height_unit(const CycleSeries& series) {
-    return has_size(series) ? series.analysis.fuel.displacement_l / 100 : 0.01;
-}
-
 std::vector<ViewChart> charts(const CycleSeries& current, const CycleSeries* baseline) {
     auto lines = both(current, baseline, [](auto& l, const CycleSeries& s, bool b) {
         const std::size_t first = l.size();
@@ -37,6 +25,13 @@ std::vector<ViewChart> charts(const CycleSeries& current, const CycleSeries* bas
              ChartMarks::none}};
 }
 
+// The trace on the engine's volumes, as the model's charges are drawn.
+LinesBeneath measured(const MeasuredSeries& m, const CycleSeries& current) {
+    std::vector<double> litres = measured_values(m, &MeasuredPoint::volume);
+    for (double& v : litres) v *= litres_per_height_unit(current);
+    return {measured_line(m, litres, m.trace.pressure_bar, true)};
+}
+
 }  // namespace
 
 const CycleView& log_pv_view() {
@@ -49,7 +44,8 @@ const CycleView& log_pv_view() {
         "an expansion is a straight line of slope -gamma; the "
         "axes fitted to the data",
         1,
-        charts};
+        charts,
+        measured};
     return view;
 }
 

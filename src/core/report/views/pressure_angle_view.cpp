@@ -21,6 +21,11 @@ std::vector<ViewChart> charts(const CycleSeries& current, const CycleSeries* bas
              ChartMarks::pressure_peaks}};
 }
 
+LinesBeneath measured(const MeasuredSeries& m, const CycleSeries& /*current*/) {
+    const std::vector<ViewLine> line = measured_line(m, m.trace.angle_deg, m.trace.pressure_bar);
+    return {line, line};
+}
+
 }  // namespace
 
 const CycleView& pressure_angle_view() {
@@ -31,7 +36,8 @@ const CycleView& pressure_angle_view() {
         "pressure against crank angle after top dead centre, the whole sweep and, beneath, -30 "
         "to +30 degrees; the peaks labelled",
         2,
-        charts};
+        charts,
+        measured};
     return view;
 }
 

@@ -25,7 +25,8 @@ const CycleView& temperature_angle_view() {
                                 "Temperature",
                                 "temperature against crank angle; the peaks labelled",
                                 1,
-                                charts};
+                                charts,
+                                nullptr};
     return view;
 }
 
