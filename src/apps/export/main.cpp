@@ -299,11 +299,15 @@ std::variant<hcci::SharedRecord, std::string> baseline_cycle(const hcci::CliArgs
 
 // The summary of a cycle with a measured trace: its figures after the model's (text or JSON),
 // or the two in columns (--compare measured).
-std::string summary_with(const hcci::CliArgs& args, const hcci::CycleAnalysis& analysis,
-                         const hcci::EngineParameters& engine, const Measurement& measured) {
+std::string summary_with(const hcci::CliArgs& args, const hcci::CycleRecord& cycle,
+                         const hcci::CycleAnalysis& analysis, const Measurement& measured) {
+    const hcci::EngineParameters& engine = cycle.parameters;
     const std::string& name = measured.series.name;
     if (args.compare == hcci::compare_measured) {
-        return hcci::measured_comparison_text(analysis, engine, measured.analysis, name);
+        const hcci::MeasuredAnalysis model_read =
+            hcci::analyse_measured(hcci::piston_trace(cycle), engine);
+        return hcci::measured_comparison_text(analysis, engine, model_read, measured.analysis,
+                                              name);
     }
     if (args.json) {
         return hcci::with_measured_json(hcci::summary_json(analysis, engine), measured.analysis,
@@ -330,7 +334,7 @@ int export_summary(const hcci::CliArgs& args, const hcci::SharedRecord& cycle,
         return write_output(args.output, text, args);
     }
     if (measured != nullptr) {
-        return write_output(args.output, summary_with(args, analysis, engine, *measured), args);
+        return write_output(args.output, summary_with(args, *cycle, analysis, *measured), args);
     }
     return write_output(
         args.output,

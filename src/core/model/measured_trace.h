@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/model/cycle_analysis.h"
+#include "core/model/cycle_record.h"
 #include "core/model/engine_parameters.h"
 #include "core/model/gas_properties.h"
 
@@ -56,6 +57,13 @@ struct MeasuredPoint {
 // never decreasing (an angle at most twice), its pressures finite and above 0.
 MeasuredAnalysis analyse_measured(const MeasuredTrace& trace, const EngineParameters& engine,
                                   std::vector<MeasuredPoint>* points = nullptr);
+
+// The model's own cycle as one transducer on the piston reads it: the united charge's pressure,
+// and while the chambers are divided each chamber's over its share of the piston's area; where
+// they merge, the chambers' and then the merged charge's at the merge's angle. Read as a
+// measurement, it gives the model's work to the last digits; its single-zone heat release is the
+// one a measurement of this engine can be held against.
+MeasuredTrace piston_trace(const CycleRecord& record);
 
 // The gas the engine's model computes with: gamma(T) where its model reads the `properties`
 // choice and it says so, the constant gamma otherwise.

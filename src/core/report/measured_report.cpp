@@ -65,20 +65,6 @@ std::string json_number(const Metric& metric) {
     return shortest_text(metric.value);
 }
 
-// The model's key of the quantity a measured key names: the united charge's for the peaks, the
-// rise and the ringing; the same key for the rest.
-std::string model_key(const std::string& measured_key) {
-    for (const char* name : {"peak_", "max_"}) {
-        if (measured_key.starts_with(name)) {
-            return name + std::string("united_") + measured_key.substr(std::string(name).size());
-        }
-    }
-    if (measured_key == "ringing_mw_per_m2" || measured_key == "over_ringing_limit") {
-        return "united_" + measured_key;
-    }
-    return measured_key;
-}
-
 }  // namespace
 
 std::vector<Metric> measured_metrics(const MeasuredAnalysis& m) {
@@ -150,22 +136,26 @@ std::string with_measured_json(const std::string& model_json, const MeasuredAnal
 }
 
 std::string measured_comparison_text(const CycleAnalysis& model, const EngineParameters& engine,
+                                     const MeasuredAnalysis& model_read,
                                      const MeasuredAnalysis& measured, std::string_view name) {
     std::string text = "Model:       " + changed_parameters(engine) + "\n" +
                        "Measurement: " + std::string(name) + ", " + fixed(measured.from_deg, 2) +
                        " to " + fixed(measured.to_deg, 2) + " deg, " +
                        std::to_string(measured.rows) + " rows\n";
-    if (model.fuel.present) {
-        text +=
-            "(the model's phasing is that of its fuel's heat release; the measurement's, "
-            "of its apparent heat release)\n";
-    }
+    text +=
+        "(both read as one pressure on the piston, a single zone: the model's own trace, and "
+        "the measurement; the model's own CA10, CA50, CA90: " +
+        fixed(model.ca10_deg, 2) + ", " + fixed(model.ca50_deg, 2) + ", " +
+        fixed(model.ca90_deg, 2) + " deg)\n";
     text += "\n" + comparison_heading("model", "measured");
-    const std::vector<Metric> model_metrics = metrics_of(model);
+    const std::vector<Metric> model_metrics = measured_metrics(model_read);
     for (const Metric& metric : measured_metrics(measured)) {
-        const std::string key = model_key(metric.key);
+        // What each covers is in the heading.
+        if (metric.key == "from_deg_atdc" || metric.key == "to_deg_atdc" || metric.key == "rows") {
+            continue;
+        }
         for (const Metric& own : model_metrics) {
-            if (own.key != key) continue;
+            if (own.key != metric.key) continue;
             text += comparison_row(metric.key, own.value, metric.value,
                                    metric.kind != Metric::Kind::flag);
             break;

@@ -25,9 +25,11 @@ std::string measured_summary_text(const MeasuredAnalysis& measured, std::string_
 std::string with_measured_json(const std::string& model_json, const MeasuredAnalysis& measured,
                                std::string_view name);
 
-// The model against the measurement in columns: the quantities both have, the model's united
-// charge against the trace, and the difference (the model less the measurement).
+// The model against the measurement in columns, like for like: the model's own trace read as the
+// measurement is (model_read, of piston_trace), the measurement, and the difference (the model
+// less the measurement); the model's own phasing beside them.
 std::string measured_comparison_text(const CycleAnalysis& model, const EngineParameters& engine,
+                                     const MeasuredAnalysis& model_read,
                                      const MeasuredAnalysis& measured, std::string_view name);
 
 }  // namespace hcci
