@@ -18,9 +18,9 @@ const labels = [
 ];
 
 // The animation draws at most this many frames a second, the steps due between two frames drawn
-// together. Each frame that changes the canvas costs the browser a frame made and composited, and
-// frames closer than a tenth of a second apart keep its whole frame pipeline running: at 30 a
-// second the browser took a quarter of a core, at 10 an eighth, at 9 a twelfth.
+// together. Each frame that changes the canvas costs the browser a frame made and composited
+// whatever it changes: without a GPU, at 60 a second it took a third of a core, at 30 over a
+// quarter, at 9 about a tenth (bench/RESULTS.md).
 export const framesPerSecond = 9;
 
 // Keys as the window reads them: their character codes.
