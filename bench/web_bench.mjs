@@ -14,6 +14,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { launch, open, serve, site } from '../tests/web/browser.mjs';
+import { browserCpu } from './browser_cpu.mjs';
 
 const root = path.resolve(path.dirname(new URL(import.meta.url).pathname), '..');
 const build = path.resolve(process.argv[2] ?? path.join(root, 'build'));
@@ -41,32 +42,6 @@ function nativeMedian(program, filter) {
 // A native figure as "real (CPU)": on a busy machine the two part.
 const nativeText = (figure) => (figure === null ? 'not built'
   : `${ms(figure.real)} (CPU ${ms(figure.cpu)})`);
-
-// The CPU seconds of a Chromium (the processes of that profile and their children) so far.
-function browserCpu(profile) {
-  const stats = fs.readdirSync('/proc').filter((d) => /^[0-9]+$/.test(d)).flatMap((pid) => {
-    try {
-      const stat = fs.readFileSync(`/proc/${pid}/stat`, 'latin1');
-      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
-      const own = fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1').includes(profile);
-      return [{ pid, parent: fields[1], own, ticks: Number(fields[11]) + Number(fields[12]) }];
-    } catch {
-      return [];  // gone meanwhile
-    }
-  });
-  const ours = new Set(stats.filter((s) => s.own).map((s) => s.pid));
-  for (let grown = true; grown;) {
-    grown = false;
-    for (const s of stats) {
-      if (!ours.has(s.pid) && ours.has(s.parent)) {
-        ours.add(s.pid);
-        grown = true;
-      }
-    }
-  }
-  const ticksPerSecond = Number(execFileSync('getconf', ['CLK_TCK']).toString());
-  return stats.filter((s) => ours.has(s.pid)).reduce((sum, s) => sum + s.ticks, 0) / ticksPerSecond;
-}
 
 const { server, origin } = await serve();
 const results = [];
@@ -129,6 +104,51 @@ try {
         'its work / until its frame is made',
         `${ms(median(times.work))} / ${ms(median(times.shown))}; the native explorer ` +
         nativeText(native), '≤ 16 ms');
+  }
+  {
+    // Where a change goes: each of the page's calls timed over 40 changes (the wrappers' own cost
+    // is a few microseconds), and the engine's sweep alone for the same engine.
+    const parts = await page.evaluate(async () => {
+      const { engine, picture, panels, form } = window.hcci;
+      const taken = {};
+      const timed = (object, method, part) => {
+        const original = object[method].bind(object);
+        taken[part] = [];
+        object[method] = (...args) => {
+          const started = performance.now();
+          try {
+            return original(...args);
+          } finally {
+            const list = taken[part];
+            if (list.open) list[list.length - 1] += performance.now() - started;
+          }
+        };
+      };
+      timed(engine, 'engine', 'the engine: settings, sweep, picture of the step, JSON');
+      timed(picture, 'show', 'the picture into the canvas');
+      timed(engine, 'view', 'the views\' data');
+      for (const panel of panels) timed(panel, 'draw', 'the views drawn');
+      timed(engine, 'summary', 'the summary');
+      timed(form, 'show', 'the form');
+      for (let i = 0; i < 40; i += 1) {
+        for (const list of Object.values(taken)) {
+          list.push(0);
+          list.open = true;
+        }
+        window.hcci.change('gamma', String(1.3 + (i % 20) * 0.005));
+        for (const list of Object.values(taken)) list.open = false;
+        await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+      }
+      const sweep = [];
+      for (let i = 0; i < 40; i += 1) {
+        const started = performance.now();
+        engine.runCycle();
+        sweep.push(performance.now() - started);
+      }
+      taken['the sweep alone (of it the engine\'s)'] = sweep;
+      return Object.entries(taken).map(([part, list]) => [part, [...list]]);
+    });
+    for (const [part, list] of parts) say(`  a change's part: ${part}, median of 40`, ms(median(list)));
   }
   {
     await page.evaluate(() => window.hcci.engine.engine(['model=predictive'], 1));

@@ -37,6 +37,22 @@ TEST(GasProperties, TheClosedFormsAgreeWithANumericInverse) {
 
 // gamma - 1 = 0.392 - 8.13e-5 T up to 3000 K and held there; c_v is the slope of u on both
 // sides of the knee.
+// Below the knee, nothing added or heat taken away is the fit's closed form to the last bit:
+// the shortcuts that skip its exp (q = 0) and its log (q < 0) round as it does, so the
+// predictive model's outputs stay the bytes they were.
+TEST(GasProperties, BelowTheKneeTheShortcutsRoundAsTheFitDoes) {
+    using gatowski::a;
+    using gatowski::b;
+    const GasProperties gas = variable_gas();
+    for (const double temperature : {250.0, 300.1, 417.3, 901.7, 1999.9, 2999.999, 3000.0}) {
+        for (const double q : {0.0, -0.0, -1e-9, -12.5, -3e3, -4e5}) {
+            SCOPED_TRACE(std::to_string(temperature) + " K, " + std::to_string(q) + " J/kg");
+            const double fit = (a - (a - b * temperature) * std::exp(-b * q / gas_constant)) / b;
+            EXPECT_EQ(temperature_after(gas, temperature, q), fit);
+        }
+    }
+}
+
 TEST(GasProperties, GammaFallsLinearlyToTheKneeAndTheEnergyFollowsIt) {
     const GasProperties gas = variable_gas();
     EXPECT_DOUBLE_EQ(gamma_less_one(gas, 300), 0.392 - 8.13e-5 * 300);

@@ -183,6 +183,21 @@ TEST(PagePicture, RunsAtTheWindowsPaceAndWaitsAfterTheSweep) {
     EXPECT_LT(rig.picture.driver().step_index(), 100);
 }
 
+// The page draws fewer frames than a display: whatever the time between its ticks, the steps due
+// meanwhile are all run, a step a millisecond at the default pace.
+TEST(PagePicture, TicksFarApartKeepThePace) {
+    for (const double interval_ms : {16.0, 33.0, 111.0, 250.0}) {
+        SCOPED_TRACE(std::to_string(interval_ms) + " ms between ticks");
+        Rig rig;
+        for (int i = 0; i * interval_ms < 3000; ++i) {
+            rig.clock_ns = i * interval_ms * ms;
+            ASSERT_TRUE(rig.picture.tick().has_value());
+        }
+        const double elapsed_ms = rig.clock_ns / ms;
+        EXPECT_NEAR(rig.picture.driver().step_index(), elapsed_ms, interval_ms + 2);
+    }
+}
+
 TEST(PagePicture, KeysActAsTheWindowsDo) {
     Rig rig;
     rig.run_ticks(10);

@@ -54,6 +54,26 @@ describe('the picture', () => {
     });
   }
 
+  test('animates at most its frames a second, the steps due between frames run together', async () => {
+    const page = await open(browser, origin);
+    const seen = await page.evaluate(async () => {
+      const { picture, engine } = window.hcci;
+      let frames = 0;
+      const show = picture.show.bind(picture);
+      picture.show = (...args) => {
+        frames += 1;
+        return show(...args);
+      };
+      const [step, started] = [engine.step(), performance.now()];
+      await new Promise((r) => setTimeout(r, 2000));
+      return { frames, steps: engine.step() - step, ms: performance.now() - started, rate: picture.framesPerSecond };
+    });
+    assert.ok(seen.frames <= (seen.ms / 1000) * seen.rate + 2, `${seen.frames} frames in ${seen.ms} ms`);
+    // The sweep's pace is the pacer's whatever the frames: 18 s a sweep, a step a millisecond.
+    assert.ok(Math.abs(seen.steps - seen.ms) < seen.ms * 0.15, `${seen.steps} steps in ${seen.ms} ms`);
+    assert.ok(seen.steps / seen.frames > 10, `${seen.steps} steps in ${seen.frames} frames`);
+  });
+
   test('is a whole number of device pixels at a device-pixel ratio of 2, drawn afresh', async () => {
     const hidpi = await launch({ width: 2400, height: 2000, scale: 2 });
     try {
@@ -272,6 +292,24 @@ describe('the form', () => {
     assert.notEqual(await page.evaluate(() => document.querySelector('.chart').toDataURL()), viewBefore);
     const native = decodePng(exported(['png', '--no-labels', '--step', '9000', '--set', `gamma=${gamma}`]));
     assert.equal(differingPixels(await canvasRgb(page), native), 0);
+  });
+
+  test('the views are drawn again at their new size when the window narrows', async () => {
+    const page = await open(browser, origin, '?step=9000');
+    const sizes = () => page.evaluate(() => [...document.querySelectorAll('.chart, .cursor')]
+      .map((c) => [c.width, c.clientWidth, c.height, c.clientHeight]));
+    const before = await sizes();
+    for (const [width, cssWidth, height, cssHeight] of before) {
+      assert.deepEqual([width, height], [cssWidth, cssHeight]);
+    }
+    await page.setViewportSize({ width: 1100, height: 900 });
+    await page.waitForTimeout(400);  // the page redraws a resize after 150 ms
+    const after = await sizes();
+    assert.notEqual(after[0][1], before[0][1], 'the views are narrower');
+    for (const [width, cssWidth, height, cssHeight] of after) {
+      assert.deepEqual([width, height], [cssWidth, cssHeight]);
+    }
+    await page.setViewportSize({ width: 1600, height: 1000 });
   });
 
   test('a refused value is marked with its reason, counts only once valid, and Escape goes back', async () => {

@@ -20,6 +20,13 @@ test('a line keeps its ends and its bends only', () => {
   }
 });
 
+test('of typed arrays with room to spare only the points counted are read', () => {
+  const xs = new Float64Array([0, 1, 2, 2, 2, 99, -7]);
+  const ys = new Float64Array([0, 0, 0, 1, 2, 99, 40]);
+  const cases = [[5, [0, 2, 4]], [3, [0, 2]], [2, [0, 1]], [1, [0]], [0, []]];
+  for (const [count, kept] of cases) assert.deepEqual(bends(xs, ys, 0.1, count), kept, `${count} points`);
+});
+
 test('every point left out lies within the tolerance of the line drawn', () => {
   const xs = [];
   const ys = [];

@@ -14,6 +14,10 @@ namespace {
 // Steps a held picture runs on rather than drawing the moment afresh.
 constexpr int steps_run_on = 200;
 
+// The page ticks at its frames, a tenth of a second apart or more (js/picture.js): the steps due
+// since the frame before are all run, up to half a second of them.
+constexpr double page_max_lag_ns = 500e6;
+
 // 0xffRRGGBB, in memory B, G, R, A, as the canvas's R, G, B, A.
 constexpr std::uint32_t canvas_pixel(Pixel pixel) {
     return (pixel & 0xFF00FF00u) | (pixel >> 16 & 0xFFu) | (pixel & 0xFFu) << 16;
@@ -29,7 +33,7 @@ PagePicture::PagePicture(SharedRecord record, int scale, std::function<double()>
 void PagePicture::start_driver(SharedRecord record) {
     pacer_.reset();
     driver_.emplace(*surface_, run_, std::move(record));
-    pacer_.emplace(*driver_, run_, clock_);
+    pacer_.emplace(*driver_, run_, clock_, page_max_lag_ns);
     // The copy stays what the canvas shows: a new cycle's pixels are compared with it.
     const auto pixels =
         static_cast<std::size_t>(surface_->width()) * static_cast<std::size_t>(surface_->height());
@@ -100,7 +104,7 @@ void PagePicture::hold_at(int step) {
     }
     if (begun) run_.stepe = stepe;  // the pace chosen stays; a first cycle starts at the default
     run_.stopp = 1;
-    pacer_.emplace(*driver_, run_, clock_);
+    pacer_.emplace(*driver_, run_, clock_, page_max_lag_ns);
     stopped_ = false;
 }
 

@@ -6,8 +6,9 @@
 
 namespace hcci {
 
-StepPacer::StepPacer(CycleDriver& driver, RunControl& run, std::function<double()> now)
-    : driver_(driver), run_(run), now_(std::move(now)) {}
+StepPacer::StepPacer(CycleDriver& driver, RunControl& run, std::function<double()> now,
+                     double max_lag)
+    : driver_(driver), run_(run), now_(std::move(now)), max_lag_(max_lag) {}
 
 double StepPacer::delay_ns() const {
     return driver_.pacing() * nanoseconds_per_count;
@@ -37,7 +38,7 @@ TickResult StepPacer::tick() {
     const double start = now_();
     batch_start_ns_ = start;
     // Resume at once after a hold, or drop the backlog of a stalled machine.
-    if (!armed_ || start - next_due_ns_ > max_lag_ns) next_due_ns_ = start;
+    if (!armed_ || start - next_due_ns_ > max_lag_) next_due_ns_ = start;
     TickResult result;
     result.last = run_steps_due_by(start, start, result.steps);
     result.armed = armed_;

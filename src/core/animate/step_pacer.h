@@ -50,7 +50,10 @@ struct KeyResult {
 class StepPacer {
 public:
     // now() returns a monotonic time in nanoseconds.
-    StepPacer(CycleDriver& driver, RunControl& run, std::function<double()> now);
+    // Steps due longer than `max_lag` ago are dropped rather than caught up with (a stalled
+    // machine); a caller that ticks seldom on purpose allows more than its interval.
+    StepPacer(CycleDriver& driver, RunControl& run, std::function<double()> now,
+              double max_lag = max_lag_ns);
 
     // Runs every step that is due. While held (first call, after a freeze or the end-of-sweep
     // wait) the next step is due at once.
@@ -72,6 +75,7 @@ private:
     CycleDriver& driver_;
     RunControl& run_;
     std::function<double()> now_;
+    double max_lag_;
     bool armed_ = false;
     double last_step_ns_ = 0;  // when the last step was due
     double next_due_ns_ = 0;

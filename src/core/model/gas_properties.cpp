@@ -73,6 +73,11 @@ double energy_change(const GasProperties& gas, double from, double to) {
 double temperature_after(const GasProperties& gas, double temperature, double q) {
     if (!gas.variable) return temperature + q / gas.cv;
     if (temperature <= knee) {
+        // Nothing added: exp(0) is 1, so the fit gives its own rounding of T without exp.
+        if (q == 0) return (a - (a - b * temperature)) / b;
+        // Heat taken away never reaches the knee from below (the energy to it is >= 0), so
+        // its log need not be taken.
+        if (q < 0) return fitted_temperature_after(temperature, q);
         const double to_knee = fitted_change(temperature, knee);
         if (q <= to_knee) return fitted_temperature_after(temperature, q);
         return knee + (q - to_knee) / knee_cv;

@@ -53,13 +53,18 @@ export async function loadEngine() {
     parameterFile: () => text(m._hcci_parameter_file()),
     runCycle: () => m._hcci_run_cycle(),
     pinBaseline: (pin) => m._hcci_pin_baseline(pin ? 1 : 0),
-    // A view's charts; each line's points are [first, first + count) of the pairs returned.
-    view: (name) => {
+    // A view's charts; each line's points are [first, first + count) of the pairs in
+    // view.points, copied into `room` (a Float64Array from an earlier view) where they fit.
+    view: (name, room) => {
       const view = JSON.parse(withString(name, (p) => text(m._hcci_view(p))));
       const pairs = view.charts.reduce(
         (n, chart) => chart.lines.reduce((k, line) => Math.max(k, line.first + line.count), n), 0);
       const at = m._hcci_view_points() >> 3;
-      view.points = m.HEAPF64.slice(at, at + 2 * pairs);
+      const from = m.HEAPF64.subarray(at, at + 2 * pairs);
+      const into = room?.buffer.byteLength >= from.byteLength
+        ? new Float64Array(room.buffer, 0, from.length) : new Float64Array(from.length);
+      into.set(from);
+      view.points = into;
       return view;
     },
     // The PNG file of the step at 1x; deflate(rows) is zlib's stream of the filtered rows.

@@ -17,6 +17,12 @@ const labels = [
   ['-180', 280, 328, 57, 33, '#c00000', 'center', 19],
 ];
 
+// The animation draws at most this many frames a second, the steps due between two frames drawn
+// together. Each frame that changes the canvas costs the browser a frame made and composited
+// whatever it changes: without a GPU, at 60 a second it took a third of a core, at 30 over a
+// quarter, at 9 about a tenth (bench/RESULTS.md).
+export const framesPerSecond = 9;
+
 // Keys as the window reads them: their character codes.
 const keyCodes = { ' ': 32, Enter: 13, ',': 44, '.': 46, '/': 47, Escape: 27 };
 
@@ -36,8 +42,10 @@ export class Picture {
     this.context = this.canvas.getContext('2d');
     this.overlay = frame.querySelector('.labels');
     this.readout = this.makeLabels();
-    this.frameRequested = false;
     this.timer = 0;
+    // The animation's frames a second, at most: the pace is the pacer's whatever the rate.
+    this.framesPerSecond = framesPerSecond;
+    this.lastFrame = -Infinity;
     this.canvas.addEventListener('keydown', (event) => this.keyDown(event));
     this.canvas.addEventListener('dblclick', (event) => {
       if (event.button === 0) this.stop();
@@ -110,32 +118,31 @@ export class Picture {
     this.onShown(step);
   }
 
-  // Runs what is due and asks for the next frame while the pacer is armed.
+  // Runs what is due, shows it, and sets the timer for the next frame while the pacer is armed.
   frameDue() {
-    this.frameRequested = false;
+    this.timer = 0;
+    this.lastFrame = performance.now();
     const next = this.engine.tick();
     this.show();
     this.arm(next);
   }
 
+  // The next frame when the pacer's next step is due, but no sooner than a frame's time after
+  // the last one: the steps due meanwhile are run together, so the pace stays the pacer's. A
+  // timer rather than the browser's frame requests: a frame requested at the display's rate
+  // costs the browser a frame made each time, even one that changes nothing.
   arm(nextNs) {
     clearTimeout(this.timer);
-    if (nextNs < 0 || this.frameRequested) return;
-    const waitMs = nextNs / 1e6 - performance.now();
-    const request = () => {
-      this.frameRequested = true;
-      requestAnimationFrame(() => this.frameDue());
-    };
-    if (waitMs > 20) {
-      this.timer = setTimeout(request, waitMs - 10);  // a slow pace: sleep until nearly due
-    } else {
-      request();
-    }
+    this.timer = 0;
+    if (nextNs < 0) return;
+    const due = Math.max(nextNs / 1e6, this.lastFrame + 1000 / this.framesPerSecond);
+    this.timer = setTimeout(() => this.frameDue(), Math.max(0, due - performance.now()));
   }
 
-  // Runs now (after a hold is released, or to start).
+  // Runs at once (after a hold is released, a key, or to start).
   run() {
-    this.arm(0);
+    clearTimeout(this.timer);
+    this.timer = setTimeout(() => this.frameDue(), 0);
   }
 
   keyDown(event) {
@@ -146,12 +153,13 @@ export class Picture {
     this.type(code, event.timeStamp);
   }
 
-  // A key typed at a time on performance.now()'s clock.
+  // A key typed at a time on performance.now()'s clock: answered at once, and the steps it makes
+  // due (a restart, a new pace) run at the next tick, not the animation's next frame.
   type(code, stampMs) {
     const now = performance.now();
-    const again = this.engine.key(code, Math.min(now, stampMs) * 1e6);
+    this.engine.key(code, Math.min(now, stampMs) * 1e6);
     this.show();
-    if (again) this.run();
+    this.run();
   }
 
   stop() {

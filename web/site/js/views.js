@@ -30,17 +30,24 @@ const straightenWithin = 0.1;
 
 // The indices of the points a polyline needs, in order, its ends always: every point left out
 // lies within `tolerance` pixels of the segment between the points kept around it (split at
-// the farthest point while it lies beyond; a point that is not a number is always kept).
-export function bends(xs, ys, tolerance) {
-  const n = xs.length;
+// the farthest point while it lies beyond; a point that is not a number is always kept). Of xs
+// and ys the first `count` points count.
+export function bends(xs, ys, tolerance, count = xs.length) {
+  const n = count;
   if (n <= 2) return [...Array(n).keys()];
   const keep = new Uint8Array(n);
   keep[0] = 1;
   keep[n - 1] = 1;
   const limit = tolerance * tolerance;
-  const runs = [[0, n - 1]];
-  while (runs.length > 0) {
-    const [first, last] = runs.pop();
+  // The runs still to split, as pairs of first and last index: at most one per level of a
+  // split, two pushed for one popped.
+  let runs = new Int32Array(64);
+  let top = 0;
+  runs[top++] = 0;
+  runs[top++] = n - 1;
+  while (top > 0) {
+    const last = runs[--top];
+    const first = runs[--top];
     const ax = xs[first];
     const ay = ys[first];
     const dx = xs[last] - ax;
@@ -61,11 +68,29 @@ export function bends(xs, ys, tolerance) {
     }
     if (at === first) continue;
     keep[at] = 1;
-    runs.push([at, last], [first, at]);
+    if (top + 4 > runs.length) {
+      const more = new Int32Array(runs.length * 2);
+      more.set(runs);
+      runs = more;
+    }
+    runs[top++] = at;
+    runs[top++] = last;
+    runs[top++] = first;
+    runs[top++] = at;
   }
   const kept = [];
   for (let i = 0; i < n; i += 1) if (keep[i]) kept.push(i);
   return kept;
+}
+
+// Room for a line's points in pixels, kept between lines and charts: a change draws some
+// hundred thousand points, and arrays made afresh for each cost the page their collection.
+let scratch = { xs: new Float64Array(0), ys: new Float64Array(0) };
+function pixelRoom(count) {
+  if (scratch.xs.length < count) {
+    scratch = { xs: new Float64Array(count), ys: new Float64Array(count) };
+  }
+  return scratch;
 }
 
 function lighter(colour) {
@@ -76,25 +101,27 @@ function lighter(colour) {
 
 // The data's extent on both axes (in the axes' own scale), within the x range where fixed.
 function extent(chart, points) {
-  const tx = chart.logX ? Math.log10 : (v) => v;
-  const ty = chart.logY ? Math.log10 : (v) => v;
+  const { logX, logY } = chart;
   let [x0, x1] = chart.xRange ?? [Infinity, -Infinity];
   let y0 = Infinity;
   let y1 = -Infinity;
   const fitX = !chart.xRange;
   for (const line of chart.lines) {
-    for (let i = line.first; i < line.first + line.count; i += 1) {
+    const end = line.first + line.count;
+    for (let i = line.first; i < end; i += 1) {
       const x = points[2 * i];
       const y = points[2 * i + 1];
       if (!Number.isFinite(x) || !Number.isFinite(y)) continue;
       if (fitX) {
-        x0 = Math.min(x0, tx(x));
-        x1 = Math.max(x1, tx(x));
+        const ax = logX ? Math.log10(x) : x;
+        if (ax < x0) x0 = ax;
+        if (ax > x1) x1 = ax;
       } else if (x < x0 || x > x1) {
         continue;
       }
-      y0 = Math.min(y0, ty(y));
-      y1 = Math.max(y1, ty(y));
+      const ay = logY ? Math.log10(y) : y;
+      if (ay < y0) y0 = ay;
+      if (ay > y1) y1 = ay;
     }
   }
   if (!Number.isFinite(x0)) [x0, x1] = [0, 1];
@@ -105,12 +132,11 @@ function extent(chart, points) {
   return { x0, x1, y0: !chart.logY && y0 >= 0 ? 0 : y0 - pad, y1: y1 + pad };
 }
 
-// Draws the chart without its cursor; returns where a cursor goes: the pixel of an angle and the
-// plot's top and height, or null for a chart that is not against crank angle.
-export function drawChart(canvas, view, chart) {
+// Draws the chart without its cursor at its size in CSS pixels; returns where a cursor goes: the
+// pixel of an angle and the plot's top and height, or null for a chart that is not against crank
+// angle.
+export function drawChart(canvas, view, chart, [width, height]) {
   const ratio = window.devicePixelRatio || 1;
-  const width = canvas.clientWidth;
-  const height = canvas.clientHeight;
   if (canvas.width !== Math.round(width * ratio) || canvas.height !== Math.round(height * ratio)) {
     canvas.width = Math.round(width * ratio);
     canvas.height = Math.round(height * ratio);
@@ -185,24 +211,31 @@ export function drawChart(canvas, view, chart) {
   }
   // The lines, each point that lands on the pixel of the one before left out, and of the rest
   // only the bends: a stroke costs the browser by its points.
+  const { logX, logY } = chart;
+  const spanX = box.x1 - box.x0;
+  const spanY = box.y1 - box.y0;
   for (const line of chart.lines) {
     g.strokeStyle = line.baseline ? lighter(line.colour) : line.colour;
     g.lineWidth = line.baseline ? 1.5 : 1.6;
     g.setLineDash(line.baseline ? [6, 4] : []);
-    const xs = [];
-    const ys = [];
-    for (let i = line.first; i < line.first + line.count; i += 1) {
-      const x = px(points[2 * i]);
-      const y = py(points[2 * i + 1]);
-      const last = xs.length - 1;
-      if (last < 0 || Math.abs(x - xs[last]) >= 0.5 || Math.abs(y - ys[last]) >= 0.5 ||
-          i === line.first + line.count - 1) {
-        xs.push(x);
-        ys.push(y);
+    // px and py written out: a call per point costs more than its arithmetic.
+    const { xs, ys } = pixelRoom(line.count);
+    let n = 0;
+    const end = line.first + line.count;
+    for (let i = line.first; i < end; i += 1) {
+      const vx = points[2 * i];
+      const vy = points[2 * i + 1];
+      const x = margin.left + (((logX ? Math.log10(vx) : vx) - box.x0) / spanX) * plotW;
+      const y = margin.top + (1 - ((logY ? Math.log10(vy) : vy) - box.y0) / spanY) * plotH;
+      if (n === 0 || Math.abs(x - xs[n - 1]) >= 0.5 || Math.abs(y - ys[n - 1]) >= 0.5 ||
+          i === end - 1) {
+        xs[n] = x;
+        ys[n] = y;
+        n += 1;
       }
     }
-    if (xs.length === 0) continue;
-    const kept = bends(xs, ys, straightenWithin);
+    if (n === 0) continue;
+    const kept = bends(xs, ys, straightenWithin, n);
     g.beginPath();
     g.moveTo(xs[0], ys[0]);
     for (let k = 1; k < kept.length; k += 1) g.lineTo(xs[kept[k]], ys[kept[k]]);
@@ -215,10 +248,11 @@ export function drawChart(canvas, view, chart) {
   return chart.angles ? { px, top: margin.top, height: plotH } : null;
 }
 
-// The cursor at an angle, alone on the transparent canvas over its chart.
-function drawCursor(canvas, place, angle) {
+// The cursor at an angle, alone on the transparent canvas over its chart (of that size in CSS
+// pixels).
+function drawCursor(canvas, place, angle, size) {
   const ratio = window.devicePixelRatio || 1;
-  const [width, height] = [Math.round(canvas.clientWidth * ratio), Math.round(canvas.clientHeight * ratio)];
+  const [width, height] = [Math.round(size[0] * ratio), Math.round(size[1] * ratio)];
   if (canvas.width !== width || canvas.height !== height) [canvas.width, canvas.height] = [width, height];
   const g = canvas.getContext('2d');
   g.setTransform(1, 0, 0, 1, 0, 0);
@@ -245,11 +279,22 @@ export class ViewPanel {
     this.select.addEventListener('change', () => this.refresh());
     this.charts = element.querySelector('.charts');
     this.cursor = NaN;
+    // A chart whose box changed size (the window, or the page's columns) is drawn again at the
+    // new size; the sizes are read after the browser laid the page out, where they cost nothing.
+    new ResizeObserver(() => {
+      if (!this.drawn) return;
+      const now = [...this.charts.children].map((box) => {
+        const chart = box.firstElementChild;
+        return [chart.clientWidth, chart.clientHeight];
+      });
+      if (JSON.stringify(now) !== JSON.stringify(this.sizes)) this.draw(true);
+    }).observe(this.charts);
   }
 
   // New data: the engine changed, or the baseline.
   refresh() {
-    this.view = this.engine.view(this.select.value);
+    this.view = this.engine.view(this.select.value, this.view?.points);
+    if (this.charts.children.length !== this.view.charts.length) this.sizes = null;
     while (this.charts.children.length > this.view.charts.length) this.charts.lastChild.remove();
     while (this.charts.children.length < this.view.charts.length) {
       const box = document.createElement('div');
@@ -257,20 +302,28 @@ export class ViewPanel {
       box.innerHTML = '<canvas class="chart"></canvas><canvas class="cursor"></canvas>';
       this.charts.append(box);
     }
-    this.draw();
+    this.draw(false);
   }
 
-  // The charts drawn afresh; the cursor moves on a canvas of its own over each.
-  draw() {
+  // The charts drawn afresh; the cursor moves on a canvas of its own over each. Their sizes are
+  // read again only when asked (the window resized) or when the charts are new: reading a size
+  // after the page changed makes the browser lay the whole page out at once, again at its frame.
+  draw(resized = true) {
+    if (resized || !this.sizes) {
+      this.sizes = [...this.charts.children].map((box) => {
+        const chart = box.firstElementChild;
+        return [chart.clientWidth, chart.clientHeight];
+      });
+    }
     this.drawn = this.view.charts.map((chart, i) => {
       const [canvas, cursor] = this.charts.children[i].children;
-      return { cursor, place: drawChart(canvas, this.view, chart) };
+      return { cursor, size: this.sizes[i], place: drawChart(canvas, this.view, chart, this.sizes[i]) };
     });
     this.drawCursor();
   }
 
   drawCursor() {
-    for (const { cursor, place } of this.drawn) drawCursor(cursor, place, this.cursor);
+    for (const { cursor, place, size } of this.drawn) drawCursor(cursor, place, this.cursor, size);
   }
 
   setCursor(angle) {
