@@ -17,11 +17,22 @@ const labels = [
   ['-180', 280, 328, 57, 33, '#c00000', 'center', 19],
 ];
 
-// The animation draws at most this many frames a second, the steps due between two frames drawn
-// together. Each frame that changes the canvas costs the browser a frame made and composited
-// whatever it changes: without a GPU, at 60 a second it took a third of a core, at 30 over a
-// quarter, at 9 about a tenth (bench/RESULTS.md).
-export const framesPerSecond = 9;
+// The animation draws at most so many frames a second, the steps due between two frames drawn
+// together. Each frame that changes the canvas costs the browser a frame made and composited,
+// whatever it changes. Where a GPU composites, 30 a second are smooth and cost the processor
+// little; where the browser does it all on the processor (no GPU, or none it may use), 60 a
+// second took a third of a core, 30 over a quarter and 9 about a tenth (bench/RESULTS.md).
+export const framesPerSecond = { gpu: 30, software: 9 };
+
+// Whether the browser draws on a GPU: it has a WebGL context there, not a software renderer's.
+export function drawsOnGpu() {
+  const gl = document.createElement('canvas').getContext('webgl');
+  if (!gl) return false;
+  const info = gl.getExtension('WEBGL_debug_renderer_info');
+  const renderer = String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER));
+  gl.getExtension('WEBGL_lose_context')?.loseContext();
+  return !/swiftshader|llvmpipe|softpipe|software|basic render/i.test(renderer);
+}
 
 // Keys as the window reads them: their character codes.
 const keyCodes = { ' ': 32, Enter: 13, ',': 44, '.': 46, '/': 47, Escape: 27 };
@@ -43,8 +54,9 @@ export class Picture {
     this.overlay = frame.querySelector('.labels');
     this.readout = this.makeLabels();
     this.timer = 0;
-    // The animation's frames a second, at most: the pace is the pacer's whatever the rate.
-    this.framesPerSecond = framesPerSecond;
+    // The animation's frames a second, at most: the pace is the pacer's whatever the rate. Told
+    // when the animation first runs, not before the first picture.
+    this.framesPerSecond = null;
     this.lastFrame = -Infinity;
     this.canvas.addEventListener('keydown', (event) => this.keyDown(event));
     this.canvas.addEventListener('dblclick', (event) => {
@@ -135,6 +147,7 @@ export class Picture {
     clearTimeout(this.timer);
     this.timer = 0;
     if (nextNs < 0) return;
+    this.framesPerSecond ??= drawsOnGpu() ? framesPerSecond.gpu : framesPerSecond.software;
     const due = Math.max(nextNs / 1e6, this.lastFrame + 1000 / this.framesPerSecond);
     this.timer = setTimeout(() => this.frameDue(), Math.max(0, due - performance.now()));
   }
