@@ -11,10 +11,6 @@ void take_peak(Peak& peak, double value, int step, double crank_angle) {
 }
 
 // The running heat release at each step, for the phasing angles.
-struct HeatPoint {
-    double angle_before, angle_after, heat;
-};
-
 // The model's own books of its fuel, and what follows from them.
 void take_fuel(CycleAnalysis& a, const FuelTotals& books, const std::vector<Ignition>& ignitions) {
     FuelFigures& f = a.fuel;
@@ -72,7 +68,7 @@ private:
     CycleAnalysis analysis_;
     int merges_ = 0;
     double work_scale_ = 0;  // the sum of the work's terms without their signs
-    std::vector<HeatPoint> heat_points_;
+    std::vector<HeatSegment> heat_points_;
 };
 
 double Analyser::internal_energy(int step) const {
@@ -221,26 +217,34 @@ CycleAnalysis Analyser::result() const {
     // takes a fixed gamma and the walls' losses with it), of the apparent one otherwise.
     const double total = fuel_heat_ != nullptr ? fuel_heat_->values.back() : a.heat_release;
     if (!(total > 0)) return a;
-    double* const phasing[] = {&a.ca10_deg, &a.ca50_deg, &a.ca90_deg};
-    const double fractions[] = {0.1, 0.5, 0.9};
-    std::size_t next = 0;
-    double released = 0;
-    for (const HeatPoint& point : heat_points_) {
-        const double before = released;
-        released += point.heat;
-        while (next < 3 && released >= fractions[next] * total) {
-            const double within = (fractions[next] * total - before) / point.heat;
-            *phasing[next] =
-                angle_atdc(point.angle_before + within * (point.angle_after - point.angle_before));
-            ++next;
-        }
-        if (next == 3) break;
-    }
+    const std::array<double, 3> phasing = phasing_angles(heat_points_, total);
+    a.ca10_deg = angle_atdc(phasing[0]);
+    a.ca50_deg = angle_atdc(phasing[1]);
+    a.ca90_deg = angle_atdc(phasing[2]);
     a.burn_duration_deg = a.ca90_deg - a.ca10_deg;
     return a;
 }
 
 }  // namespace
+
+std::array<double, 3> phasing_angles(std::span<const HeatSegment> segments, double total) {
+    std::array<double, 3> angles = {not_defined, not_defined, not_defined};
+    const double fractions[] = {0.1, 0.5, 0.9};
+    std::size_t next = 0;
+    double released = 0;
+    for (const HeatSegment& segment : segments) {
+        const double before = released;
+        released += segment.heat;
+        while (next < 3 && released >= fractions[next] * total) {
+            const double within = (fractions[next] * total - before) / segment.heat;
+            angles[next] =
+                segment.angle_before + within * (segment.angle_after - segment.angle_before);
+            ++next;
+        }
+        if (next == 3) break;
+    }
+    return angles;
+}
 
 void take_ringing(ChargeFigures& charge, double gamma, double degrees_per_ms) {
     if (charge.max_pressure_rise.step < 0 || charge.peak_pressure.step < 0) return;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "core/model/cycle_record.h"
@@ -135,6 +136,15 @@ struct CycleAnalysis {
 struct StepHeat {
     double united = 0, main = 0, aux = 0;
 };
+
+// One segment of a running heat release: the angles at its ends and the heat it released.
+struct HeatSegment {
+    double angle_before, angle_after, heat;
+};
+
+// The angles at which the running heat release of the segments first reaches 10, 50 and 90 % of
+// the total, interpolated within the segment, in the segments' own angles; NaN where it never does.
+std::array<double, 3> phasing_angles(std::span<const HeatSegment> segments, double total);
 
 // The analysis of a recorded cycle; with `heats`, the heat of every step's segments too.
 CycleAnalysis analyse_cycle(const CycleRecord& record, std::vector<StepHeat>* heats = nullptr);

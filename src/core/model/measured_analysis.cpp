@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "core/model/engine_geometry.h"
@@ -10,30 +11,13 @@
 namespace hcci {
 namespace {
 
-// The running heat release at each segment, for the phasing angles.
-struct HeatSegment {
-    double angle_before, angle_after, heat;
-};
-
-// The angles at which the running heat release first reaches 10, 50 and 90 % of its sum,
-// interpolated within the segment, as the model's analysis finds them.
+// The angles at which the running heat release first reaches 10, 50 and 90 % of its sum, as the
+// model's analysis finds them.
 void take_phasing(MeasuredAnalysis& a, const std::vector<HeatSegment>& segments) {
-    const double total = a.heat_release;
-    double* const phasing[] = {&a.ca10_deg, &a.ca50_deg, &a.ca90_deg};
-    const double fractions[] = {0.1, 0.5, 0.9};
-    std::size_t next = 0;
-    double released = 0;
-    for (const HeatSegment& segment : segments) {
-        const double before = released;
-        released += segment.heat;
-        while (next < 3 && released >= fractions[next] * total) {
-            const double within = (fractions[next] * total - before) / segment.heat;
-            *phasing[next] =
-                segment.angle_before + within * (segment.angle_after - segment.angle_before);
-            ++next;
-        }
-        if (next == 3) break;
-    }
+    const std::array<double, 3> phasing = phasing_angles(segments, a.heat_release);
+    a.ca10_deg = phasing[0];
+    a.ca50_deg = phasing[1];
+    a.ca90_deg = phasing[2];
     a.burn_duration_deg = a.ca90_deg - a.ca10_deg;
 }
 
